@@ -1,0 +1,67 @@
+// Money: a signed 64-bit count of ten-thousandths (four decimal places), the type of every
+// amount and rate. The arithmetic is exact where it can be and gives the same result in
+// every build; results outside the range, and divisions by zero, come back as an error
+// status for the caller to act on.
+#pragma once
+
+#include <cstdint>
+
+class Money {
+public:
+    static constexpr std::int64_t kScale = 10000;
+
+    constexpr Money() = default;
+    static constexpr Money FromRaw(std::int64_t tenThousandths) { return Money(tenThousandths); }
+    static constexpr Money Whole(std::int32_t units) { return Money(units * kScale); }
+    constexpr std::int64_t Raw() const { return raw_; }
+
+    friend constexpr bool operator==(Money, Money) = default;
+    friend constexpr auto operator<=>(Money, Money) = default;
+
+private:
+    constexpr explicit Money(std::int64_t raw) : raw_(raw) {}
+    std::int64_t raw_ = 0;
+};
+
+enum class MoneyStatus : std::uint8_t { Ok, Overflow, DivisionByZero };
+
+template <typename T>
+struct Checked {
+    T value{};
+    MoneyStatus status = MoneyStatus::Ok;
+    constexpr bool ok() const { return status == MoneyStatus::Ok; }
+};
+
+// x times 10,000, rounded to the nearest count, halves to even. NaN and results outside
+// the range are an overflow.
+Checked<Money> MoneyFromDouble(double x);
+// The nearest double (exact for counts up to 2^53 in magnitude).
+double ToDouble(Money m);
+
+Checked<Money> Add(Money a, Money b);
+Checked<Money> MulWhole(Money a, std::int64_t n);
+// The exact product rounded to the nearest ten-thousandth, halves to even.
+Checked<Money> Mul(Money a, Money b);
+// a / b in doubles, the quotient brought back with MoneyFromDouble.
+Checked<Money> Div(Money a, Money b);
+Checked<Money> DivByDouble(Money a, double b);
+
+// The largest whole value not above m (12.75 gives 12, -12.25 gives -13); below
+// -922,337,203,685,477 it does not fit and is an overflow.
+Checked<Money> WholePart(Money m);
+// m minus its whole part: from 0 up to 1, always representable.
+Money Fraction(Money m);
+// m cut towards zero to `places` decimals (0 to 4), exactly.
+Money TruncateDecimals(Money m, int places);
+// Rounded to the nearest whole number, halves to even; always fits.
+std::int64_t RoundedWhole(Money m);
+// Rounded to the nearest whole number, halves to even; outside the 32-bit range is an
+// overflow.
+Checked<std::int32_t> ToInt32(Money m);
+
+// An unsigned 64x64-bit product in two halves, from 32-bit limbs (no 128-bit type needed).
+struct Product128 {
+    std::uint64_t high;
+    std::uint64_t low;
+};
+Product128 MultiplyWide(std::uint64_t a, std::uint64_t b);

@@ -1,0 +1,244 @@
+#include "frmMain.h"
+
+#include <cmath>
+#include <string>
+
+#include "frmEdit.h"
+#include "frmOpt.h"
+#include "frmUpdate.h"
+#include "mdlData.h"
+#include "mdlTrayIcon.h"
+#include "toolkit/NumberFormat.h"
+#include "toolkit/Services.h"
+
+tk::FormSlot<FrmMain> frmMain;
+
+namespace {
+
+using tk::Kind;
+constexpr const char* kBold = "MS Sans Serif";
+
+constexpr tk::ControlSpec kControls[] = {
+    {Kind::Picture, "Picture1", -1, "", {120, 120, 2775, 440}, 0, tk::kWindowColors | tk::kNoTabStop},
+    {Kind::Label, "lblVal", -1, "0", {0, 0, 2055, 375}, 1,
+     tk::kRightAlign | tk::kBold | tk::kWindowColors, FrmMain::Picture1, 0, kBold, 1350},
+    {Kind::Label, "lblCur", -1, "", {2160, 120, 615, 255}, 2, tk::kBold | tk::kWindowColors,
+     FrmMain::Picture1, 0, kBold, 975},
+    {Kind::Button, "cmdCur", 0, "???", {120, 720, 615, 375}, 3},
+    {Kind::Button, "cmdCur", 1, "???", {840, 720, 615, 375}, 4},
+    {Kind::Button, "cmdCur", 2, "???", {1560, 720, 615, 375}, 5},
+    {Kind::Button, "cmdCur", 3, "???", {2280, 720, 615, 375}, 6},
+    {Kind::Button, "cmdCur", 4, "???", {120, 1200, 615, 375}, 7},
+    {Kind::Button, "cmdCur", 5, "???", {840, 1200, 615, 375}, 8},
+    {Kind::Button, "cmdCur", 6, "???", {1560, 1200, 615, 375}, 9},
+    {Kind::Button, "cmdCur", 7, "???", {2280, 1200, 615, 375}, 10},
+};
+
+constexpr tk::MenuSpec kMenus[] = {
+    {"mnuOptions", "&Options"},
+    {"mnuExit", "E&xit"},
+    {"mnuHelp", "&Help"},
+};
+
+constexpr std::int64_t kDigitLimit = 100'000'000LL * Money::kScale;
+
+std::int64_t PowerOfTen(int n) {
+    std::int64_t p = 1;
+    while (n-- > 0) p *= 10;
+    return p;
+}
+
+}  // namespace
+
+const tk::FormSpec FrmMain::kSpec = {
+    "frmMain", "Pecunor", 2985, 1665, tk::kMinimizeBox | tk::kKeyPreview | tk::kShowInTaskbar,
+    kControls, kMenus,
+};
+
+void FrmMain::Form_Load() {
+    for (int i = 0; i < 8; ++i) ShowSlotCaption(i);
+    ClearEntry();
+}
+
+void FrmMain::ShowSlotCaption(int slot) {
+    const int index = mdlData::SelectedSlots[slot];
+    if (mdlData::IsIndex(index)) SetText(cmdCur0 + slot, mdlData::CurrencyTable[index].Short.str());
+}
+
+void FrmMain::Form_Unload() {
+    frmEdit.Unload();
+    frmOpt.Unload();
+    frmUpdate.Unload();
+}
+
+void FrmMain::Click(int control) {
+    if (control >= cmdCur0 && control < cmdCur0 + 8) {
+        cmdCur_Click(static_cast<std::int16_t>(control - cmdCur0));
+    }
+}
+
+void FrmMain::MenuClick(int menu) {
+    switch (menu) {
+        case mnuOptions: mnuOptions_Click(); break;
+        case mnuExit: mnuExit_Click(); break;
+        case mnuHelp: mnuHelp_Click(); break;
+        default: break;
+    }
+}
+
+void FrmMain::mnuOptions_Click() { frmOpt.Show(true); }
+
+void FrmMain::mnuExit_Click() { frmMain.Unload(); }
+
+void FrmMain::mnuHelp_Click() {
+    tk::ShellService* shell = tk::Services().shell;
+    if (shell == nullptr) return;
+    shell->ShellExecute("open", "notepad.exe", tk::Services().app->Path() + "\\pecun.txt", "", 1);
+}
+
+void FrmMain::Form_Resize() {
+    if (Peer().WindowState() == tk::kStateMinimized && mdlData::MinimizeToTray) {
+        mdlTrayIcon::AddTrayIcon(Peer().Handle(), "Pecunor", Peer().IconHandle());
+        Peer().SetVisible(false);
+    } else {
+        mdlTrayIcon::RemoveTrayIcon();
+        if (!Peer().Visible()) Peer().SetVisible(true);
+    }
+}
+
+void FrmMain::Form_MouseMove(std::int16_t, std::int16_t, float x, float) {
+    const double pixels = std::nearbyint(static_cast<double>(x) / Peer().TwipsPerPixelX());
+    if (pixels == 514 || pixels == 515 || pixels == 517) {
+        Peer().SetWindowState(tk::kStateNormal);
+        Peer().SetVisible(true);
+    }
+}
+
+void FrmMain::ClearEntry() {
+    CurrentAmount = Money();
+    DecimalState = 0;
+    CurrentCurrency = -1;
+    startNewAmount_ = false;
+    SetText(lblCur, "");
+    RefreshDisplay();
+}
+
+void FrmMain::RefreshDisplay() {
+    const tk::Separators sep = tk::UserSeparators();
+    const std::int64_t raw = CurrentAmount.Raw();
+    std::string text = tk::FormatGrouped2(raw, sep);
+    if (DecimalState != 0 && CurrentCurrency == -1) {
+        if (DecimalState >= 4) {
+            // Third and fourth typed decimals show exactly as typed.
+            text = tk::FormatGroupedFixed(raw, DecimalState - 1, sep);
+        } else {
+            const std::string f = tk::FormatFraction4(Fraction(CurrentAmount).Raw(), sep);
+            const int length = static_cast<int>(f.size() - sep.decimal.size()) + 1;
+            if (DecimalState > length) text.append(static_cast<std::size_t>(DecimalState - length), '0');
+        }
+    }
+    SetText(lblVal, text);
+}
+
+void FrmMain::AddDigit(int digit) {
+    if (CurrentCurrency != -1 || startNewAmount_) ClearEntry();
+    const std::int64_t raw = CurrentAmount.Raw();
+    if (raw > kDigitLimit || raw < -kDigitLimit || DecimalState == 5) {
+        tk::Beep();
+        return;
+    }
+    // A negative amount grows in magnitude with its sign.
+    const std::int64_t signedDigit = raw < 0 ? -digit : digit;
+    Checked<Money> next;
+    if (DecimalState == 0) {
+        next = MulWhole(CurrentAmount, 10);
+        if (next.ok()) next = Add(next.value, Money::Whole(static_cast<std::int32_t>(signedDigit)));
+    } else {
+        next = Add(CurrentAmount, Money::FromRaw(signedDigit * PowerOfTen(4 - DecimalState) * 10));
+    }
+    if (!next.ok()) {
+        tk::Beep();
+        return;
+    }
+    CurrentAmount = next.value;
+    if (DecimalState != 0) ++DecimalState;
+    RefreshDisplay();
+}
+
+void FrmMain::Backspace() {
+    if (DecimalState == 0) {
+        CurrentAmount = Money::FromRaw(RoundedWhole(CurrentAmount) / 10 * Money::kScale);
+    } else if (DecimalState == 1) {
+        DecimalState = 0;
+    } else {
+        CurrentAmount = TruncateDecimals(CurrentAmount, DecimalState - 2);
+        --DecimalState;
+    }
+}
+
+void FrmMain::Form_KeyPress(std::int16_t& keyAscii) {
+    if (keyAscii >= '0' && keyAscii <= '9') {
+        AddDigit(keyAscii - '0');
+    } else if (keyAscii == 27) {
+        ClearEntry();
+    } else if (keyAscii == '.') {
+        if (DecimalState == 0) DecimalState = 1;
+    } else if (keyAscii == 8) {
+        Backspace();
+        RefreshDisplay();
+    }
+}
+
+void FrmMain::Form_KeyDown(std::int16_t keyCode, std::int16_t shift) {
+    if (shift != tk::kCtrlMask) return;
+    if (keyCode == 'V') Paste();
+    if (keyCode == 'C' || keyCode == 'X') Copy();
+}
+
+void FrmMain::Paste() {
+    tk::ClipboardService* clipboard = tk::Services().clipboard;
+    if (clipboard == nullptr || !clipboard->HasText()) return;
+    const double number = ParseLeadingNumber(clipboard->GetText());
+    if (number == 0.0) return;
+    const Checked<Money> amount = MoneyFromDouble(number);
+    if (!amount.ok()) {
+        tk::Beep();
+        return;
+    }
+    ClearEntry();
+    CurrentAmount = amount.value;
+    startNewAmount_ = Fraction(CurrentAmount).Raw() != 0;
+    RefreshDisplay();
+}
+
+void FrmMain::Copy() {
+    tk::ClipboardService* clipboard = tk::Services().clipboard;
+    if (clipboard == nullptr) return;
+    clipboard->Clear();
+    clipboard->SetText(tk::FormatPlain(CurrentAmount.Raw(), tk::UserSeparators()));
+}
+
+void FrmMain::cmdCur_Click(std::int16_t index) {
+    if (index < 0 || index > 7 || !mdlData::IsIndex(mdlData::SelectedSlots[index])) {
+        tk::Beep();
+        return;
+    }
+    const std::int16_t target = mdlData::SelectedSlots[index];
+    // The table may have shrunk under the current currency (defaults restored).
+    if (CurrentCurrency != -1 && !mdlData::IsIndex(CurrentCurrency)) ClearEntry();
+    if (CurrentCurrency != -1) {
+        const Checked<Money> product =
+            Mul(CurrentAmount, mdlData::CurrencyTable[target].Value);
+        const Checked<Money> result =
+            product.ok() ? Div(product.value, mdlData::CurrencyTable[CurrentCurrency].Value)
+                         : product;
+        if (!result.ok()) {
+            tk::Beep();
+            return;
+        }
+        CurrentAmount = result.value;
+        RefreshDisplay();
+    }
+    CurrentCurrency = target;
+    SetText(lblCur, mdlData::CurrencyTable[CurrentCurrency].Short.str());
+}

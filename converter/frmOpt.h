@@ -1,0 +1,13 @@
+// Stand-in for the options dialog: loads, shows and unloads; no controls yet.
+#pragma once
+
+#include "toolkit/Form.h"
+#include "toolkit/FormSlot.h"
+
+class FrmOpt : public tk::Form {
+public:
+    static const tk::FormSpec kSpec;
+    const tk::FormSpec& Spec() const override { return kSpec; }
+};
+
+extern tk::FormSlot<FrmOpt> frmOpt;

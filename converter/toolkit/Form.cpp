@@ -1,0 +1,39 @@
+#include "Form.h"
+
+namespace tk {
+
+Form::~Form() {
+    if (peer_) peer_->Destroy();
+}
+
+void Form::AttachPeer(std::unique_ptr<WindowPeer> peer) {
+    peer_ = std::move(peer);
+    tags_.assign(Spec().controls.size(), std::string());
+}
+
+std::unique_ptr<WindowPeer> Form::DetachPeer() { return std::move(peer_); }
+
+std::string Form::Text(int id) const { return peer_ ? peer_->Text(id) : std::string(); }
+
+void Form::SetText(int id, std::string_view text) {
+    if (peer_) peer_->SetText(id, text);
+}
+
+const std::string& Form::Tag(int id) const {
+    static const std::string empty;
+    return id >= 0 && static_cast<std::size_t>(id) < tags_.size() ? tags_[id] : empty;
+}
+
+void Form::SetTag(int id, std::string text) {
+    if (id >= 0 && static_cast<std::size_t>(id) < tags_.size()) tags_[id] = std::move(text);
+}
+
+int Form::ControlId(std::string_view name, int index) const {
+    const auto& controls = Spec().controls;
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        if (controls[i].name == name && controls[i].index == index) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+}  // namespace tk

@@ -1,0 +1,183 @@
+// Forms: a window described once as a table of controls, with its behaviour in handlers
+// named control_event. The platform peer (win32/ or headless/) creates the real window
+// from the table and turns what happens to it into calls of these handlers.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tk {
+
+class WindowPeer;
+
+enum class Kind : std::uint8_t { Label, Button, TextBox, ListBox, CheckBox, Picture };
+
+// Control flags.
+enum : std::uint32_t {
+    kDefault = 1u << 0,        // button: Enter presses it
+    kCancel = 1u << 1,         // button: Esc presses it
+    kSorted = 1u << 2,         // list box: keeps its lines in text order
+    kReadOnly = 1u << 3,       // text box: the user cannot change it
+    kRightAlign = 1u << 4,     // label: text right-aligned
+    kBold = 1u << 5,           // bold font
+    kWindowColors = 1u << 6,   // label/picture: system window background and text colours
+    kWordWrap = 1u << 7,       // label: wraps and honours CR LF
+    kNoTabStop = 1u << 8,      // never takes the focus from the Tab key
+};
+
+// A rectangle in twips (1/1440 inch), relative to the parent's client area.
+struct TwipsRect {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
+struct ControlSpec {
+    Kind kind;
+    const char* name;       // the control's name without index: "cmdCur", "lblVal"
+    int index;              // index within an indexed group (cmdCur 0-7), -1 when alone
+    const char* caption;    // design-time caption or text, UTF-8
+    TwipsRect rect;
+    int tabOrder;           // 0 first
+    std::uint32_t flags = 0;
+    int parent = -1;        // position in the table of the container; -1: the form itself
+    int maxLength = 0;      // text box: most characters the user can type; 0 = no limit
+    const char* fontFace = nullptr;  // nullptr: the dialog font
+    int fontHundredthsPt = 0;  // font size in hundredths of a point (975 = 9.75 pt)
+};
+
+struct MenuSpec {
+    const char* name;     // "mnuOptions"
+    const char* caption;  // "&Options": a top-level command without sub-menu
+};
+
+// Form flags.
+enum : std::uint32_t {
+    kMinimizeBox = 1u << 0,    // has a minimise button (never a maximise button)
+    kKeyPreview = 1u << 1,     // Form_KeyDown/Form_KeyPress see every key before the control
+    kShowInTaskbar = 1u << 2,  // has a task-bar button
+    kCenterOnOwner = 1u << 3,  // opens centred on the window that was active
+    kDialogFrame = 1u << 4,    // fixed dialog border; otherwise fixed single
+};
+
+struct FormSpec {
+    const char* name;
+    const char* caption;
+    int clientWidth;   // twips
+    int clientHeight;  // twips
+    std::uint32_t flags;
+    std::span<const ControlSpec> controls;  // a control's id is its position here
+    std::span<const MenuSpec> menus;        // a menu's id is its position here
+};
+
+// Shift state of key events: 1 Shift, 2 Ctrl, 4 Alt.
+enum : std::int16_t { kShiftMask = 1, kCtrlMask = 2, kAltMask = 4 };
+
+// Window states.
+enum : int { kStateNormal = 0, kStateMinimized = 1 };
+
+// One window. Handlers run on the user-interface thread; the peer calls them and catches
+// anything they throw. A form reaches its controls by id through the helpers below.
+class Form {
+public:
+    virtual ~Form();
+    virtual const FormSpec& Spec() const = 0;
+
+    virtual void Form_Load() {}
+    virtual void Form_Unload() {}
+    virtual void Form_Resize() {}
+    virtual void Form_KeyDown(std::int16_t /*keyCode*/, std::int16_t /*shift*/) {}
+    // May set keyAscii to 0 to swallow the character.
+    virtual void Form_KeyPress(std::int16_t& /*keyAscii*/) {}
+    // x and y in twips of the client area; the peer sends what the window received.
+    virtual void Form_MouseMove(std::int16_t /*button*/, std::int16_t /*shift*/, float /*x*/,
+                                float /*y*/) {}
+    virtual void Click(int /*control*/) {}
+    virtual void DblClick(int /*control*/) {}
+    virtual void GotFocus(int /*control*/) {}
+    virtual void MenuClick(int /*menu*/) {}
+
+    // Set by the slot that loads the form; valid from Form_Load until the unload.
+    WindowPeer& Peer() const { return *peer_; }
+    bool HasPeer() const { return peer_ != nullptr; }
+    void AttachPeer(std::unique_ptr<WindowPeer> peer);
+    std::unique_ptr<WindowPeer> DetachPeer();
+
+    // Control helpers (id = position in Spec().controls).
+    std::string Text(int id) const;
+    void SetText(int id, std::string_view text);
+    const std::string& Tag(int id) const;
+    void SetTag(int id, std::string text);
+    // The id of control `name` (index within its group, or -1), or -1 if there is none.
+    int ControlId(std::string_view name, int index = -1) const;
+
+private:
+    std::unique_ptr<WindowPeer> peer_;
+    std::vector<std::string> tags_;
+};
+
+// What a form needs of its window and controls. Positions in list boxes are 0-based;
+// -1 means "none" wherever a position is returned.
+class WindowPeer {
+public:
+    virtual ~WindowPeer() = default;
+    // Destroys the window and its controls now; the object itself may live on a little
+    // (see FormSlot.h) and then answers every call harmlessly.
+    virtual void Destroy() = 0;
+
+    virtual void SetCaption(std::string_view text) = 0;  // the window's title
+    virtual bool Visible() const = 0;
+    virtual void SetVisible(bool visible) = 0;
+    virtual int WindowState() const = 0;  // kStateNormal or kStateMinimized
+    virtual void SetWindowState(int state) = 0;
+    virtual std::uint32_t Handle() const = 0;      // the window's handle as a 32-bit value
+    virtual std::uint32_t IconHandle() const = 0;  // the handle of the window's icon
+    virtual int TwipsPerPixelX() const = 0;        // the screen's, 15 at 96 dots per inch
+
+    virtual std::string Text(int id) const = 0;  // caption or content, UTF-8
+    virtual void SetText(int id, std::string_view text) = 0;
+    virtual bool Enabled(int id) const = 0;
+    virtual void SetEnabled(int id, bool enabled) = 0;
+    virtual void SetDefaultButton(int id) = 0;
+    virtual void SetFocus(int id) = 0;
+
+    // Text boxes. Positions count characters.
+    virtual void SetSelection(int id, int start, int length) = 0;
+    virtual int SelStart(int id) const = 0;
+    virtual int SelLength(int id) const = 0;
+
+    // Check boxes: 0 cleared, 1 ticked.
+    virtual int Value(int id) const = 0;
+    virtual void SetValue(int id, int value) = 0;
+
+    // List boxes. A sorted list places an added line by its text and reports its position.
+    virtual int ListAdd(int id, std::string_view text) = 0;
+    virtual int ListCount(int id) const = 0;
+    virtual std::string ListText(int id, int pos) const = 0;  // empty if pos is outside
+    virtual void ListSetText(int id, int pos, std::string_view text) = 0;  // keeps item data
+    virtual std::int32_t ItemData(int id, int pos) const = 0;  // 0 if pos is outside
+    virtual void SetItemData(int id, int pos, std::int32_t data) = 0;
+    virtual int ListIndex(int id) const = 0;  // the selected position, -1 for none
+    virtual void SetListIndex(int id, int pos) = 0;
+    virtual void ListRemove(int id, int pos) = 0;
+    virtual void ListClear(int id) = 0;
+};
+
+// Creates windows for forms; one per process, installed with the other services.
+class WindowSystem {
+public:
+    virtual ~WindowSystem() = default;
+    // A hidden window with every control of the form's table.
+    virtual std::unique_ptr<WindowPeer> CreatePeer(Form& form) = 0;
+    // Shows the form and handles events until done() is true; meanwhile the program's
+    // other windows take no input.
+    virtual void RunModal(Form& form, const std::function<bool()>& done) = 0;
+};
+
+}  // namespace tk

@@ -1,0 +1,71 @@
+#include "NumberFormat.h"
+
+#include "Services.h"
+
+namespace tk {
+namespace {
+
+// Magnitude of a count; safe for the most negative value.
+std::uint64_t Magnitude(std::int64_t v) {
+    return v < 0 ? ~static_cast<std::uint64_t>(v) + 1 : static_cast<std::uint64_t>(v);
+}
+
+std::string Grouped(std::uint64_t whole, const std::string& thousands) {
+    std::string digits = std::to_string(whole);
+    std::string out;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) out += thousands;
+        out += digits[i];
+    }
+    return out;
+}
+
+// The decimals of `fraction` (0 to 9999 ten-thousandths) as `places` digits, trailing
+// zeros dropped.
+std::string Decimals(std::uint64_t fraction, int places) {
+    std::string d = std::to_string(fraction);
+    d.insert(0, static_cast<std::size_t>(places) - d.size(), '0');
+    while (!d.empty() && d.back() == '0') d.pop_back();
+    return d;
+}
+
+}  // namespace
+
+std::string FormatGrouped2(std::int64_t tenThousandths, const Separators& sep) {
+    std::uint64_t hundredths = Magnitude(tenThousandths) / 100;
+    if (Magnitude(tenThousandths) % 100 >= 50) ++hundredths;
+    std::string out = (tenThousandths < 0 && hundredths != 0) ? "-" : "";
+    out += Grouped(hundredths / 100, sep.thousands);
+    out += sep.decimal;
+    out += Decimals(hundredths % 100, 2);
+    return out;
+}
+
+std::string FormatFraction4(std::int64_t tenThousandths, const Separators& sep) {
+    return sep.decimal + Decimals(Magnitude(tenThousandths) % 10000, 4);
+}
+
+std::string FormatGroupedFixed(std::int64_t tenThousandths, int places, const Separators& sep) {
+    const std::uint64_t m = Magnitude(tenThousandths);
+    std::string out = tenThousandths < 0 ? "-" : "";
+    out += Grouped(m / 10000, sep.thousands);
+    out += sep.decimal;
+    out += std::to_string(m % 10000 + 10000).substr(1, static_cast<std::size_t>(places));
+    return out;
+}
+
+std::string FormatPlain(std::int64_t tenThousandths, const Separators& sep) {
+    std::uint64_t m = Magnitude(tenThousandths);
+    std::string out = tenThousandths < 0 ? "-" : "";
+    out += std::to_string(m / 10000);
+    if (m % 10000 != 0) out += sep.decimal + Decimals(m % 10000, 4);
+    return out;
+}
+
+Separators UserSeparators() {
+    RegionalService* regional = Services().regional;
+    if (regional == nullptr) return {};
+    return {regional->DecimalSeparator(), regional->ThousandsSeparator()};
+}
+
+}  // namespace tk

@@ -1,0 +1,118 @@
+// The platform's run-time services, each behind a small interface with a Win32 and a
+// headless implementation. One set per process, installed at start (Install) and reached
+// through Services(). All texts are UTF-8.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tk {
+
+class WindowSystem;
+
+// Message box flags and results.
+enum : int {
+    kYesNo = 4,
+    kIconQuestion = 32,
+    kIconExclamation = 48,
+    kDefButton2 = 256,
+    kResultYes = 6,
+    kResultNo = 7,
+};
+
+class MessageBoxService {
+public:
+    virtual ~MessageBoxService() = default;
+    // Shows a modal message box over the active window; returns the button pressed.
+    virtual int MsgBox(std::string_view prompt, int flags, std::string_view title) = 0;
+};
+
+class ClipboardService {
+public:
+    virtual ~ClipboardService() = default;
+    virtual bool HasText() = 0;
+    virtual std::string GetText() = 0;  // empty when there is no text
+    virtual void Clear() = 0;
+    virtual void SetText(std::string_view text) = 0;
+};
+
+class SoundService {
+public:
+    virtual ~SoundService() = default;
+    virtual void Beep() = 0;  // the standard beep
+};
+
+// The user's regional settings.
+class RegionalService {
+public:
+    virtual ~RegionalService() = default;
+    virtual std::string DecimalSeparator() = 0;
+    virtual std::string ThousandsSeparator() = 0;
+    // A local date in the user's "Short Date" form.
+    virtual std::string ShortDate(int year, int month, int day) = 0;
+};
+
+// The per-user settings store: texts by application, section and key.
+class SettingsStore {
+public:
+    virtual ~SettingsStore() = default;
+    // The stored text of the key, or `fallback` when the key is absent.
+    virtual std::string ReadSetting(std::string_view app, std::string_view section,
+                                    std::string_view key, std::string_view fallback) = 0;
+    // Creates or replaces the key's text; false when the store could not be written.
+    virtual bool WriteSetting(std::string_view app, std::string_view section,
+                              std::string_view key, std::string_view text) = 0;
+};
+
+class ShellService {
+public:
+    virtual ~ShellService() = default;
+    // ShellExecute with no owner window; the result is not examined by any caller.
+    virtual void ShellExecute(std::string_view verb, std::string_view file,
+                              std::string_view parameters, std::string_view directory,
+                              int showCommand) = 0;
+    // Shell_NotifyIcon with a 488-byte icon record; message 0 add, 1 modify, 2 delete.
+    virtual bool NotifyIcon(std::uint32_t message, const void* record) = 0;
+};
+
+// The running program.
+class AppService {
+public:
+    virtual ~AppService() = default;
+    virtual std::string Path() = 0;         // the folder the program is in, no trailing "\"
+    virtual std::string CommandLine() = 0;  // what follows the program's name and blanks
+};
+
+// One synchronous HTTP GET.
+class HttpService {
+public:
+    virtual ~HttpService() = default;
+    // The whole body of the answer; false when no transfer could be made.
+    virtual bool Fetch(std::string_view url, std::string& body) = 0;
+};
+
+struct ServiceSet {
+    WindowSystem* windows = nullptr;
+    MessageBoxService* msgbox = nullptr;
+    ClipboardService* clipboard = nullptr;
+    SoundService* sound = nullptr;
+    RegionalService* regional = nullptr;
+    SettingsStore* settings = nullptr;
+    ShellService* shell = nullptr;
+    AppService* app = nullptr;
+    HttpService* http = nullptr;
+};
+
+// Installs the services of the process (pointers not owned) and returns the previous set.
+ServiceSet Install(const ServiceSet& services);
+const ServiceSet& Services();
+
+// The application title, used by message boxes unless another title is given.
+inline constexpr std::string_view kAppTitle = "Pecunor";
+
+// Convenience wrappers over the installed services.
+int MsgBox(std::string_view prompt, int flags = 0, std::string_view title = kAppTitle);
+void Beep();
+
+}  // namespace tk

@@ -1,0 +1,285 @@
+#include "Headless.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "../FormSlot.h"
+
+namespace tk::headless {
+namespace {
+
+std::string LowerAscii(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return out;
+}
+
+// The key code a character's key sends.
+std::int16_t KeyCodeOf(char c) {
+    if (c >= 'a' && c <= 'z') return static_cast<std::int16_t>(c - 'a' + 'A');
+    if (c == '.') return 190;
+    if (c == ',') return 188;
+    return static_cast<std::int16_t>(static_cast<unsigned char>(c));
+}
+
+}  // namespace
+
+Window::Window(Form& f, std::uint32_t h) : form(f), handle(h) {
+    const FormSpec& spec = f.Spec();
+    caption = spec.caption;
+    controls.resize(spec.controls.size());
+    for (std::size_t i = 0; i < spec.controls.size(); ++i) {
+        if (spec.controls[i].kind != Kind::ListBox) controls[i].text = spec.controls[i].caption;
+        if (spec.controls[i].flags & kDefault) defaultButton = static_cast<int>(i);
+    }
+}
+
+ControlState* Window::At(int id) {
+    if (destroyed || id < 0 || static_cast<std::size_t>(id) >= controls.size()) return nullptr;
+    return &controls[id];
+}
+
+const ControlState* Window::At(int id) const { return const_cast<Window*>(this)->At(id); }
+
+bool Window::ValidLine(int id, int pos) const {
+    const ControlState* c = At(id);
+    return c != nullptr && pos >= 0 && static_cast<std::size_t>(pos) < c->lines.size();
+}
+
+void Window::SetVisible(bool v) {
+    if (!destroyed) visible = v;
+}
+
+void Window::SetWindowState(int s) {
+    if (destroyed || s == state) return;
+    state = s;
+    form.Form_Resize();
+}
+
+std::string Window::Text(int id) const {
+    const ControlState* c = At(id);
+    if (c == nullptr) return {};
+    if (form.Spec().controls[id].kind == Kind::ListBox) return ListText(id, c->listIndex);
+    return c->text;
+}
+
+void Window::SetText(int id, std::string_view text) {
+    if (ControlState* c = At(id)) {
+        c->text = text;
+        c->selStart = 0;
+        c->selLength = 0;
+    }
+}
+
+bool Window::Enabled(int id) const {
+    const ControlState* c = At(id);
+    return c != nullptr && c->enabled;
+}
+
+void Window::SetEnabled(int id, bool enabled) {
+    if (ControlState* c = At(id)) c->enabled = enabled;
+}
+
+void Window::SetFocus(int id) {
+    if (At(id) == nullptr) return;
+    focus = id;
+    form.GotFocus(id);
+}
+
+void Window::SetSelection(int id, int start, int length) {
+    if (ControlState* c = At(id)) {
+        const int size = static_cast<int>(c->text.size());
+        c->selStart = std::clamp(start, 0, size);
+        c->selLength = std::clamp(length, 0, size - c->selStart);
+    }
+}
+
+int Window::SelStart(int id) const {
+    const ControlState* c = At(id);
+    return c ? c->selStart : 0;
+}
+
+int Window::SelLength(int id) const {
+    const ControlState* c = At(id);
+    return c ? c->selLength : 0;
+}
+
+int Window::Value(int id) const {
+    const ControlState* c = At(id);
+    return c ? c->value : 0;
+}
+
+void Window::SetValue(int id, int value) {
+    if (ControlState* c = At(id)) c->value = value;
+}
+
+int Window::ListAdd(int id, std::string_view text) {
+    ControlState* c = At(id);
+    if (c == nullptr) return -1;
+    std::size_t pos = c->lines.size();
+    if (form.Spec().controls[id].flags & kSorted) {
+        const std::string key = LowerAscii(text);
+        pos = 0;
+        while (pos < c->lines.size() && LowerAscii(c->lines[pos].text) <= key) ++pos;
+    }
+    c->lines.insert(c->lines.begin() + static_cast<std::ptrdiff_t>(pos), ListLine{std::string(text)});
+    if (c->listIndex >= static_cast<int>(pos)) ++c->listIndex;
+    return static_cast<int>(pos);
+}
+
+int Window::ListCount(int id) const {
+    const ControlState* c = At(id);
+    return c ? static_cast<int>(c->lines.size()) : 0;
+}
+
+std::string Window::ListText(int id, int pos) const {
+    return ValidLine(id, pos) ? At(id)->lines[pos].text : std::string();
+}
+
+void Window::ListSetText(int id, int pos, std::string_view text) {
+    if (ValidLine(id, pos)) At(id)->lines[pos].text = text;
+}
+
+std::int32_t Window::ItemData(int id, int pos) const {
+    return ValidLine(id, pos) ? At(id)->lines[pos].data : 0;
+}
+
+void Window::SetItemData(int id, int pos, std::int32_t data) {
+    if (ValidLine(id, pos)) At(id)->lines[pos].data = data;
+}
+
+int Window::ListIndex(int id) const {
+    const ControlState* c = At(id);
+    return c ? c->listIndex : -1;
+}
+
+void Window::SetListIndex(int id, int pos) {
+    if (ControlState* c = At(id)) c->listIndex = ValidLine(id, pos) ? pos : -1;
+}
+
+void Window::ListRemove(int id, int pos) {
+    if (!ValidLine(id, pos)) return;
+    ControlState* c = At(id);
+    c->lines.erase(c->lines.begin() + pos);
+    if (c->listIndex == pos) {
+        c->listIndex = -1;
+    } else if (c->listIndex > pos) {
+        --c->listIndex;
+    }
+}
+
+void Window::ListClear(int id) {
+    if (ControlState* c = At(id)) {
+        c->lines.clear();
+        c->listIndex = -1;
+    }
+}
+
+Platform::Platform() {
+    ServiceSet mine;
+    mine.windows = this;
+    mine.msgbox = this;
+    mine.clipboard = this;
+    mine.sound = this;
+    mine.regional = this;
+    mine.settings = &settings;
+    mine.shell = this;
+    mine.app = this;
+    mine.http = this;
+    previous_ = Install(mine);
+}
+
+Platform::~Platform() {
+    RetireUnloaded();
+    Install(previous_);
+}
+
+std::unique_ptr<WindowPeer> Platform::CreatePeer(Form& form) {
+    return std::make_unique<Window>(form, nextHandle_++);
+}
+
+void Platform::RunModal(Form& form, const std::function<bool()>& done) {
+    modalForms.emplace_back(form.Spec().name);
+    if (onModal) onModal(form);
+    RetireUnloaded();
+    (void)done;
+}
+
+int Platform::MsgBox(std::string_view prompt, int flags, std::string_view title) {
+    msgboxes.push_back({std::string(prompt), flags, std::string(title)});
+    if (answers.empty()) return defaultAnswer;
+    const int answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+void Platform::Clear() {
+    clipboard.clear();
+    clipboardHasText = false;
+}
+
+void Platform::SetText(std::string_view text) {
+    clipboard = text;
+    clipboardHasText = true;
+}
+
+std::string Platform::ShortDate(int year, int month, int day) {
+    return std::to_string(month) + "/" + std::to_string(day) + "/" + std::to_string(year);
+}
+
+void Platform::ShellExecute(std::string_view verb, std::string_view file,
+                            std::string_view parameters, std::string_view directory,
+                            int showCommand) {
+    shellCalls.push_back({std::string(verb), std::string(file), std::string(parameters),
+                          std::string(directory), showCommand});
+}
+
+bool Platform::NotifyIcon(std::uint32_t message, const void* record) {
+    notifyMessages.push_back(message);
+    std::uint32_t fields[3];
+    std::memcpy(fields, record, sizeof fields);  // cbSize, hWnd, uID
+    const auto key = std::make_pair(fields[1], fields[2]);
+    if (message == 0) return icons.insert(key).second;
+    if (message == 2) return icons.erase(key) != 0;
+    return icons.count(key) != 0;
+}
+
+bool Platform::Fetch(std::string_view url, std::string& body) {
+    auto it = httpBodies.find(std::string(url));
+    if (it == httpBodies.end()) return false;
+    body = it->second;
+    return true;
+}
+
+void Platform::Deliver(Form& form, std::int16_t keyCode, std::int16_t shift, std::int16_t ch) {
+    form.Form_KeyDown(keyCode, shift);
+    if (ch != 0) form.Form_KeyPress(ch);
+    RetireUnloaded();
+}
+
+void Platform::Type(Form& form, std::string_view keys) {
+    for (char c : keys) Deliver(form, KeyCodeOf(c), 0, static_cast<unsigned char>(c));
+}
+
+void Platform::Ctrl(Form& form, char letter) {
+    const std::int16_t code = KeyCodeOf(letter);
+    Deliver(form, code, kCtrlMask, static_cast<std::int16_t>(code - 'A' + 1));
+}
+
+void Platform::Click(Form& form, int control) {
+    Window& w = PeerOf(form);
+    if (w.destroyed || !w.Enabled(control)) return;
+    form.Click(control);
+    RetireUnloaded();
+}
+
+void Platform::Menu(Form& form, int menu) {
+    form.MenuClick(menu);
+    RetireUnloaded();
+}
+
+Window& Platform::PeerOf(const Form& form) { return static_cast<Window&>(form.Peer()); }
+
+}  // namespace tk::headless

@@ -1,0 +1,174 @@
+// The headless peer: every control as plain state, every service as a scriptable fake, and
+// a scripted user who types and clicks. Constructing a Platform installs it (and a fresh
+// in-memory settings store); destroying it puts the previous services back.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "../Form.h"
+#include "../MemorySettings.h"
+#include "../Services.h"
+
+namespace tk::headless {
+
+struct ListLine {
+    std::string text;
+    std::int32_t data = 0;
+};
+
+struct ControlState {
+    std::string text;
+    bool enabled = true;
+    int selStart = 0;
+    int selLength = 0;
+    int value = 0;
+    std::vector<ListLine> lines;
+    int listIndex = -1;
+};
+
+class Window : public WindowPeer {
+public:
+    Window(Form& form, std::uint32_t handle);
+
+    void Destroy() override { destroyed = true; }
+    void SetCaption(std::string_view text) override { caption = text; }
+    bool Visible() const override { return visible; }
+    void SetVisible(bool v) override;
+    int WindowState() const override { return state; }
+    void SetWindowState(int s) override;
+    std::uint32_t Handle() const override { return handle; }
+    std::uint32_t IconHandle() const override { return 0x1C0; }
+    int TwipsPerPixelX() const override { return 15; }
+
+    std::string Text(int id) const override;
+    void SetText(int id, std::string_view text) override;
+    bool Enabled(int id) const override;
+    void SetEnabled(int id, bool enabled) override;
+    void SetDefaultButton(int id) override { defaultButton = id; }
+    void SetFocus(int id) override;
+
+    void SetSelection(int id, int start, int length) override;
+    int SelStart(int id) const override;
+    int SelLength(int id) const override;
+    int Value(int id) const override;
+    void SetValue(int id, int value) override;
+
+    int ListAdd(int id, std::string_view text) override;
+    int ListCount(int id) const override;
+    std::string ListText(int id, int pos) const override;
+    void ListSetText(int id, int pos, std::string_view text) override;
+    std::int32_t ItemData(int id, int pos) const override;
+    void SetItemData(int id, int pos, std::int32_t data) override;
+    int ListIndex(int id) const override;
+    void SetListIndex(int id, int pos) override;
+    void ListRemove(int id, int pos) override;
+    void ListClear(int id) override;
+
+    Form& form;
+    std::string caption;
+    bool visible = false;
+    int state = kStateNormal;
+    std::uint32_t handle;
+    bool destroyed = false;
+    int defaultButton = -1;
+    int focus = -1;
+    std::vector<ControlState> controls;
+
+private:
+    ControlState* At(int id);
+    const ControlState* At(int id) const;
+    bool ValidLine(int id, int pos) const;
+};
+
+struct MsgBoxCall {
+    std::string prompt;
+    int flags;
+    std::string title;
+};
+
+struct ShellCall {
+    std::string verb, file, parameters, directory;
+    int show;
+};
+
+class Platform : public WindowSystem,
+                 public MessageBoxService,
+                 public ClipboardService,
+                 public SoundService,
+                 public RegionalService,
+                 public ShellService,
+                 public AppService,
+                 public HttpService {
+public:
+    Platform();
+    ~Platform() override;
+    Platform(const Platform&) = delete;
+    Platform& operator=(const Platform&) = delete;
+
+    // WindowSystem
+    std::unique_ptr<WindowPeer> CreatePeer(Form& form) override;
+    void RunModal(Form& form, const std::function<bool()>& done) override;
+    // MessageBoxService: answers from `answers`, then `defaultAnswer`.
+    int MsgBox(std::string_view prompt, int flags, std::string_view title) override;
+    // ClipboardService
+    bool HasText() override { return clipboardHasText; }
+    std::string GetText() override { return clipboardHasText ? clipboard : std::string(); }
+    void Clear() override;
+    void SetText(std::string_view text) override;
+    // SoundService
+    void Beep() override { ++beeps; }
+    // RegionalService
+    std::string DecimalSeparator() override { return separators.first; }
+    std::string ThousandsSeparator() override { return separators.second; }
+    std::string ShortDate(int year, int month, int day) override;
+    // ShellService: icons present are kept by (window, uID).
+    void ShellExecute(std::string_view verb, std::string_view file, std::string_view parameters,
+                      std::string_view directory, int showCommand) override;
+    bool NotifyIcon(std::uint32_t message, const void* record) override;
+    // AppService
+    std::string Path() override { return appPath; }
+    std::string CommandLine() override { return commandLine; }
+    // HttpService: bodies by address; an address missing here cannot be fetched.
+    bool Fetch(std::string_view url, std::string& body) override;
+
+    // The scripted user. Each action goes to the form as the real peer sends it: a key is
+    // Form_KeyDown with its key code, then Form_KeyPress with its character.
+    void Type(Form& form, std::string_view keys);  // "\x1b" Esc, "\b" Backspace
+    void Ctrl(Form& form, char letter);            // Ctrl with a letter key: 'C', 'V', 'X'
+    void Click(Form& form, int control);           // a click on an enabled control
+    void Menu(Form& form, int menu);
+
+    static Window& PeerOf(const Form& form);
+
+    MemorySettings settings;
+    std::deque<int> answers;
+    int defaultAnswer = kResultNo;
+    std::vector<MsgBoxCall> msgboxes;
+    std::string clipboard;
+    bool clipboardHasText = false;
+    int beeps = 0;
+    std::pair<std::string, std::string> separators{".", ","};
+    std::vector<ShellCall> shellCalls;
+    std::vector<std::uint32_t> notifyMessages;
+    std::set<std::pair<std::uint32_t, std::uint32_t>> icons;
+    std::string appPath = "C:\\Program Files\\Pecunor";
+    std::string commandLine;
+    std::map<std::string, std::string> httpBodies;
+    // Runs while a form is shown modally; the form must be unloaded or hidden by then.
+    std::function<void(Form&)> onModal;
+    std::vector<std::string> modalForms;
+
+private:
+    void Deliver(Form& form, std::int16_t keyCode, std::int16_t shift, std::int16_t ch);
+    ServiceSet previous_;
+    std::uint32_t nextHandle_ = 0x10010;
+};
+
+}  // namespace tk::headless
