@@ -35,8 +35,8 @@ long Magnitude(const std::string& mantissa, long exponent) {
     if (point == std::string::npos) point = mantissa.size();
     std::size_t first = mantissa.find_first_of("123456789");
     if (first == std::string::npos) return 0;
-    long digitPos = first < point ? static_cast<long>(point - first)
-                                  : -static_cast<long>(first - point - 1);
+    long digitPos =
+        first < point ? static_cast<long>(point - first) : -static_cast<long>(first - point - 1);
     return digitPos + exponent;
 }
 

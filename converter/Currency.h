@@ -27,7 +27,7 @@ private:
 struct CurrencyEntry {
     std::string Name;  // empty for a deleted entry
     ShortCode Short;
-    Money Value;       // units of this currency worth one unit of the reference currency
+    Money Value;  // units of this currency worth one unit of the reference currency
 };
 
 // The display text of a currency in lists: Name + " (" + Short + ")".

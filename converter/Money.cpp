@@ -17,8 +17,7 @@ std::uint64_t Magnitude(std::int64_t v) {
 
 // 128 by 32-bit long division: quotient in place, remainder returned.
 std::uint32_t DivideWide(Product128& n, std::uint32_t d) {
-    std::uint64_t limbs[4] = {n.high >> 32, n.high & 0xffffffffu, n.low >> 32,
-                              n.low & 0xffffffffu};
+    std::uint64_t limbs[4] = {n.high >> 32, n.high & 0xffffffffu, n.low >> 32, n.low & 0xffffffffu};
     std::uint64_t rem = 0;
     for (std::uint64_t& limb : limbs) {
         std::uint64_t cur = (rem << 32) | limb;

@@ -2,4 +2,5 @@
 
 tk::FormSlot<FrmEdit> frmEdit;
 
-const tk::FormSpec FrmEdit::kSpec = {"frmEdit", "New currency", 2760, 1755, tk::kDialogFrame | tk::kCenterOnOwner, {}, {}};
+const tk::FormSpec FrmEdit::kSpec = {
+    "frmEdit", "New currency", 2760, 1755, tk::kDialogFrame | tk::kCenterOnOwner, {}, {}};

@@ -19,11 +19,35 @@ using tk::Kind;
 constexpr const char* kBold = "MS Sans Serif";
 
 constexpr tk::ControlSpec kControls[] = {
-    {Kind::Picture, "Picture1", -1, "", {120, 120, 2775, 440}, 0, tk::kWindowColors | tk::kNoTabStop},
-    {Kind::Label, "lblVal", -1, "0", {0, 0, 2055, 375}, 1,
-     tk::kRightAlign | tk::kBold | tk::kWindowColors, FrmMain::Picture1, 0, kBold, 1350},
-    {Kind::Label, "lblCur", -1, "", {2160, 120, 615, 255}, 2, tk::kBold | tk::kWindowColors,
-     FrmMain::Picture1, 0, kBold, 975},
+    {Kind::Picture,
+     "Picture1",
+     -1,
+     "",
+     {120, 120, 2775, 440},
+     0,
+     tk::kWindowColors | tk::kNoTabStop},
+    {Kind::Label,
+     "lblVal",
+     -1,
+     "0",
+     {0, 0, 2055, 375},
+     1,
+     tk::kRightAlign | tk::kBold | tk::kWindowColors,
+     FrmMain::Picture1,
+     0,
+     kBold,
+     1350},
+    {Kind::Label,
+     "lblCur",
+     -1,
+     "",
+     {2160, 120, 615, 255},
+     2,
+     tk::kBold | tk::kWindowColors,
+     FrmMain::Picture1,
+     0,
+     kBold,
+     975},
     {Kind::Button, "cmdCur", 0, "???", {120, 720, 615, 375}, 3},
     {Kind::Button, "cmdCur", 1, "???", {840, 720, 615, 375}, 4},
     {Kind::Button, "cmdCur", 2, "???", {1560, 720, 615, 375}, 5},
@@ -79,10 +103,17 @@ void FrmMain::Click(int control) {
 
 void FrmMain::MenuClick(int menu) {
     switch (menu) {
-        case mnuOptions: mnuOptions_Click(); break;
-        case mnuExit: mnuExit_Click(); break;
-        case mnuHelp: mnuHelp_Click(); break;
-        default: break;
+        case mnuOptions:
+            mnuOptions_Click();
+            break;
+        case mnuExit:
+            mnuExit_Click();
+            break;
+        case mnuHelp:
+            mnuHelp_Click();
+            break;
+        default:
+            break;
     }
 }
 
@@ -134,7 +165,8 @@ void FrmMain::RefreshDisplay() {
         } else {
             const std::string f = tk::FormatFraction4(Fraction(CurrentAmount).Raw(), sep);
             const int length = static_cast<int>(f.size() - sep.decimal.size()) + 1;
-            if (DecimalState > length) text.append(static_cast<std::size_t>(DecimalState - length), '0');
+            if (DecimalState > length)
+                text.append(static_cast<std::size_t>(DecimalState - length), '0');
         }
     }
     SetText(lblVal, text);
@@ -154,7 +186,7 @@ void FrmMain::AddDigit(int digit) {
         next = MulWhole(CurrentAmount, 10);
         if (next.ok()) next = Add(next.value, Money::Whole(static_cast<std::int32_t>(signedDigit)));
     } else {
-        next = Add(CurrentAmount, Money::FromRaw(signedDigit * PowerOfTen(4 - DecimalState) * 10));
+        next = Add(CurrentAmount, Money::FromRaw(signedDigit * PowerOfTen(4 - DecimalState)));
     }
     if (!next.ok()) {
         tk::Beep();
@@ -227,8 +259,7 @@ void FrmMain::cmdCur_Click(std::int16_t index) {
     // The table may have shrunk under the current currency (defaults restored).
     if (CurrentCurrency != -1 && !mdlData::IsIndex(CurrentCurrency)) ClearEntry();
     if (CurrentCurrency != -1) {
-        const Checked<Money> product =
-            Mul(CurrentAmount, mdlData::CurrencyTable[target].Value);
+        const Checked<Money> product = Mul(CurrentAmount, mdlData::CurrencyTable[target].Value);
         const Checked<Money> result =
             product.ok() ? Div(product.value, mdlData::CurrencyTable[CurrentCurrency].Value)
                          : product;

@@ -23,7 +23,8 @@ struct Resource {
 constexpr Resource kResources[] = {
 #define PECUN_COUNT(text) {101, text},
 #define PECUN_SLOT(j, text) {150 + (j), text},
-#define PECUN_CURRENCY(i, code, name, value) {200 + (i), name}, {300 + (i), code}, {400 + (i), value},
+#define PECUN_CURRENCY(i, code, name, value) \
+    {200 + (i), name}, {300 + (i), code}, {400 + (i), value},
 #include "resources/defaults.inc"
 #undef PECUN_COUNT
 #undef PECUN_SLOT

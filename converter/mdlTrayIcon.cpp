@@ -24,7 +24,8 @@ void AddTrayIcon(std::uint32_t hWnd, std::string_view tip, std::uint32_t hIcon) 
     TrayIcon.uFlags = 7;
     TrayIcon.uCallbackMessage = kCallbackMessage;
     TrayIcon.hIcon = hIcon;
-    const std::size_t n = tip.size() < sizeof TrayIcon.szTip ? tip.size() : sizeof TrayIcon.szTip - 1;
+    const std::size_t n =
+        tip.size() < sizeof TrayIcon.szTip ? tip.size() : sizeof TrayIcon.szTip - 1;
     std::memset(TrayIcon.szTip, ' ', sizeof TrayIcon.szTip);
     std::memcpy(TrayIcon.szTip, tip.data(), n);
     TrayIcon.szTip[n] = '\0';

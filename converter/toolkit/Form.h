@@ -19,15 +19,15 @@ enum class Kind : std::uint8_t { Label, Button, TextBox, ListBox, CheckBox, Pict
 
 // Control flags.
 enum : std::uint32_t {
-    kDefault = 1u << 0,        // button: Enter presses it
-    kCancel = 1u << 1,         // button: Esc presses it
-    kSorted = 1u << 2,         // list box: keeps its lines in text order
-    kReadOnly = 1u << 3,       // text box: the user cannot change it
-    kRightAlign = 1u << 4,     // label: text right-aligned
-    kBold = 1u << 5,           // bold font
-    kWindowColors = 1u << 6,   // label/picture: system window background and text colours
-    kWordWrap = 1u << 7,       // label: wraps and honours CR LF
-    kNoTabStop = 1u << 8,      // never takes the focus from the Tab key
+    kDefault = 1u << 0,       // button: Enter presses it
+    kCancel = 1u << 1,        // button: Esc presses it
+    kSorted = 1u << 2,        // list box: keeps its lines in text order
+    kReadOnly = 1u << 3,      // text box: the user cannot change it
+    kRightAlign = 1u << 4,    // label: text right-aligned
+    kBold = 1u << 5,          // bold font
+    kWindowColors = 1u << 6,  // label/picture: system window background and text colours
+    kWordWrap = 1u << 7,      // label: wraps and honours CR LF
+    kNoTabStop = 1u << 8,     // never takes the focus from the Tab key
 };
 
 // A rectangle in twips (1/1440 inch), relative to the parent's client area.
@@ -40,16 +40,16 @@ struct TwipsRect {
 
 struct ControlSpec {
     Kind kind;
-    const char* name;       // the control's name without index: "cmdCur", "lblVal"
-    int index;              // index within an indexed group (cmdCur 0-7), -1 when alone
-    const char* caption;    // design-time caption or text, UTF-8
+    const char* name;     // the control's name without index: "cmdCur", "lblVal"
+    int index;            // index within an indexed group (cmdCur 0-7), -1 when alone
+    const char* caption;  // design-time caption or text, UTF-8
     TwipsRect rect;
-    int tabOrder;           // 0 first
+    int tabOrder;  // 0 first
     std::uint32_t flags = 0;
-    int parent = -1;        // position in the table of the container; -1: the form itself
-    int maxLength = 0;      // text box: most characters the user can type; 0 = no limit
+    int parent = -1;                 // position in the table of the container; -1: the form itself
+    int maxLength = 0;               // text box: most characters the user can type; 0 = no limit
     const char* fontFace = nullptr;  // nullptr: the dialog font
-    int fontHundredthsPt = 0;  // font size in hundredths of a point (975 = 9.75 pt)
+    int fontHundredthsPt = 0;        // font size in hundredths of a point (975 = 9.75 pt)
 };
 
 struct MenuSpec {
@@ -161,7 +161,7 @@ public:
     virtual int ListCount(int id) const = 0;
     virtual std::string ListText(int id, int pos) const = 0;  // empty if pos is outside
     virtual void ListSetText(int id, int pos, std::string_view text) = 0;  // keeps item data
-    virtual std::int32_t ItemData(int id, int pos) const = 0;  // 0 if pos is outside
+    virtual std::int32_t ItemData(int id, int pos) const = 0;              // 0 if pos is outside
     virtual void SetItemData(int id, int pos, std::int32_t data) = 0;
     virtual int ListIndex(int id) const = 0;  // the selected position, -1 for none
     virtual void SetListIndex(int id, int pos) = 0;

@@ -61,8 +61,8 @@ public:
     virtual std::string ReadSetting(std::string_view app, std::string_view section,
                                     std::string_view key, std::string_view fallback) = 0;
     // Creates or replaces the key's text; false when the store could not be written.
-    virtual bool WriteSetting(std::string_view app, std::string_view section,
-                              std::string_view key, std::string_view text) = 0;
+    virtual bool WriteSetting(std::string_view app, std::string_view section, std::string_view key,
+                              std::string_view text) = 0;
 };
 
 class ShellService {

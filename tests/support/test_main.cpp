@@ -1,6 +1,6 @@
-#include <cstdio>
-
 #include <gtest/gtest.h>
+
+#include <cstdio>
 
 int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IONBF, 0);

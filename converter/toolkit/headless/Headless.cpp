@@ -124,7 +124,8 @@ int Window::ListAdd(int id, std::string_view text) {
         pos = 0;
         while (pos < c->lines.size() && LowerAscii(c->lines[pos].text) <= key) ++pos;
     }
-    c->lines.insert(c->lines.begin() + static_cast<std::ptrdiff_t>(pos), ListLine{std::string(text)});
+    c->lines.insert(c->lines.begin() + static_cast<std::ptrdiff_t>(pos),
+                    ListLine{std::string(text)});
     if (c->listIndex >= static_cast<int>(pos)) ++c->listIndex;
     return static_cast<int>(pos);
 }

@@ -1,0 +1,319 @@
+// The main window's entry logic, driven as a user does: keys and button clicks.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "frmMain.h"
+#include "mdlData.h"
+#include "toolkit/headless/Headless.h"
+
+namespace {
+
+// Button positions of the default slots.
+constexpr int EUR = 0, USD = 1, JPY = 2, GBP = 3, DEM = 4, FRF = 5, CHF = 6, BEF = 7;
+
+class EntryTest : public testing::Test {
+protected:
+    void SetUp() override {
+        mdlData::RestoreDefaults();
+        frmMain.Show();
+    }
+    void TearDown() override {
+        frmMain.Discard();
+        tk::RetireUnloaded();
+    }
+
+    FrmMain& form() { return frmMain(); }
+    void Type(const std::string& keys) { ui.Type(form(), keys); }
+    void Press(int button) { ui.Click(form(), FrmMain::cmdCur0 + button); }
+    void Ctrl(char letter) { ui.Ctrl(form(), letter); }
+    void Paste(const std::string& text) {
+        ui.SetText(text);
+        Ctrl('V');
+    }
+    std::string Display() { return form().Text(FrmMain::lblVal); }
+    std::string Code() { return form().Text(FrmMain::lblCur); }
+    void SwapSeparators() { ui.separators = {",", "."}; }
+
+    tk::headless::Platform ui;
+};
+
+struct TypingCase {
+    const char* keys;
+    const char* display;
+    std::int64_t raw;
+    int decimalState;
+    int beeps;
+};
+
+TEST_F(EntryTest, TypedAmountsShowAsTyped) {
+    const TypingCase cases[] = {
+        {"", "0.", 0, 0, 0},
+        {"12", "12.", 120000, 0, 0},
+        {"12.", "12.", 120000, 1, 0},
+        {"12.5", "12.5", 125000, 2, 0},
+        {"12.50", "12.50", 125000, 3, 0},
+        {"12.00", "12.00", 120000, 3, 0},
+        {"1234567", "1,234,567.", 12345670000, 0, 0},
+        {"12.345", "12.345", 123450, 4, 0},
+        {"1.2340", "1.2340", 12340, 5, 0},
+        {"0.0001", "0.0001", 1, 5, 0},
+        {"12.3456", "12.3456", 123456, 5, 0},
+        {"12.34567", "12.3456", 123456, 5, 1},
+        {"..5", "0.5", 5000, 2, 0},
+        {"1234567890", "123,456,789.", 1234567890000, 0, 1},
+        {"1000000005", "1,000,000,005.", 10000000050000, 0, 0},
+        {"10000000051", "1,000,000,005.", 10000000050000, 0, 1},
+        {"123456789.5", "123,456,789.", 1234567890000, 1, 1},
+        {"12,5", "125.", 1250000, 0, 0},
+        {"1234\b", "123.", 1230000, 0, 0},
+        {"0.290\b", "0.29", 2900, 3, 0},
+        {"12.34\b", "12.3", 123000, 2, 0},
+        {"12.34\b\b", "12.", 120000, 1, 0},
+        {"12.34\b\b\b", "12.", 120000, 0, 0},
+        {"12.34\b\b\b\b", "1.", 10000, 0, 0},
+        {"12.34\b\b\b\b\b", "0.", 0, 0, 0},
+        {"12.345\b", "12.34", 123400, 3, 0},
+        {"123\x1b", "0.", 0, 0, 0},
+        {"7\x1b"
+         "5",
+         "5.", 50000, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        const int beepsBefore = ui.beeps;
+        Type(c.keys);
+        EXPECT_EQ(Display(), c.display) << "keys \"" << c.keys << "\"";
+        EXPECT_EQ(form().CurrentAmount.Raw(), c.raw) << "keys \"" << c.keys << "\"";
+        EXPECT_EQ(form().DecimalState, c.decimalState) << "keys \"" << c.keys << "\"";
+        EXPECT_EQ(ui.beeps - beepsBefore, c.beeps) << "keys \"" << c.keys << "\"";
+        TearDown();
+    }
+}
+
+TEST_F(EntryTest, RegionalSeparatorsShowButThePointIsTyped) {
+    SwapSeparators();
+    Type("1234567.5");
+    EXPECT_EQ(Display(), "1.234.567,5");
+    Type(
+        "\x1b"
+        "12,5");
+    EXPECT_EQ(Display(), "125,") << "the comma key does nothing";
+}
+
+TEST_F(EntryTest, TheFirstButtonNamesTheCurrencyTheNextConvert) {
+    Type("100");
+    Press(EUR);
+    EXPECT_EQ(Display(), "100.");
+    EXPECT_EQ(Code(), "EUR");
+    Press(BEF);
+    EXPECT_EQ(Display(), "4,033.99");
+    EXPECT_EQ(Code(), "BEF");
+    Press(BEF);
+    EXPECT_EQ(Display(), "4,033.99") << "the same button only recomputes";
+    Press(DEM);
+    EXPECT_EQ(Display(), "195.58");
+    EXPECT_EQ(Code(), "DEM");
+    EXPECT_EQ(ui.beeps, 0);
+}
+
+TEST_F(EntryTest, ConversionWithSwappedSeparators) {
+    SwapSeparators();
+    Type("100");
+    Press(EUR);
+    Press(BEF);
+    EXPECT_EQ(Display(), "4.033,99");
+    Press(DEM);
+    EXPECT_EQ(Display(), "195,58");
+}
+
+TEST_F(EntryTest, TypedZerosStayUntilTheFirstConversion) {
+    Type("12.50");
+    Press(USD);
+    EXPECT_EQ(Display(), "12.50");
+    Press(USD);
+    EXPECT_EQ(Display(), "12.5");
+}
+
+TEST_F(EntryTest, AfterAConversionADigitStartsANewAmount) {
+    Type("100");
+    Press(EUR);
+    Press(BEF);
+    Type(".5");
+    EXPECT_EQ(Display(), "5.");
+    EXPECT_EQ(Code(), "");
+    EXPECT_EQ(form().CurrentCurrency, -1);
+}
+
+TEST_F(EntryTest, BackspaceEditsAConvertedAmount) {
+    Type("100");
+    Press(EUR);
+    Press(BEF);
+    Type("\b");
+    EXPECT_EQ(Display(), "403.");
+    EXPECT_EQ(Code(), "BEF");
+}
+
+TEST_F(EntryTest, EscClearsTheCurrency) {
+    Type("100");
+    Press(EUR);
+    Type("\x1b");
+    EXPECT_EQ(Display(), "0.");
+    EXPECT_EQ(Code(), "");
+    EXPECT_EQ(form().CurrentCurrency, -1);
+}
+
+struct PasteCase {
+    const char* clipboard;
+    const char* display;
+    std::int64_t raw;
+};
+
+TEST_F(EntryTest, PasteTakesTheLeadingNumber) {
+    const PasteCase cases[] = {
+        {"12,50", "12.", 120000},    {"-5", "-5.", -50000}, {" 40.3399 francs", "40.34", 403399},
+        {"1e3", "1,000.", 10000000}, {"abc", "7.", 70000},  // no number: nothing changes
+        {"0", "7.", 70000},          {"", "7.", 70000},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        Type("7");
+        Paste(c.clipboard);
+        EXPECT_EQ(Display(), c.display) << "clipboard \"" << c.clipboard << "\"";
+        EXPECT_EQ(form().CurrentAmount.Raw(), c.raw) << "clipboard \"" << c.clipboard << "\"";
+        EXPECT_EQ(ui.beeps, 0);
+        TearDown();
+    }
+}
+
+TEST_F(EntryTest, PasteClearsTheCurrency) {
+    Type("100");
+    Press(EUR);
+    Paste("3");
+    EXPECT_EQ(Code(), "");
+    EXPECT_EQ(form().CurrentCurrency, -1);
+    Type("1");
+    EXPECT_EQ(Display(), "31.") << "a pasted whole number is extended by digits";
+}
+
+TEST_F(EntryTest, PastedNegativeAmountsGrowWithTheirSign) {
+    Paste("-5");
+    Type("3");
+    EXPECT_EQ(Display(), "-53.");
+    Type(".25");
+    EXPECT_EQ(Display(), "-53.25");
+    Paste("-100000001");
+    Type("1");
+    EXPECT_EQ(Display(), "-100,000,001.") << "the digit limit applies to the magnitude";
+    EXPECT_EQ(ui.beeps, 1);
+}
+
+TEST_F(EntryTest, APastedAmountWithDecimalsIsNotExtended) {
+    Paste("1.25");
+    Type(".3");
+    EXPECT_EQ(Display(), "3.");
+    Paste("1.25");
+    Type("\b");
+    EXPECT_EQ(Display(), "0.") << "1.25 rounds to 1, then loses its last digit";
+}
+
+TEST_F(EntryTest, APasteOutsideTheRangeBeepsAndChangesNothing) {
+    Type("100");
+    Press(EUR);
+    Paste("1e300");
+    EXPECT_EQ(ui.beeps, 1);
+    EXPECT_EQ(Display(), "100.");
+    EXPECT_EQ(Code(), "EUR");
+    ui.Clear();
+    Ctrl('V');
+    EXPECT_EQ(Display(), "100.") << "an empty clipboard changes nothing";
+}
+
+TEST_F(EntryTest, CopyPutsThePlainAmount) {
+    Type("12.50");
+    Ctrl('C');
+    EXPECT_EQ(ui.clipboard, "12.5");
+    Type(
+        "\x1b"
+        "100");
+    Press(EUR);
+    Press(BEF);
+    Ctrl('X');
+    EXPECT_EQ(ui.clipboard, "4033.99");
+    EXPECT_EQ(Display(), "4,033.99") << "Ctrl+X copies and keeps the amount";
+    Type("\x1b");
+    Ctrl('C');
+    EXPECT_EQ(ui.clipboard, "0");
+    SwapSeparators();
+    Type("12.5");
+    Ctrl('C');
+    EXPECT_EQ(ui.clipboard, "12,5");
+}
+
+TEST_F(EntryTest, OnlyCtrlAloneCopiesOrPastes) {
+    Type("5");
+    ui.SetText("9");
+    form().Form_KeyDown('V', tk::kCtrlMask | tk::kShiftMask);
+    form().Form_KeyDown('C', tk::kCtrlMask | tk::kAltMask);
+    form().Form_KeyDown('V', 0);
+    EXPECT_EQ(Display(), "5.");
+    EXPECT_EQ(ui.clipboard, "9");
+}
+
+TEST_F(EntryTest, ConversionOverflowBeepsAndKeepsTheState) {
+    mdlData::CurrencyTable[12].Value = Money::FromRaw(7876);  // behind the USD button
+    mdlData::CurrencyTable[13].Value = Money::FromRaw(19362700);
+    Paste("922337203685");
+    Press(USD);
+    Press(JPY);
+    EXPECT_EQ(ui.beeps, 1);
+    EXPECT_EQ(Display(), "922,337,203,685.");
+    EXPECT_EQ(Code(), "USD");
+    EXPECT_EQ(form().CurrentCurrency, 12);
+}
+
+TEST_F(EntryTest, AZeroRateIsNoDivisor) {
+    mdlData::CurrencyTable[0].Value = Money();
+    Type("100");
+    Press(EUR);
+    Press(BEF);
+    EXPECT_EQ(ui.beeps, 1);
+    EXPECT_EQ(Display(), "100.");
+    EXPECT_EQ(Code(), "EUR");
+}
+
+TEST_F(EntryTest, BackspaceOnAmountsBeyondThirtyTwoBits) {
+    Paste("123456789012345");
+    Type("\b");
+    EXPECT_EQ(Display(), "12,345,678,901,234.");
+    Paste("-25000000000.5");
+    Type("\b");
+    EXPECT_EQ(Display(), "-2,500,000,000.");
+}
+
+TEST_F(EntryTest, AShrunkTableClearsTheEntryFirst) {
+    mdlData::CurrencyTable.resize(25, CurrencyEntry{"Extra", "XTR", Money::Whole(2)});
+    mdlData::SelectedSlots[0] = 24;
+    Type("100");
+    Press(0);
+    EXPECT_EQ(Code(), "XTR");
+    mdlData::RestoreDefaults();
+    Press(USD);
+    EXPECT_EQ(Display(), "0.");
+    EXPECT_EQ(Code(), "USD");
+    EXPECT_EQ(form().CurrentCurrency, 12);
+}
+
+TEST_F(EntryTest, ButtonsShowTheirSlotsCodes) {
+    const char* codes[] = {"EUR", "USD", "JPY", "GBP", "DEM", "FRF", "CHF", "BEF"};
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(form().Text(FrmMain::cmdCur0 + i), codes[i]) << i;
+
+    TearDown();
+    mdlData::CurrencyTable[1].Short = "ZA";
+    mdlData::CurrencyTable[1].Name.clear();  // a deleted entry still shows its code
+    frmMain.Show();
+    EXPECT_EQ(form().Text(FrmMain::cmdCur0 + BEF), "ZA ");
+    EXPECT_EQ(Display(), "0.");
+}
+
+}  // namespace
