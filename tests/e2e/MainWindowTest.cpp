@@ -1,0 +1,238 @@
+// The main window driven through the keyboard, its buttons, the clipboard and its menu.
+#include <set>
+#include <string>
+#include <vector>
+
+#include "Scenario.h"
+
+namespace e2e {
+namespace {
+
+// One user action and the display it must lead to.
+struct Step {
+    enum Kind { Keys, Button, Copy, Paste } kind;
+    std::string input;  // Keys: the keys; Paste: the clipboard text; Copy: the copied text
+    int slot = -1;      // Button: the button pressed
+    std::string value;  // lblVal afterwards
+    std::string code;   // lblCur afterwards
+};
+
+struct Scenario {
+    const char* name;
+    const wchar_t* decimal;  // the user's separators while the converter runs
+    const wchar_t* thousands;
+    std::vector<Step> steps;
+};
+
+// Default table: slot 0 EUR, 4 DEM, 7 BEF.
+const Scenario kScenarios[] = {
+    {"ConvertsThroughTheButtons",
+     L".",
+     L",",
+     {
+         {Step::Keys, "100", -1, "100.", ""},
+         {Step::Button, "", 0, "100.", "EUR"},
+         {Step::Button, "", 7, "4,033.99", "BEF"},
+         {Step::Button, "", 7, "4,033.99", "BEF"},
+         {Step::Button, "", 4, "195.58", "DEM"},
+         {Step::Keys, "\x1b", -1, "0.", ""},
+     }},
+    {"ConvertsWithSwappedSeparators",
+     L",",
+     L".",
+     {
+         {Step::Keys, "100", -1, "100,", ""},
+         {Step::Button, "", 0, "100,", "EUR"},
+         {Step::Button, "", 7, "4.033,99", "BEF"},
+         {Step::Copy, "4033,99", -1, "4.033,99", "BEF"},
+         {Step::Button, "", 4, "195,58", "DEM"},
+         {Step::Keys, "12.5", -1, "12,5", ""},
+     }},
+    {"CopiesTheAmountNotTheDisplay",
+     L".",
+     L",",
+     {
+         {Step::Keys, "100", -1, "100.", ""},
+         {Step::Button, "", 0, "100.", "EUR"},
+         {Step::Button, "", 7, "4,033.99", "BEF"},
+         {Step::Copy, "4033.99", -1, "4,033.99", "BEF"},
+         {Step::Keys,
+          "\x1b"
+          "12.50",
+          -1, "12.50", ""},
+         {Step::Copy, "12.5", -1, "12.50", ""},
+     }},
+    {"PastesASignedAmount",
+     L".",
+     L",",
+     {
+         {Step::Keys, "7", -1, "7.", ""},
+         {Step::Paste, "-5", -1, "-5.", ""},
+         {Step::Keys, "\x1b", -1, "0.", ""},
+     }},
+    // The refused digit shows only through the Backspace after it: had it been taken,
+    // Backspace would bring back 123,456,789.
+    {"RefusesADigitPastTheLimit",
+     L".",
+     L",",
+     {
+         {Step::Keys, "123456789", -1, "123,456,789.", ""},
+         {Step::Keys, "0\b", -1, "12,345,678.", ""},
+         {Step::Keys,
+          "\x1b"
+          "100000000",
+          -1, "100,000,000.", ""},
+         {Step::Keys, "5", -1, "1,000,000,005.", ""},
+         {Step::Keys, "5\b", -1, "100,000,000.", ""},
+     }},
+};
+
+class EntryTest : public PecunTest, public ::testing::WithParamInterface<Scenario> {};
+
+TEST_P(EntryTest, Runs) {
+    const Scenario& scenario = GetParam();
+    RegistryOverride decimal(L"Control Panel\\International", L"sDecimal", scenario.decimal);
+    RegistryOverride thousands(L"Control Panel\\International", L"sThousand", scenario.thousands);
+    ASSERT_TRUE(decimal.ok() && thousands.ok()) << "could not set the regional separators";
+    ASSERT_TRUE(SeedStore(DefaultStore()));
+    const std::optional<MainWindow> window = Open();
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(ShowsState(*window, scenario.decimal == std::wstring(L".") ? "0." : "0,", ""));
+
+    for (std::size_t i = 0; i < scenario.steps.size(); ++i) {
+        const Step& step = scenario.steps[i];
+        SCOPED_TRACE("step " + std::to_string(i) + " (" + step.input + ")");
+        switch (step.kind) {
+            case Step::Keys:
+                ASSERT_TRUE(Type(window->form, step.input)) << "could not type the keys";
+                break;
+            case Step::Button:
+                Click(window->buttons[static_cast<std::size_t>(step.slot)]);
+                break;
+            case Step::Paste:
+                ASSERT_TRUE(SetClipboardText(step.input));
+                ASSERT_TRUE(TypeCtrl(window->form, 'V'));
+                break;
+            case Step::Copy: {
+                ASSERT_TRUE(SetClipboardText("(not copied)"));
+                ASSERT_TRUE(TypeCtrl(window->form, 'C'));
+                const bool copied =
+                    WaitUntil([&] { return ClipboardText() == std::optional(step.input); });
+                EXPECT_TRUE(copied)
+                    << "expected \"" << step.input << "\" on the clipboard, it holds \""
+                    << ClipboardText().value_or("(no text)") << "\"";
+                break;
+            }
+        }
+        ASSERT_TRUE(ShowsState(*window, step.value, step.code));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(MainWindow, EntryTest, ::testing::ValuesIn(kScenarios),
+                         ParamName<Scenario>);
+
+using FirstRunTest = PecunTest;
+
+// An empty store and one whose count is 0 both count as a first run.
+TEST_F(FirstRunTest, AsksOnceThenWritesTheDefaultStore) {
+    for (const Store& before : {Store{}, Store{{"CN", "0"}}}) {
+        SCOPED_TRACE(before.empty() ? "empty store" : "store with CN 0");
+        DeleteStore();
+        if (!before.empty()) {
+            ASSERT_TRUE(SeedStore(before));
+        }
+        ASSERT_TRUE(Start());
+
+        // Answer every question until the main window shows; exactly one must come.
+        std::set<HWND> answered;
+        std::optional<MainWindow> window;
+        const bool shown = WaitUntil([&] {
+            for (HWND box : TopWindows(program->Pid(), L"#32770", kTitle)) {
+                if (!IsWindowVisible(box) || !answered.insert(box).second) continue;
+                EXPECT_NE(DialogTexts(box).find(kQuestion), std::string::npos)
+                    << "expected the question \"" << kQuestion << "\", the box says \""
+                    << DialogTexts(box) << "\"";
+                Click(Control(box, IDNO));
+            }
+            window = WaitMainWindow(program->Pid(), 0ms);
+            return window.has_value();
+        });
+        ASSERT_TRUE(shown) << "expected the main window after the question";
+        EXPECT_EQ(answered.size(), 1u) << "expected the download question once";
+
+        EXPECT_EQ(ReadStore(), DefaultStore());
+        EXPECT_TRUE(ExtraStoreKeys().empty()) << "unexpected: " << ExtraStoreKeys().front();
+        const char* captions[] = {"EUR", "USD", "JPY", "GBP", "DEM", "FRF", "CHF", "BEF"};
+        for (int i = 0; i < 8; ++i) {
+            EXPECT_EQ(Text(window->buttons[static_cast<std::size_t>(i)]), captions[i])
+                << "caption of button " << i;
+        }
+        EXPECT_TRUE(ShowsState(*window, "0.", ""));
+        program.reset();
+    }
+}
+
+// How the program is ended, and that ending it writes nothing.
+struct Ending {
+    const char* name;
+    bool menu;  // Exit from the menu bar; otherwise the close box
+};
+
+class EndingTest : public PecunTest, public ::testing::WithParamInterface<Ending> {};
+
+TEST_P(EndingTest, EndsTheProgram) {
+    ASSERT_TRUE(SeedStore(DefaultStore()));
+    const std::optional<MainWindow> window = Open();
+    ASSERT_TRUE(window);
+    if (GetParam().menu) {
+        ASSERT_TRUE(ChooseMenu(window->form, kMenuExit)) << "the main window has no Exit menu";
+    } else {
+        PostMessageW(window->form, WM_SYSCOMMAND, SC_CLOSE, 0);
+    }
+    EXPECT_TRUE(program->WaitExit()) << "expected the program to end";
+    EXPECT_EQ(ReadStore(), DefaultStore()) << "closing the main window saves nothing";
+}
+
+INSTANTIATE_TEST_SUITE_P(MainWindow, EndingTest,
+                         ::testing::Values(Ending{"Exit", true}, Ending{"CloseBox", false}),
+                         ParamName<Ending>);
+
+// Only the argument "/update" exactly runs the silent update.
+struct CommandLine {
+    const char* name;
+    const char* arguments;
+    bool silent;
+};
+
+class CommandLineTest : public PecunTest, public ::testing::WithParamInterface<CommandLine> {};
+
+TEST_P(CommandLineTest, OpensTheMainWindowUnlessSilent) {
+    ASSERT_TRUE(SeedStore(DefaultStore()));
+    if (!GetParam().silent) {
+        ASSERT_TRUE(Open(GetParam().arguments));
+        return;
+    }
+    ASSERT_TRUE(Start(GetParam().arguments));
+    std::string shown;
+    const bool ended = WaitUntil(
+        [&] {
+            for (HWND window : TopWindows(program->Pid())) {
+                if (IsWindowVisible(window))
+                    shown = ClassName(window) + " \"" + Text(window) + "\"";
+            }
+            return !program->Running();
+        },
+        60s);
+    EXPECT_TRUE(ended) << "expected the silent update to end the program";
+    EXPECT_EQ(shown, "") << "expected no visible window during the silent update";
+}
+
+INSTANTIATE_TEST_SUITE_P(MainWindow, CommandLineTest,
+                         ::testing::Values(CommandLine{"Update", "/update", true},
+                                           CommandLine{"UpperCase", "/UPDATE", false},
+                                           CommandLine{"TrailingWord", "/update x", false},
+                                           CommandLine{"TrailingBlank", "/update ", false}),
+                         ParamName<CommandLine>);
+
+}  // namespace
+}  // namespace e2e

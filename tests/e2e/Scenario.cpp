@@ -1,0 +1,135 @@
+#include "Scenario.h"
+
+#include <iterator>
+
+namespace e2e {
+
+namespace {
+
+struct DefaultEntry {
+    const char* code;
+    const char* name;
+};
+
+constexpr DefaultEntry kDefaultEntries[] = {
+#define PECUN_COUNT(text)
+#define PECUN_SLOT(j, text)
+#define PECUN_CURRENCY(i, code, name, value) {code, name},
+#include "resources/defaults.inc"
+#undef PECUN_COUNT
+#undef PECUN_SLOT
+#undef PECUN_CURRENCY
+};
+
+// The default rates as the store writes them: rounded to four decimals, a blank in front,
+// no trailing zeros.
+constexpr const char* kStoredValues[] = {
+    " 1",      " 40.3399", " 1.9558",  " 166.386", " 6.5596", " 0.7876", " 1936.27",
+    " 1.5852", " 2.2037",  " 13.7603", " 200.482", " 5.9457", " 1.0613", " 116",
+    " 0.6593", " 7.4345",  " 326.3",   " 8.2775",  " 6.4347", " 8.701",  " 1.6004",
+};
+static_assert(std::size(kStoredValues) == std::size(kDefaultEntries));
+
+constexpr const char* kDefaultSlots[] = {"0", "12", "13", "14", "2", "4", "20", "1"};
+
+BOOL CALLBACK CollectStatic(HWND window, LPARAM data) {
+    if (ClassName(window) == "Static") {
+        auto* texts = reinterpret_cast<std::string*>(data);
+        *texts += Text(window);
+        *texts += '\n';
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+std::optional<MainWindow> WaitMainWindow(DWORD pid, Duration limit) {
+    MainWindow window;
+    const bool found = WaitUntil(
+        [&] {
+            window.form = nullptr;
+            for (HWND form : TopWindows(pid, kFormClass, kTitle)) {
+                if (IsWindowVisible(form) && Control(form, kCmdCur0 + 7) != nullptr) {
+                    window.form = form;
+                }
+            }
+            return window.form != nullptr;
+        },
+        limit);
+    if (!found) return std::nullopt;
+    window.value = Control(window.form, kLblVal);
+    window.code = Control(window.form, kLblCur);
+    for (int i = 0; i < 8; ++i) window.buttons[i] = Control(window.form, kCmdCur0 + i);
+    return window;
+}
+
+Store DefaultStore() {
+    Store store{
+        {"CN", "21"}, {"BC", "0"}, {"MinimizeToTray", "False"}, {"DownloadOnStartup", "False"}};
+    for (std::size_t i = 0; i < std::size(kDefaultEntries); ++i) {
+        const std::string n = std::to_string(i);
+        store["L" + n] = kDefaultEntries[i].name;
+        store["S" + n] = kDefaultEntries[i].code;
+        store["V" + n] = kStoredValues[i];
+    }
+    for (std::size_t j = 0; j < std::size(kDefaultSlots); ++j) {
+        store["U" + std::to_string(j)] = kDefaultSlots[j];
+    }
+    return store;
+}
+
+std::string DialogTexts(HWND dialog) {
+    std::string texts;
+    EnumChildWindows(dialog, CollectStatic, reinterpret_cast<LPARAM>(&texts));
+    return texts;
+}
+
+void PecunTest::SetUp() { DeleteStore(); }
+
+void PecunTest::TearDown() {
+    // Ends the converter if the test left it running, so that no window outlives its test.
+    program.reset();
+}
+
+bool PecunTest::Start(const std::string& arguments, const std::string& exe) {
+    program.reset();
+    program = Program::Start(exe, arguments);
+    return program.has_value();
+}
+
+std::optional<MainWindow> PecunTest::Open(const std::string& arguments, const std::string& exe) {
+    if (!Start(arguments, exe)) {
+        ADD_FAILURE() << "could not start " << exe << " (error " << GetLastError() << ")";
+        return std::nullopt;
+    }
+    std::optional<MainWindow> window = WaitMainWindow(program->Pid());
+    if (!window) {
+        ADD_FAILURE() << "expected the main window of " << exe << " " << arguments << " within "
+                      << kWait.count() << " ms; the program "
+                      << (program->Running() ? "still runs without it" : "has ended");
+    }
+    return window;
+}
+
+::testing::AssertionResult PecunTest::ShowsState(const MainWindow& window, std::string_view value,
+                                                 std::string_view code) {
+    if (WaitUntil([&] { return Text(window.value) == value && Text(window.code) == code; })) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure()
+           << "expected the display \"" << value << "\" \"" << code << "\", it shows \""
+           << Text(window.value) << "\" \"" << Text(window.code) << "\"";
+}
+
+::testing::AssertionResult PecunTest::Barrier(const MainWindow& window) {
+    const char digit = static_cast<char>('1' + barriers_++ % 9);
+    PostMessageW(window.form, WM_CHAR, 27, 0);
+    PostMessageW(window.form, WM_CHAR, static_cast<WPARAM>(digit), 0);
+    const std::string expected = std::string(1, digit) + ".";
+    if (WaitText(window.value, expected)) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "expected the posted keys Esc " << digit << " to show \"" << expected
+           << "\"; the display shows \"" << Text(window.value) << "\"";
+}
+
+}  // namespace e2e

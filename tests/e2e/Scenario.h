@@ -1,0 +1,78 @@
+// What the scenarios share: the converter's main window as seen from outside, the store a
+// first run writes, and a fixture that starts every test from an empty store and leaves no
+// converter running behind it.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <optional>
+#include <string>
+
+#include "Driver.h"
+
+namespace e2e {
+
+// Control ids of the main window: 100 + the control's position in the form's table.
+inline constexpr int kPicture1 = 100;
+inline constexpr int kLblVal = 101;
+inline constexpr int kLblCur = 102;
+inline constexpr int kCmdCur0 = 103;
+inline constexpr wchar_t kFormClass[] = L"PecunForm";
+inline constexpr wchar_t kTitle[] = L"Pecunor";
+inline constexpr char kQuestion[] = "Do you want to download the latest conversion rates now?";
+
+// Menu bar positions.
+inline constexpr int kMenuOptions = 0;
+inline constexpr int kMenuExit = 1;
+inline constexpr int kMenuHelp = 2;
+
+struct MainWindow {
+    HWND form = nullptr;
+    HWND value = nullptr;  // lblVal
+    HWND code = nullptr;   // lblCur
+    std::array<HWND, 8> buttons{};
+};
+
+// The main window of `pid` once it is visible and its last control exists.
+std::optional<MainWindow> WaitMainWindow(DWORD pid, Duration limit = kWait);
+
+// The store that a first run writes: the default table, slots and flags.
+Store DefaultStore();
+
+// Names a parameterised test after its parameter's `name`.
+template <class Param>
+std::string ParamName(const ::testing::TestParamInfo<Param>& test) {
+    return test.param.name;
+}
+
+// Texts of the static controls of a dialog (a message box's prompt among them).
+std::string DialogTexts(HWND dialog);
+
+class PecunTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Starts the converter (by default the built one) and waits for its main window; fails
+    // the test and returns nullopt when either does not happen.
+    std::optional<MainWindow> Open(const std::string& arguments = "",
+                                   const std::string& exe = PecunExe());
+    // Starts the converter and returns at once.
+    bool Start(const std::string& arguments = "", const std::string& exe = PecunExe());
+
+    // Waits until the display shows `value` and the code label `code`.
+    ::testing::AssertionResult ShowsState(const MainWindow& window, std::string_view value,
+                                          std::string_view code);
+
+    // Returns once the converter has handled every message posted to it before: posts a
+    // clearing Esc and a digit and waits for the digit on the display. Changes the amount.
+    ::testing::AssertionResult Barrier(const MainWindow& window);
+
+    std::optional<Program> program;
+
+private:
+    int barriers_ = 0;
+};
+
+}  // namespace e2e
