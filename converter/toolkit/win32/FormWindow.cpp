@@ -1,0 +1,440 @@
+#include "FormWindow.h"
+
+#include <algorithm>
+#include <numeric>
+
+#include "Text.h"
+
+namespace tk::win32 {
+namespace {
+
+std::string LowerAscii(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return out;
+}
+
+std::wstring WindowText(HWND hwnd) {
+    const int n = GetWindowTextLengthW(hwnd);
+    if (n <= 0) return {};
+    std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
+    const int got = GetWindowTextW(hwnd, text.data(), n + 1);
+    text.resize(static_cast<std::size_t>(std::max(got, 0)));
+    return text;
+}
+
+DWORD LabelStyle(std::uint32_t flags) {
+    if (flags & kRightAlign) return SS_RIGHT;
+    return (flags & kWordWrap) ? SS_LEFT : SS_LEFTNOWORDWRAP;
+}
+
+}  // namespace
+
+FormWindow::FormWindow(WindowManager& manager, Form& form) : manager_(manager), form_(form) {
+    const FormSpec& spec = form.Spec();
+    DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    if (spec.flags & kMinimizeBox) style |= WS_MINIMIZEBOX;
+    DWORD exStyle = WS_EX_CONTROLPARENT;
+    if (spec.flags & kDialogFrame) exStyle |= WS_EX_DLGMODALFRAME;
+
+    HMENU menu = nullptr;
+    if (!spec.menus.empty()) {
+        menu = CreateMenu();
+        for (std::size_t i = 0; i < spec.menus.size(); ++i) {
+            AppendMenuW(menu, MF_STRING, kMenuIdBase + i, Widen(spec.menus[i].caption).c_str());
+        }
+    }
+    RECT r{0, 0, manager.Px(spec.clientWidth), manager.Px(spec.clientHeight)};
+    AdjustWindowRectEx(&r, style, menu != nullptr, exStyle);
+    // Forms without a task-bar button are owned by the hidden window.
+    HWND owner = (spec.flags & kShowInTaskbar) ? nullptr : manager.HiddenOwner();
+    CreateWindowExW(exStyle, kFormClass, Widen(spec.caption).c_str(), style, CW_USEDEFAULT,
+                    CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, owner, menu,
+                    manager.Instance(), this);
+    if (hwnd_ == nullptr) {
+        if (menu) DestroyMenu(menu);
+        return;
+    }
+    FitClientArea();
+    CreateControls();
+    ready_ = true;
+}
+
+FormWindow::~FormWindow() { Destroy(); }
+
+void FormWindow::FitClientArea() {
+    const FormSpec& spec = form_.Spec();
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    const int dw = manager_.Px(spec.clientWidth) - client.right;
+    const int dh = manager_.Px(spec.clientHeight) - client.bottom;
+    if (dw == 0 && dh == 0) return;
+    RECT outer{};
+    GetWindowRect(hwnd_, &outer);
+    SetWindowPos(hwnd_, nullptr, 0, 0, outer.right - outer.left + dw, outer.bottom - outer.top + dh,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void FormWindow::CreateControls() {
+    const auto& specs = form_.Spec().controls;
+    controls_.assign(specs.size(), nullptr);
+    listKeys_.assign(specs.size(), {});
+    // Creation order is the tab order.
+    std::vector<int> order(specs.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int a, int b) { return specs[a].tabOrder < specs[b].tabOrder; });
+    for (int id : order) CreateControl(id);
+}
+
+void FormWindow::CreateControl(int id) {
+    if (controls_[id] != nullptr) return;
+    const ControlSpec& c = form_.Spec().controls[id];
+    HWND parent = hwnd_;
+    if (c.parent >= 0 && static_cast<std::size_t>(c.parent) < controls_.size() && c.parent != id) {
+        CreateControl(c.parent);
+        if (controls_[c.parent] != nullptr) parent = controls_[c.parent];
+    }
+    const wchar_t* cls = L"STATIC";
+    DWORD style = WS_CHILD | WS_VISIBLE;
+    DWORD exStyle = 0;
+    const DWORD tabStop = (c.flags & kNoTabStop) ? 0 : WS_TABSTOP;
+    switch (c.kind) {
+        case Kind::Label:
+            style |= SS_NOPREFIX | LabelStyle(c.flags);
+            break;
+        case Kind::Button:
+            cls = L"BUTTON";
+            style |=
+                tabStop | BS_NOTIFY | ((c.flags & kDefault) ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+            if (c.flags & kDefault) defaultId_ = id;
+            if ((c.flags & kCancel) && cancelId_ < 0) cancelId_ = id;
+            break;
+        case Kind::CheckBox:
+            cls = L"BUTTON";
+            style |= tabStop | BS_NOTIFY | BS_AUTOCHECKBOX;
+            break;
+        case Kind::TextBox:
+            cls = L"EDIT";
+            style |= tabStop | ES_AUTOHSCROLL | ((c.flags & kReadOnly) ? ES_READONLY : 0);
+            exStyle |= WS_EX_CLIENTEDGE;
+            break;
+        case Kind::ListBox:
+            // Lines are placed by this peer (see ListAdd), never by the control.
+            cls = L"LISTBOX";
+            style |= tabStop | LBS_NOTIFY | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | WS_VSCROLL;
+            exStyle |= WS_EX_CLIENTEDGE;
+            break;
+        case Kind::Picture:
+            cls = kBoxClass;
+            style |= tabStop | WS_CLIPCHILDREN;
+            exStyle |= WS_EX_CLIENTEDGE | WS_EX_CONTROLPARENT;
+            break;
+    }
+    const TwipsRect& r = c.rect;
+    const int left = manager_.Px(r.left);
+    const int top = manager_.Px(r.top);
+    const int right = manager_.Px(r.left + r.width);
+    const int bottom = manager_.Px(r.top + r.height);
+    const std::wstring text = c.kind == Kind::ListBox ? L"" : Widen(c.caption ? c.caption : "");
+    HWND h =
+        CreateWindowExW(exStyle, cls, text.c_str(), style, left, top, right - left, bottom - top,
+                        parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kControlIdBase + id)),
+                        manager_.Instance(), nullptr);
+    controls_[id] = h;
+    if (h == nullptr) return;
+    const int size = c.fontHundredthsPt > 0 ? c.fontHundredthsPt : 825;
+    SendMessageW(h, WM_SETFONT,
+                 reinterpret_cast<WPARAM>(manager_.Font(c.fontFace, size, (c.flags & kBold) != 0)),
+                 FALSE);
+    if (c.kind == Kind::TextBox) {
+        SendMessageW(h, EM_LIMITTEXT, static_cast<WPARAM>(std::max(c.maxLength, 0)), 0);
+    }
+}
+
+void FormWindow::Destroy() {
+    if (hwnd_ == nullptr) return;
+    manager_.ReleaseModal(hwnd_);
+    ready_ = false;
+    DestroyWindow(hwnd_);
+    hwnd_ = nullptr;
+    controls_.clear();
+    listKeys_.clear();
+    // Wakes a modal loop that waits for this form to go.
+    PostMessageW(nullptr, WM_NULL, 0, 0);
+}
+
+HWND FormWindow::Control(int id) const {
+    if (hwnd_ == nullptr || id < 0 || static_cast<std::size_t>(id) >= controls_.size()) {
+        return nullptr;
+    }
+    return controls_[id];
+}
+
+HWND FormWindow::ListControl(int id) const {
+    HWND h = Control(id);
+    return h != nullptr && form_.Spec().controls[id].kind == Kind::ListBox ? h : nullptr;
+}
+
+int FormWindow::ControlIdOf(HWND control) const {
+    for (std::size_t i = 0; i < controls_.size(); ++i) {
+        if (controls_[i] == control && control != nullptr) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+void FormWindow::SetCaption(std::string_view text) {
+    if (hwnd_) SetWindowTextW(hwnd_, Widen(text).c_str());
+}
+
+bool FormWindow::Visible() const {
+    return hwnd_ != nullptr && (GetWindowLongW(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+void FormWindow::SetVisible(bool visible) {
+    if (hwnd_ == nullptr || visible == Visible()) return;
+    if (visible) {
+        if (!shownOnce_ && (form_.Spec().flags & kCenterOnOwner)) CenterOnActive();
+        shownOnce_ = true;
+        ShowWindow(hwnd_, SW_SHOW);
+        SetForegroundWindow(hwnd_);
+    } else {
+        manager_.ReleaseModal(hwnd_);
+        ShowWindow(hwnd_, SW_HIDE);
+        PostMessageW(nullptr, WM_NULL, 0, 0);
+    }
+}
+
+void FormWindow::CenterOnActive() {
+    RECT area{};
+    HWND active = GetActiveWindow();
+    FormWindow* owner = manager_.FormOf(active);
+    if (owner != nullptr && owner != this && owner->Visible() && !IsIconic(active)) {
+        GetWindowRect(active, &area);
+    } else {
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    }
+    RECT me{};
+    GetWindowRect(hwnd_, &me);
+    const int w = me.right - me.left;
+    const int h = me.bottom - me.top;
+    int x = area.left + (area.right - area.left - w) / 2;
+    int y = area.top + (area.bottom - area.top - h) / 2;
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    x = std::max(static_cast<int>(work.left), std::min(x, static_cast<int>(work.right) - w));
+    y = std::max(static_cast<int>(work.top), std::min(y, static_cast<int>(work.bottom) - h));
+    SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+int FormWindow::WindowState() const {
+    return hwnd_ != nullptr && IsIconic(hwnd_) ? kStateMinimized : kStateNormal;
+}
+
+void FormWindow::SetWindowState(int state) {
+    if (hwnd_ == nullptr || state == WindowState()) return;
+    // The resize this causes reaches Form_Resize through WM_SIZE.
+    ShowWindow(hwnd_, state == kStateMinimized ? SW_MINIMIZE : SW_RESTORE);
+}
+
+std::uint32_t FormWindow::Handle() const {
+    return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(hwnd_));
+}
+
+std::uint32_t FormWindow::IconHandle() const {
+    return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(manager_.SmallIcon()));
+}
+
+int FormWindow::TwipsPerPixelX() const { return std::max(1, 1440 / manager_.Dpi()); }
+
+std::string FormWindow::Text(int id) const {
+    HWND h = Control(id);
+    if (h == nullptr) return {};
+    if (form_.Spec().controls[id].kind == Kind::ListBox) return ListText(id, ListIndex(id));
+    return Narrow(WindowText(h));
+}
+
+void FormWindow::SetText(int id, std::string_view text) {
+    HWND h = Control(id);
+    if (h == nullptr || form_.Spec().controls[id].kind == Kind::ListBox) return;
+    SetWindowTextW(h, Widen(text).c_str());
+    if (form_.Spec().controls[id].kind == Kind::TextBox) SendMessageW(h, EM_SETSEL, 0, 0);
+}
+
+bool FormWindow::Enabled(int id) const {
+    HWND h = Control(id);
+    return h != nullptr && IsWindowEnabled(h);
+}
+
+void FormWindow::SetEnabled(int id, bool enabled) {
+    if (HWND h = Control(id)) EnableWindow(h, enabled);
+}
+
+void FormWindow::SetDefaultButton(int id) {
+    if (defaultId_ == id) return;
+    if (HWND old = Control(defaultId_))
+        SendMessageW(old, BM_SETSTYLE, BS_PUSHBUTTON | BS_NOTIFY, TRUE);
+    HWND h = Control(id);
+    const bool button = h != nullptr && form_.Spec().controls[id].kind == Kind::Button;
+    defaultId_ = button ? id : -1;
+    if (button) SendMessageW(h, BM_SETSTYLE, BS_DEFPUSHBUTTON | BS_NOTIFY, TRUE);
+}
+
+void FormWindow::SetFocus(int id) {
+    if (HWND h = Control(id)) ::SetFocus(h);
+}
+
+void FormWindow::SetSelection(int id, int start, int length) {
+    HWND h = Control(id);
+    if (h == nullptr || form_.Spec().controls[id].kind != Kind::TextBox) return;
+    const int size = GetWindowTextLengthW(h);
+    const int from = std::clamp(start, 0, size);
+    const int to = from + std::clamp(length, 0, size - from);
+    SendMessageW(h, EM_SETSEL, static_cast<WPARAM>(from), static_cast<LPARAM>(to));
+}
+
+int FormWindow::SelStart(int id) const {
+    HWND h = Control(id);
+    if (h == nullptr || form_.Spec().controls[id].kind != Kind::TextBox) return 0;
+    DWORD from = 0, to = 0;
+    SendMessageW(h, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+    return static_cast<int>(from);
+}
+
+int FormWindow::SelLength(int id) const {
+    HWND h = Control(id);
+    if (h == nullptr || form_.Spec().controls[id].kind != Kind::TextBox) return 0;
+    DWORD from = 0, to = 0;
+    SendMessageW(h, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+    return static_cast<int>(to - from);
+}
+
+int FormWindow::Value(int id) const {
+    HWND h = Control(id);
+    if (h == nullptr || form_.Spec().controls[id].kind != Kind::CheckBox) return 0;
+    return SendMessageW(h, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+}
+
+void FormWindow::SetValue(int id, int value) {
+    HWND h = Control(id);
+    if (h == nullptr || form_.Spec().controls[id].kind != Kind::CheckBox) return;
+    SendMessageW(h, BM_SETCHECK, value != 0 ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool FormWindow::ValidLine(int id, int pos) const {
+    return ListControl(id) != nullptr && pos >= 0 &&
+           static_cast<std::size_t>(pos) < listKeys_[id].size();
+}
+
+int FormWindow::ListAdd(int id, std::string_view text) {
+    HWND h = ListControl(id);
+    if (h == nullptr) return -1;
+    auto& keys = listKeys_[id];
+    std::string key = LowerAscii(text);
+    std::size_t pos = keys.size();
+    // After every line that sorts before it or equal to it.
+    if (form_.Spec().controls[id].flags & kSorted) {
+        pos = static_cast<std::size_t>(std::upper_bound(keys.begin(), keys.end(), key) -
+                                       keys.begin());
+    }
+    const LRESULT got =
+        SendMessageW(h, LB_INSERTSTRING, pos, reinterpret_cast<LPARAM>(Widen(text).c_str()));
+    if (got < 0) return -1;
+    keys.insert(keys.begin() + static_cast<std::ptrdiff_t>(pos), std::move(key));
+    return static_cast<int>(pos);
+}
+
+int FormWindow::ListCount(int id) const {
+    return ListControl(id) != nullptr ? static_cast<int>(listKeys_[id].size()) : 0;
+}
+
+std::string FormWindow::ListText(int id, int pos) const {
+    if (!ValidLine(id, pos)) return {};
+    HWND h = controls_[id];
+    const LRESULT n = SendMessageW(h, LB_GETTEXTLEN, static_cast<WPARAM>(pos), 0);
+    if (n <= 0) return {};
+    std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
+    const LRESULT got = SendMessageW(h, LB_GETTEXT, static_cast<WPARAM>(pos),
+                                     reinterpret_cast<LPARAM>(text.data()));
+    text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    return Narrow(text);
+}
+
+void FormWindow::ListSetText(int id, int pos, std::string_view text) {
+    if (!ValidLine(id, pos)) return;
+    HWND h = controls_[id];
+    const LRESULT data = SendMessageW(h, LB_GETITEMDATA, static_cast<WPARAM>(pos), 0);
+    const bool selected = SendMessageW(h, LB_GETCURSEL, 0, 0) == pos;
+    SendMessageW(h, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(h, LB_DELETESTRING, static_cast<WPARAM>(pos), 0);
+    SendMessageW(h, LB_INSERTSTRING, static_cast<WPARAM>(pos),
+                 reinterpret_cast<LPARAM>(Widen(text).c_str()));
+    SendMessageW(h, LB_SETITEMDATA, static_cast<WPARAM>(pos), data);
+    if (selected) SendMessageW(h, LB_SETCURSEL, static_cast<WPARAM>(pos), 0);
+    SendMessageW(h, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(h, nullptr, TRUE);
+    listKeys_[id][static_cast<std::size_t>(pos)] = LowerAscii(text);
+}
+
+std::int32_t FormWindow::ItemData(int id, int pos) const {
+    if (!ValidLine(id, pos)) return 0;
+    return static_cast<std::int32_t>(
+        SendMessageW(controls_[id], LB_GETITEMDATA, static_cast<WPARAM>(pos), 0));
+}
+
+void FormWindow::SetItemData(int id, int pos, std::int32_t data) {
+    if (!ValidLine(id, pos)) return;
+    SendMessageW(controls_[id], LB_SETITEMDATA, static_cast<WPARAM>(pos),
+                 static_cast<LPARAM>(data));
+}
+
+int FormWindow::ListIndex(int id) const {
+    HWND h = ListControl(id);
+    if (h == nullptr) return -1;
+    const LRESULT sel = SendMessageW(h, LB_GETCURSEL, 0, 0);
+    return sel < 0 ? -1 : static_cast<int>(sel);
+}
+
+void FormWindow::SetListIndex(int id, int pos) {
+    HWND h = ListControl(id);
+    if (h == nullptr) return;
+    SendMessageW(h, LB_SETCURSEL,
+                 ValidLine(id, pos) ? static_cast<WPARAM>(pos) : static_cast<WPARAM>(-1), 0);
+}
+
+void FormWindow::ListRemove(int id, int pos) {
+    if (!ValidLine(id, pos)) return;
+    SendMessageW(controls_[id], LB_DELETESTRING, static_cast<WPARAM>(pos), 0);
+    listKeys_[id].erase(listKeys_[id].begin() + pos);
+}
+
+void FormWindow::ListClear(int id) {
+    HWND h = ListControl(id);
+    if (h == nullptr) return;
+    SendMessageW(h, LB_RESETCONTENT, 0, 0);
+    listKeys_[id].clear();
+}
+
+void FormWindow::PressButton(int id) {
+    HWND h = Control(id);
+    if (h == nullptr || !IsWindowEnabled(h) || !IsWindowVisible(h)) return;
+    manager_.Call([this, id] { form_.Click(id); });
+}
+
+void FormWindow::PressEnter() {
+    HWND focus = GetFocus();
+    const int focused = ControlIdOf(focus);
+    if (focused >= 0 && form_.Spec().controls[focused].kind == Kind::Button) {
+        PressButton(focused);
+    } else if (defaultId_ >= 0) {
+        PressButton(defaultId_);
+    }
+}
+
+void FormWindow::PressCancel() {
+    if (cancelId_ >= 0) PressButton(cancelId_);
+}
+
+}  // namespace tk::win32

@@ -1,0 +1,95 @@
+// The real window of one form: a top-level "PecunForm" window with a child window for every
+// control of the form's table. The window's instance data points here and is cleared when
+// the window goes (WM_NCDESTROY), so that no message ever reaches a destroyed peer; after
+// Destroy every operation answers harmlessly.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "Win32.h"
+
+namespace tk::win32 {
+
+class FormWindow final : public WindowPeer {
+public:
+    FormWindow(WindowManager& manager, Form& form);
+    ~FormWindow() override;
+    FormWindow(const FormWindow&) = delete;
+    FormWindow& operator=(const FormWindow&) = delete;
+
+    void Destroy() override;
+    void SetCaption(std::string_view text) override;
+    bool Visible() const override;
+    void SetVisible(bool visible) override;
+    int WindowState() const override;
+    void SetWindowState(int state) override;
+    std::uint32_t Handle() const override;
+    std::uint32_t IconHandle() const override;
+    int TwipsPerPixelX() const override;
+
+    std::string Text(int id) const override;
+    void SetText(int id, std::string_view text) override;
+    bool Enabled(int id) const override;
+    void SetEnabled(int id, bool enabled) override;
+    void SetDefaultButton(int id) override;
+    void SetFocus(int id) override;
+
+    void SetSelection(int id, int start, int length) override;
+    int SelStart(int id) const override;
+    int SelLength(int id) const override;
+    int Value(int id) const override;
+    void SetValue(int id, int value) override;
+
+    int ListAdd(int id, std::string_view text) override;
+    int ListCount(int id) const override;
+    std::string ListText(int id, int pos) const override;
+    void ListSetText(int id, int pos, std::string_view text) override;
+    std::int32_t ItemData(int id, int pos) const override;
+    void SetItemData(int id, int pos, std::int32_t data) override;
+    int ListIndex(int id) const override;
+    void SetListIndex(int id, int pos) override;
+    void ListRemove(int id, int pos) override;
+    void ListClear(int id) override;
+
+    HWND Hwnd() const { return hwnd_; }
+    Form& GetForm() const { return form_; }
+    bool KeyPreview() const { return (form_.Spec().flags & kKeyPreview) != 0; }
+    // Enter: the focused push button, else the default button. Esc: the cancel button.
+    void PressEnter();
+    void PressCancel();
+
+    static LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK BoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+private:
+    LRESULT Proc(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT OnCommand(WPARAM wParam, LPARAM lParam);
+    LRESULT OnColor(UINT msg, HDC dc, HWND control);
+    void OnActivate(bool active);
+    void CreateControls();
+    void CreateControl(int id);
+    void FitClientArea();
+    void CenterOnActive();
+    void PressButton(int id);
+    HWND Control(int id) const;
+    HWND ListControl(int id) const;
+    bool ValidLine(int id, int pos) const;
+    int ControlIdOf(HWND control) const;
+
+    WindowManager& manager_;
+    Form& form_;
+    HWND hwnd_ = nullptr;
+    std::vector<HWND> controls_;
+    // Lower-case keys of every list box's lines, in line order: the sort order.
+    std::vector<std::vector<std::string>> listKeys_;
+    int defaultId_ = -1;
+    int cancelId_ = -1;
+    HWND lastFocus_ = nullptr;
+    bool ready_ = false;
+    bool shownOnce_ = false;
+};
+
+}  // namespace tk::win32

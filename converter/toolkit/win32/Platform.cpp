@@ -1,0 +1,21 @@
+#include "Win32.h"
+
+namespace tk::win32 {
+
+Platform::Platform(HINSTANCE instance) : windows(instance), clipboard(windows.HiddenOwner()) {
+    ServiceSet mine;
+    mine.windows = &windows;
+    mine.msgbox = &system;
+    mine.clipboard = &clipboard;
+    mine.sound = &system;
+    mine.regional = &system;
+    mine.settings = &settings;
+    mine.shell = &system;
+    mine.app = &system;
+    mine.http = &http;
+    previous_ = Install(mine);
+}
+
+Platform::~Platform() { Install(previous_); }
+
+}  // namespace tk::win32

@@ -1,0 +1,82 @@
+#include "Text.h"
+#include "Win32.h"
+
+namespace tk::win32 {
+namespace {
+
+std::wstring KeyPath(std::string_view app, std::string_view section) {
+    std::wstring path = L"Software\\" + Widen(app);
+    if (!section.empty()) path += L"\\" + Widen(section);
+    return path;
+}
+
+// Deletes `path` under `root` with every key below it.
+LONG DeleteTree(HKEY root, const std::wstring& path) {
+    HKEY hkey = nullptr;
+    LONG rc = RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | KEY_WRITE, &hkey);
+    if (rc != ERROR_SUCCESS) return rc;
+    wchar_t name[256];
+    for (;;) {
+        DWORD size = 256;
+        if (RegEnumKeyExW(hkey, 0, name, &size, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS) {
+            break;
+        }
+        if (DeleteTree(hkey, name) != ERROR_SUCCESS) break;
+    }
+    RegCloseKey(hkey);
+    return RegDeleteKeyW(root, path.c_str());
+}
+
+}  // namespace
+
+std::string RegistrySettings::ReadSetting(std::string_view app, std::string_view section,
+                                          std::string_view key, std::string_view fallback) {
+    HKEY hkey = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, KeyPath(app, section).c_str(), 0, KEY_QUERY_VALUE,
+                      &hkey) != ERROR_SUCCESS) {
+        return std::string(fallback);
+    }
+    const std::wstring name = Widen(key);
+    DWORD type = 0;
+    DWORD bytes = 0;
+    std::string result(fallback);
+    LONG rc = RegQueryValueExW(hkey, name.c_str(), nullptr, &type, nullptr, &bytes);
+    if (rc == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ)) {
+        std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
+        DWORD got = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+        rc = RegQueryValueExW(hkey, name.c_str(), nullptr, &type,
+                              reinterpret_cast<BYTE*>(text.data()), &got);
+        if (rc == ERROR_SUCCESS) {
+            text.resize(got / sizeof(wchar_t));
+            // The stored terminator, when there is one; the text itself may hold anything.
+            if (!text.empty() && text.back() == L'\0') text.pop_back();
+            result = Narrow(text);
+        }
+    }
+    RegCloseKey(hkey);
+    return result;
+}
+
+bool RegistrySettings::WriteSetting(std::string_view app, std::string_view section,
+                                    std::string_view key, std::string_view text) {
+    HKEY hkey = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, KeyPath(app, section).c_str(), 0, nullptr, 0,
+                        KEY_SET_VALUE, nullptr, &hkey, nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    const std::wstring value = Widen(text);
+    const auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
+    const LONG rc = RegSetValueExW(hkey, Widen(key).c_str(), 0, REG_SZ,
+                                   reinterpret_cast<const BYTE*>(value.c_str()), bytes);
+    RegCloseKey(hkey);
+    return rc == ERROR_SUCCESS;
+}
+
+bool RegistrySettings::DeleteApp(std::string_view app) {
+    const std::wstring path = KeyPath(app, "");
+    const LONG rc = DeleteTree(HKEY_CURRENT_USER, path);
+    return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
+}
+
+}  // namespace tk::win32

@@ -1,0 +1,112 @@
+#include <shellapi.h>
+#include <windows.h>
+
+#include <cstddef>
+
+#include "../../mdlTrayIcon.h"
+#include "Text.h"
+#include "Win32.h"
+
+namespace tk::win32 {
+
+// The icon record is handed to the shell as it is.
+static_assert(NOTIFYICONDATAA_V2_SIZE == 488);
+static_assert(sizeof(mdlTrayIcon::TrayIconRecord) == NOTIFYICONDATAA_V2_SIZE);
+using Rec = mdlTrayIcon::TrayIconRecord;
+static_assert(offsetof(Rec, cbSize) == offsetof(NOTIFYICONDATAA, cbSize));
+static_assert(offsetof(Rec, hWnd) == offsetof(NOTIFYICONDATAA, hWnd));
+static_assert(offsetof(Rec, uID) == offsetof(NOTIFYICONDATAA, uID));
+static_assert(offsetof(Rec, uFlags) == offsetof(NOTIFYICONDATAA, uFlags));
+static_assert(offsetof(Rec, uCallbackMessage) == offsetof(NOTIFYICONDATAA, uCallbackMessage));
+static_assert(offsetof(Rec, hIcon) == offsetof(NOTIFYICONDATAA, hIcon));
+static_assert(offsetof(Rec, szTip) == offsetof(NOTIFYICONDATAA, szTip));
+static_assert(offsetof(Rec, dwState) == offsetof(NOTIFYICONDATAA, dwState));
+static_assert(offsetof(Rec, dwStateMask) == offsetof(NOTIFYICONDATAA, dwStateMask));
+static_assert(offsetof(Rec, szInfo) == offsetof(NOTIFYICONDATAA, szInfo));
+static_assert(offsetof(Rec, uTimeout) == offsetof(NOTIFYICONDATAA, uTimeout));
+static_assert(offsetof(Rec, szInfoTitle) == offsetof(NOTIFYICONDATAA, szInfoTitle));
+static_assert(offsetof(Rec, dwInfoFlags) == offsetof(NOTIFYICONDATAA, dwInfoFlags));
+static_assert(kMenuIdBase > kControlIdBase);
+
+namespace {
+
+std::string LocaleText(LCTYPE type, const char* fallback) {
+    wchar_t buffer[16] = {};
+    const int n = GetLocaleInfoW(LOCALE_USER_DEFAULT, type, buffer, 16);
+    if (n <= 1) return fallback;
+    return Narrow(std::wstring_view(buffer, static_cast<std::size_t>(n - 1)));
+}
+
+}  // namespace
+
+int SystemServices::MsgBox(std::string_view prompt, int flags, std::string_view title) {
+    const std::wstring caption = Widen(title.empty() ? kAppTitle : title);
+    // Task-modal: none of the program's windows takes input meanwhile.
+    return MessageBoxW(nullptr, Widen(prompt).c_str(), caption.c_str(),
+                       static_cast<UINT>(flags) | MB_TASKMODAL | MB_SETFOREGROUND);
+}
+
+void SystemServices::Beep() { MessageBeep(MB_OK); }
+
+std::string SystemServices::DecimalSeparator() { return LocaleText(LOCALE_SDECIMAL, "."); }
+
+std::string SystemServices::ThousandsSeparator() { return LocaleText(LOCALE_STHOUSAND, ","); }
+
+std::string SystemServices::ShortDate(int year, int month, int day) {
+    SYSTEMTIME st{};
+    st.wYear = static_cast<WORD>(year);
+    st.wMonth = static_cast<WORD>(month);
+    st.wDay = static_cast<WORD>(day);
+    wchar_t buffer[80] = {};
+    const int n = GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, buffer, 80);
+    if (n <= 1) {
+        return std::to_string(month) + "/" + std::to_string(day) + "/" + std::to_string(year);
+    }
+    return Narrow(std::wstring_view(buffer, static_cast<std::size_t>(n - 1)));
+}
+
+void SystemServices::ShellExecute(std::string_view verb, std::string_view file,
+                                  std::string_view parameters, std::string_view directory,
+                                  int showCommand) {
+    const std::wstring v = Widen(verb), f = Widen(file), p = Widen(parameters),
+                       d = Widen(directory);
+    ShellExecuteW(nullptr, v.c_str(), f.c_str(), p.c_str(), d.c_str(), showCommand);
+}
+
+bool SystemServices::NotifyIcon(std::uint32_t message, const void* record) {
+    // The record is the shell's own 488-byte layout (see the asserts above).
+    auto* data = static_cast<NOTIFYICONDATAA*>(const_cast<void*>(record));
+    return Shell_NotifyIconA(message, data) != FALSE;
+}
+
+std::string SystemServices::Path() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0) return {};
+        if (n < path.size()) {
+            path.resize(n);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    const std::size_t slash = path.find_last_of(L"\\/");
+    path.resize(slash == std::wstring::npos ? 0 : slash);
+    return Narrow(path);
+}
+
+std::string SystemServices::CommandLine() { return Narrow(ArgumentText(GetCommandLineW())); }
+
+std::wstring ArgumentText(std::wstring_view line) {
+    std::size_t i = 0;
+    if (!line.empty() && line[0] == L'"') {
+        const std::size_t close = line.find(L'"', 1);
+        i = close == std::wstring_view::npos ? line.size() : close + 1;
+    } else {
+        while (i < line.size() && line[i] != L' ' && line[i] != L'\t') ++i;
+    }
+    while (i < line.size() && (line[i] == L' ' || line[i] == L'\t')) ++i;
+    return std::wstring(line.substr(i));
+}
+
+}  // namespace tk::win32

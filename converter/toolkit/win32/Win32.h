@@ -1,0 +1,169 @@
+// The Win32 peer of the toolkit: real windows for the forms and the system's services.
+//
+// What programs driving the converter from outside can rely on:
+// - every form is a top-level window of class "PecunForm" whose window text is the form's
+//   caption; its menu bar holds the form's menu commands, in table order;
+// - every control is a real child window whose window text is its caption or content:
+//   labels are STATIC, buttons and check boxes BUTTON, text boxes EDIT, list boxes LISTBOX
+//   and picture boxes "PecunBox" (the controls placed in a picture box are its children);
+// - a control's id (GetDlgCtrlID) is 100 + its position in the form's control table, and a
+//   menu command's id is 1000 + its position in the form's menu table.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "../Form.h"
+#include "../Services.h"
+
+namespace tk::win32 {
+
+inline constexpr wchar_t kFormClass[] = L"PecunForm";
+inline constexpr wchar_t kBoxClass[] = L"PecunBox";
+inline constexpr int kControlIdBase = 100;
+inline constexpr int kMenuIdBase = 1000;
+inline constexpr int kIconResource = 1;  // the program icon in the resources
+
+class FormWindow;
+
+// Creates the form windows and runs their events. One per process.
+class WindowManager : public WindowSystem {
+public:
+    explicit WindowManager(HINSTANCE instance);
+    ~WindowManager() override;
+    WindowManager(const WindowManager&) = delete;
+    WindowManager& operator=(const WindowManager&) = delete;
+
+    std::unique_ptr<WindowPeer> CreatePeer(Form& form) override;
+    // Disables the program's other forms, then handles messages until done() holds,
+    // checking it again after every message.
+    void RunModal(Form& form, const std::function<bool()>& done) override;
+
+    // Handles messages while running() holds; false when WM_QUIT ended the loop.
+    bool MessageLoop(const std::function<bool()>& running);
+    // Handles one message: key preview, Enter and Esc, dialog keys, then the window.
+    void Dispatch(MSG& msg);
+
+    // Runs a handler: counts it as running and swallows whatever it throws.
+    void Call(const std::function<void()>& handler);
+
+    // The close box of a form asks for its unload through this (set by the program).
+    std::function<void(Form&)> onClose;
+    // A log-off or shutdown ends the program through this, once (set by the program).
+    std::function<void()> onEndSession;
+
+    // Used by the form windows.
+    HINSTANCE Instance() const { return instance_; }
+    int Dpi() const { return dpi_; }
+    int Px(int twips) const { return MulDiv(twips, dpi_, 1440); }
+    HFONT Font(const char* face, int hundredthsPt, bool bold);
+    HICON BigIcon() const { return bigIcon_; }
+    HICON SmallIcon() const { return smallIcon_; }
+    HWND HiddenOwner() const { return hidden_; }
+    // The form window of `hwnd` or of the top-level window it lies in; nullptr if none.
+    FormWindow* FormOf(HWND hwnd) const;
+    // Gives input back to the windows a modal show of `form` disabled (once).
+    void ReleaseModal(HWND form);
+    void EndSession();
+
+private:
+    struct ModalFrame {
+        HWND form;
+        HWND previous;
+        std::vector<HWND> disabled;
+        bool released;
+    };
+    void RetireIfIdle();
+    static BOOL CALLBACK DisableForm(HWND hwnd, LPARAM frame);
+
+    HINSTANCE instance_;
+    int dpi_ = 96;
+    ATOM formAtom_ = 0;
+    HICON bigIcon_ = nullptr;
+    HICON smallIcon_ = nullptr;
+    HWND hidden_ = nullptr;
+    int running_ = 0;  // handlers under way
+    bool ended_ = false;
+    std::vector<ModalFrame> modal_;
+    std::map<std::string, HFONT> fonts_;
+};
+
+// HKEY_CURRENT_USER\Software\<app>\<section>, one REG_SZ value a key. Every text
+// round-trips exactly (blanks, CR and LF, empty texts).
+class RegistrySettings : public SettingsStore {
+public:
+    std::string ReadSetting(std::string_view app, std::string_view section, std::string_view key,
+                            std::string_view fallback) override;
+    bool WriteSetting(std::string_view app, std::string_view section, std::string_view key,
+                      std::string_view text) override;
+    // Removes HKEY_CURRENT_USER\Software\<app> with everything under it (for tests).
+    static bool DeleteApp(std::string_view app);
+};
+
+class Clipboard : public ClipboardService {
+public:
+    // `owner` owns what the program puts on the clipboard.
+    explicit Clipboard(HWND owner) : owner_(owner) {}
+    bool HasText() override;
+    std::string GetText() override;
+    void Clear() override;
+    void SetText(std::string_view text) override;
+
+private:
+    bool Open();
+    HWND owner_;
+};
+
+class SystemServices : public MessageBoxService,
+                       public SoundService,
+                       public RegionalService,
+                       public ShellService,
+                       public AppService {
+public:
+    int MsgBox(std::string_view prompt, int flags, std::string_view title) override;
+    void Beep() override;
+    std::string DecimalSeparator() override;
+    std::string ThousandsSeparator() override;
+    std::string ShortDate(int year, int month, int day) override;
+    void ShellExecute(std::string_view verb, std::string_view file, std::string_view parameters,
+                      std::string_view directory, int showCommand) override;
+    bool NotifyIcon(std::uint32_t message, const void* record) override;
+    std::string Path() override;
+    std::string CommandLine() override;
+};
+
+// One HTTP GET through WinINet: only a 2xx answer counts as a transfer.
+class WinInetHttp : public HttpService {
+public:
+    bool Fetch(std::string_view url, std::string& body) override;
+    int timeoutMs = 30000;                      // connect, send and receive, each
+    std::size_t maxBody = 16u * 1024u * 1024u;  // a longer answer is a failure
+};
+
+// What follows the program's name and the blanks after it in a command line.
+std::wstring ArgumentText(std::wstring_view commandLine);
+
+// Every service of the process, installed while this lives.
+class Platform {
+public:
+    explicit Platform(HINSTANCE instance);
+    ~Platform();
+    Platform(const Platform&) = delete;
+    Platform& operator=(const Platform&) = delete;
+
+    WindowManager windows;
+    RegistrySettings settings;
+    Clipboard clipboard;
+    SystemServices system;
+    WinInetHttp http;
+
+private:
+    ServiceSet previous_;
+};
+
+}  // namespace tk::win32

@@ -1,0 +1,166 @@
+// A small driver for the running converter, used by run.sh: each argument is one step, run
+// in order; every wait has a deadline. Exits 1 at the first step that fails.
+//   no              answer No in the converter's message box
+//   main            wait for the main window
+//   keys:TEXT       type TEXT into the main window
+//   click:CAPTION   press the main window's button with that caption
+//   expect:ID=TEXT  wait until control ID of the main window shows TEXT
+//   close           close the main window
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <thread>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+template <class F>
+bool WaitFor(F done, std::chrono::milliseconds limit = std::chrono::seconds(15)) {
+    const auto end = Clock::now() + limit;
+    for (;;) {
+        if (done()) return true;
+        if (Clock::now() > end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+std::wstring Wide(const std::string& s) {
+    const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+    std::wstring w(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
+    return w;
+}
+
+std::wstring TextOf(HWND h) {
+    wchar_t buffer[512] = {};
+    SendMessageTimeoutW(h, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG,
+                        2000, nullptr);
+    return buffer;
+}
+
+HWND MainWindow() {
+    HWND h = FindWindowW(L"PecunForm", L"Pecunor");
+    return h != nullptr && IsWindowVisible(h) ? h : nullptr;
+}
+
+struct Search {
+    std::wstring caption;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK FindCaption(HWND h, LPARAM p) {
+    auto* s = reinterpret_cast<Search*>(p);
+    if (TextOf(h) == s->caption) {
+        s->found = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND Child(HWND parent, const std::wstring& caption) {
+    Search s{caption};
+    EnumChildWindows(parent, FindCaption, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+struct FindId {
+    int id;
+    HWND found;
+};
+
+BOOL CALLBACK MatchId(HWND h, LPARAM p) {
+    auto* find = reinterpret_cast<FindId*>(p);
+    if (GetDlgCtrlID(h) != find->id) return TRUE;
+    find->found = h;
+    return FALSE;
+}
+
+HWND ControlById(HWND parent, int id) {
+    FindId f{id, nullptr};
+    EnumChildWindows(parent, MatchId, reinterpret_cast<LPARAM>(&f));
+    return f.found;
+}
+
+void TypeChar(wchar_t c) {
+    INPUT in[2] = {};
+    for (INPUT& i : in) {
+        i.type = INPUT_KEYBOARD;
+        i.ki.wScan = c;
+        i.ki.dwFlags = KEYEVENTF_UNICODE;
+    }
+    in[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+    const SHORT vk = VkKeyScanW(c);
+    if (vk != -1 && !(vk & 0x0100)) {
+        // A plain key: send its virtual key so the window sees a real key press.
+        for (INPUT& i : in) {
+            i.ki.wVk = static_cast<WORD>(vk & 0xFF);
+            i.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk & 0xFF, 0));
+            i.ki.dwFlags &= ~static_cast<DWORD>(KEYEVENTF_UNICODE);
+        }
+    }
+    SendInput(2, in, sizeof(INPUT));
+}
+
+bool Step(const std::string& step) {
+    if (step == "no") {
+        HWND box = nullptr;
+        if (!WaitFor([&] { return (box = FindWindowW(L"#32770", L"Pecunor")) != nullptr; }))
+            return false;
+        HWND no = GetDlgItem(box, IDNO);
+        if (no == nullptr) return false;
+        PostMessageW(no, BM_CLICK, 0, 0);
+        return WaitFor([&] { return !IsWindow(box); });
+    }
+    if (step == "main") return WaitFor([] { return MainWindow() != nullptr; });
+    HWND main = MainWindow();
+    if (main == nullptr) return false;
+    if (step == "close") {
+        PostMessageW(main, WM_CLOSE, 0, 0);
+        return WaitFor([&] { return !IsWindow(main); });
+    }
+    if (step.rfind("keys:", 0) == 0) {
+        SetForegroundWindow(main);
+        if (!WaitFor([&] { return GetForegroundWindow() == main; })) return false;
+        for (wchar_t c : Wide(step.substr(5))) TypeChar(c);
+        return true;
+    }
+    if (step.rfind("click:", 0) == 0) {
+        HWND button = nullptr;
+        if (!WaitFor([&] { return (button = Child(main, Wide(step.substr(6)))) != nullptr; }))
+            return false;
+        PostMessageW(button, BM_CLICK, 0, 0);
+        return true;
+    }
+    if (step.rfind("expect:", 0) == 0) {
+        const std::size_t eq = step.find('=');
+        if (eq == std::string::npos) return false;
+        const int id = std::atoi(step.substr(7, eq - 7).c_str());
+        const std::wstring want = Wide(step.substr(eq + 1));
+        std::wstring last;
+        const bool ok = WaitFor([&] {
+            HWND c = ControlById(main, id);
+            return c != nullptr && (last = TextOf(c)) == want;
+        });
+        if (!ok)
+            std::fprintf(stderr, "control %d: expected \"%ls\", shows \"%ls\"\n", id, want.c_str(),
+                         last.c_str());
+        return ok;
+    }
+    std::fprintf(stderr, "unknown step %s\n", step.c_str());
+    return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (!Step(argv[i])) {
+            std::fprintf(stderr, "step failed: %s\n", argv[i]);
+            return 1;
+        }
+    }
+    return 0;
+}
