@@ -1,6 +1,7 @@
 // The window procedures: one handler per message, each turning what happened into a call of
 // the form's handler through WindowManager::Call.
 #include <windows.h>
+// Needs the types of windows.h.
 #include <windowsx.h>
 
 #include "FormWindow.h"

@@ -1,5 +1,6 @@
-#include <shellapi.h>
 #include <windows.h>
+// Needs the types of windows.h.
+#include <shellapi.h>
 
 #include <cstddef>
 

@@ -1,4 +1,5 @@
 #include <windows.h>
+// Needs the types of windows.h.
 #include <wininet.h>
 
 #include "Text.h"

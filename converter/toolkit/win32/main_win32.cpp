@@ -1,7 +1,8 @@
 // The converter's entry point on Windows: the services, the start-up routine, the main
 // message loop while the main window is loaded, and the end of the program.
-#include <commctrl.h>
 #include <windows.h>
+// Needs the types of windows.h.
+#include <commctrl.h>
 
 #include "../../frmEdit.h"
 #include "../../frmMain.h"
