@@ -1,7 +1,9 @@
 // A small driver for the running converter, used by run.sh: each argument is one step, run
 // in order; every wait has a deadline. Exits 1 at the first step that fails.
-//   no              answer No in the converter's message box
+//   start           wait for the main window, answering No to a first-run question
 //   main            wait for the main window
+//   print:ID        print the text of control ID of the main window
+//   rect            print the main window's place as WIDTHxHEIGHT+LEFT+TOP
 //   keys:TEXT       type TEXT into the main window
 //   click:CAPTION   press the main window's button with that caption
 //   expect:ID=TEXT  wait until control ID of the main window shows TEXT
@@ -105,6 +107,17 @@ void TypeChar(wchar_t c) {
 }
 
 bool Step(const std::string& step) {
+    if (step == "start") {
+        HWND box = nullptr;
+        if (!WaitFor([&] {
+                box = FindWindowW(L"#32770", L"Pecunor");
+                return box != nullptr || MainWindow() != nullptr;
+            })) {
+            return false;
+        }
+        if (box != nullptr) PostMessageW(GetDlgItem(box, IDNO), BM_CLICK, 0, 0);
+        return WaitFor([] { return MainWindow() != nullptr; });
+    }
     if (step == "no") {
         HWND box = nullptr;
         if (!WaitFor([&] { return (box = FindWindowW(L"#32770", L"Pecunor")) != nullptr; }))
@@ -120,6 +133,24 @@ bool Step(const std::string& step) {
     if (step == "close") {
         PostMessageW(main, WM_CLOSE, 0, 0);
         return WaitFor([&] { return !IsWindow(main); });
+    }
+    if (step == "rect") {
+        RECT r{};
+        GetWindowRect(main, &r);
+        std::printf("%ldx%ld+%ld+%ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top);
+        return true;
+    }
+    if (step.rfind("print:", 0) == 0) {
+        HWND c = ControlById(main, std::atoi(step.substr(6).c_str()));
+        if (c == nullptr) return false;
+        const std::wstring text = TextOf(c);
+        const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                          nullptr, 0, nullptr, nullptr);
+        std::string out(static_cast<std::size_t>(n), '\0');
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
+                            nullptr, nullptr);
+        std::printf("%s\n", out.c_str());
+        return true;
     }
     if (step.rfind("keys:", 0) == 0) {
         SetForegroundWindow(main);
@@ -156,6 +187,7 @@ bool Step(const std::string& step) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
     for (int i = 1; i < argc; ++i) {
         if (!Step(argv[i])) {
             std::fprintf(stderr, "step failed: %s\n", argv[i]);
