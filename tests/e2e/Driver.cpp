@@ -87,7 +87,8 @@ bool OpenClipboardSoon() {
 }
 
 std::string ValueText(DWORD type, const std::vector<BYTE>& data) {
-    if (type != REG_SZ && type != REG_EXPAND_SZ) return "<type " + std::to_string(type) + ">";
+    if (type != REG_SZ && type != REG_EXPAND_SZ)
+        return std::string("<type ") + std::to_string(type) + ">";
     std::wstring text(reinterpret_cast<const wchar_t*>(data.data()), data.size() / sizeof(wchar_t));
     while (!text.empty() && text.back() == L'\0') text.pop_back();
     return Utf8(text);
@@ -180,6 +181,12 @@ bool Program::WaitExit(Duration limit) const {
     return WaitForSingleObject(process_, static_cast<DWORD>(limit.count())) == WAIT_OBJECT_0;
 }
 
+DWORD Program::ExitCode() const {
+    DWORD code = STILL_ACTIVE;
+    if (process_ != nullptr) GetExitCodeProcess(process_, &code);
+    return code;
+}
+
 void Program::Kill() {
     if (!Running()) return;
     TerminateProcess(process_, 1);
@@ -242,12 +249,11 @@ std::string ClassName(HWND window) {
 
 void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
 
-bool ChooseMenu(HWND window, int position) {
-    HMENU menu = GetMenu(window);
-    if (menu == nullptr) return false;
-    const UINT id = GetMenuItemID(menu, position);
-    if (id == static_cast<UINT>(-1)) return false;
-    return PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, 0), 0) != FALSE;
+bool ChooseMenu(HWND window, char letter) {
+    if (!Foreground(window)) return false;
+    const auto vk = static_cast<WORD>(letter);
+    return Send({KeyInput(VK_MENU, false), KeyInput(vk, false), KeyInput(vk, true),
+                 KeyInput(VK_MENU, true)});
 }
 
 bool Type(HWND window, std::string_view keys) {
@@ -364,7 +370,8 @@ std::vector<std::string> ExtraStoreKeys() {
     DWORD values = 0;
     RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr,
                      nullptr, nullptr, nullptr);
-    if (values != 0) extra.push_back("(" + std::to_string(values) + " values on Software\\Pecun)");
+    if (values != 0)
+        extra.push_back(std::string("(") + std::to_string(values) + " values on Software\\Pecun)");
     RegCloseKey(key);
     return extra;
 }

@@ -52,6 +52,8 @@ public:
     // Waits for the program to end; false when it is still running at the deadline.
     bool WaitExit(Duration limit = kWait) const;
     void Kill();
+    // The exit code once the program has ended; STILL_ACTIVE while it runs.
+    DWORD ExitCode() const;
 
 private:
     Program(HANDLE process, DWORD pid) : process_(process), pid_(pid) {}
@@ -77,8 +79,9 @@ std::string ClassName(HWND window);
 
 // Presses a button the way a click does (posted BM_CLICK).
 void Click(HWND button);
-// Chooses the top-level menu command at `position` (0 first) of `window`'s menu bar.
-bool ChooseMenu(HWND window, int position);
+// Chooses a command of `window`'s menu bar by its mnemonic, Alt + `letter`, as the user
+// would (another process cannot read the menu itself under Wine).
+bool ChooseMenu(HWND window, char letter);
 
 // Brings `window` to the front and types `keys` through the keyboard input queue: digits,
 // ".", and the escapes "\x1b" Esc and "\b" Backspace.

@@ -9,8 +9,8 @@ namespace e2e {
 namespace {
 
 std::string Describe(const RECT& r) {
-    return "(" + std::to_string(r.left) + ", " + std::to_string(r.top) + ", " +
-           std::to_string(r.right) + ", " + std::to_string(r.bottom) + ")";
+    return std::string("(") + std::to_string(r.left) + std::string(", ") + std::to_string(r.top) +
+           ", " + std::to_string(r.right) + std::string(", ") + std::to_string(r.bottom) + ")";
 }
 
 RECT Expected(const tk::TwipsRect& twips, int dpi) {

@@ -24,6 +24,8 @@ struct Scenario {
     std::vector<Step> steps;
 };
 
+void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scenario.name; }
+
 // Default table: slot 0 EUR, 4 DEM, 7 BEF.
 const Scenario kScenarios[] = {
     {"ConvertsThroughTheButtons",
@@ -101,7 +103,7 @@ TEST_P(EntryTest, Runs) {
 
     for (std::size_t i = 0; i < scenario.steps.size(); ++i) {
         const Step& step = scenario.steps[i];
-        SCOPED_TRACE("step " + std::to_string(i) + " (" + step.input + ")");
+        SCOPED_TRACE(std::string("step ") + std::to_string(i) + " (" + step.input + ")");
         switch (step.kind) {
             case Step::Keys:
                 ASSERT_TRUE(Type(window->form, step.input)) << "could not type the keys";
@@ -178,6 +180,8 @@ struct Ending {
     bool menu;  // Exit from the menu bar; otherwise the close box
 };
 
+void PrintTo(const Ending& ending, std::ostream* out) { *out << ending.name; }
+
 class EndingTest : public PecunTest, public ::testing::WithParamInterface<Ending> {};
 
 TEST_P(EndingTest, EndsTheProgram) {
@@ -189,7 +193,8 @@ TEST_P(EndingTest, EndsTheProgram) {
     } else {
         PostMessageW(window->form, WM_SYSCOMMAND, SC_CLOSE, 0);
     }
-    EXPECT_TRUE(program->WaitExit()) << "expected the program to end";
+    ASSERT_TRUE(program->WaitExit()) << "expected the program to end";
+    EXPECT_EQ(program->ExitCode(), 0u) << "expected a normal end";
     EXPECT_EQ(ReadStore(), DefaultStore()) << "closing the main window saves nothing";
 }
 
@@ -203,6 +208,8 @@ struct CommandLine {
     const char* arguments;
     bool silent;
 };
+
+void PrintTo(const CommandLine& line, std::ostream* out) { *out << '"' << line.arguments << '"'; }
 
 class CommandLineTest : public PecunTest, public ::testing::WithParamInterface<CommandLine> {};
 
@@ -223,7 +230,8 @@ TEST_P(CommandLineTest, OpensTheMainWindowUnlessSilent) {
             return !program->Running();
         },
         60s);
-    EXPECT_TRUE(ended) << "expected the silent update to end the program";
+    ASSERT_TRUE(ended) << "expected the silent update to end the program";
+    EXPECT_EQ(program->ExitCode(), 0u) << "expected a normal end";
     EXPECT_EQ(shown, "") << "expected no visible window during the silent update";
 }
 

@@ -73,7 +73,7 @@ Store DefaultStore() {
         store["V" + n] = kStoredValues[i];
     }
     for (std::size_t j = 0; j < std::size(kDefaultSlots); ++j) {
-        store["U" + std::to_string(j)] = kDefaultSlots[j];
+        store[std::string("U") + std::to_string(j)] = kDefaultSlots[j];
     }
     return store;
 }

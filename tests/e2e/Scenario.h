@@ -22,10 +22,10 @@ inline constexpr wchar_t kFormClass[] = L"PecunForm";
 inline constexpr wchar_t kTitle[] = L"Pecunor";
 inline constexpr char kQuestion[] = "Do you want to download the latest conversion rates now?";
 
-// Menu bar positions.
-inline constexpr int kMenuOptions = 0;
-inline constexpr int kMenuExit = 1;
-inline constexpr int kMenuHelp = 2;
+// Mnemonics of the menu bar: "&Options", "E&xit", "&Help".
+inline constexpr char kMenuOptions = 'O';
+inline constexpr char kMenuExit = 'X';
+inline constexpr char kMenuHelp = 'H';
 
 struct MainWindow {
     HWND form = nullptr;

@@ -14,7 +14,8 @@ struct SeededStore {
 };
 
 Store WithSlots(Store store, std::array<const char*, 8> slots) {
-    for (std::size_t j = 0; j < slots.size(); ++j) store["U" + std::to_string(j)] = slots[j];
+    for (std::size_t j = 0; j < slots.size(); ++j)
+        store[std::string("U") + std::to_string(j)] = slots[j];
     return store;
 }
 
@@ -47,6 +48,8 @@ const SeededStore kStores[] = {
      {"EUR", "OLD", "EUR", "EUR", "EUR", "EUR", "EUR", "EUR"}},
 };
 
+void PrintTo(const SeededStore& seeded, std::ostream* out) { *out << seeded.name; }
+
 class SeededStoreTest : public PecunTest, public ::testing::WithParamInterface<SeededStore> {};
 
 // A store with a table asks nothing, shows its slots and is left as it was.
@@ -70,6 +73,8 @@ TEST_F(PecunTest, MissingEntryConvertsAtOne) {
     const std::optional<MainWindow> window = Open();
     ASSERT_TRUE(window);
     ASSERT_TRUE(Type(window->form, "3"));
+    // Posted clicks overtake typed keys: wait for the digit first.
+    ASSERT_TRUE(ShowsState(*window, "3.", ""));
     Click(window->buttons[0]);
     ASSERT_TRUE(ShowsState(*window, "3.", "USD"));
     Click(window->buttons[1]);
