@@ -10,8 +10,8 @@ namespace {
 
 // One user action and the display it must lead to.
 struct Step {
-    enum Kind { Keys, Button, Copy, Paste } kind;
-    std::string input;  // Keys: the keys; Paste: the clipboard text; Copy: the copied text
+    enum Kind { Keys, Button, Copy, Cut, Paste } kind;
+    std::string input;  // Keys: the keys; Paste: the clipboard text; Copy, Cut: the copied text
     int slot = -1;      // Button: the button pressed
     std::string value;  // lblVal afterwards
     std::string code;   // lblCur afterwards
@@ -63,6 +63,9 @@ const Scenario kScenarios[] = {
           "12.50",
           -1, "12.50", ""},
          {Step::Copy, "12.5", -1, "12.50", ""},
+         // Ctrl+X copies too, and leaves the amount where it is.
+         {Step::Cut, "12.5", -1, "12.50", ""},
+         {Step::Keys, "\b", -1, "12.5", ""},
      }},
     {"PastesASignedAmount",
      L".",
@@ -115,9 +118,10 @@ TEST_P(EntryTest, Runs) {
                 ASSERT_TRUE(SetClipboardText(step.input));
                 ASSERT_TRUE(TypeCtrl(window->form, 'V'));
                 break;
-            case Step::Copy: {
+            case Step::Copy:
+            case Step::Cut: {
                 ASSERT_TRUE(SetClipboardText("(not copied)"));
-                ASSERT_TRUE(TypeCtrl(window->form, 'C'));
+                ASSERT_TRUE(TypeCtrl(window->form, step.kind == Step::Copy ? 'C' : 'X'));
                 const bool copied =
                     WaitUntil([&] { return ClipboardText() == std::optional(step.input); });
                 EXPECT_TRUE(copied)
