@@ -81,6 +81,7 @@ void FormWindow::CreateControls() {
     const auto& specs = form_.Spec().controls;
     controls_.assign(specs.size(), nullptr);
     listKeys_.assign(specs.size(), {});
+    listInOrder_.assign(specs.size(), true);
     // Creation order is the tab order.
     std::vector<int> order(specs.size());
     std::iota(order.begin(), order.end(), 0);
@@ -334,10 +335,16 @@ int FormWindow::ListAdd(int id, std::string_view text) {
     auto& keys = listKeys_[id];
     std::string key = LowerAscii(text);
     std::size_t pos = keys.size();
-    // After every line that sorts before it or equal to it.
+    // After the lines that sort before it or equal to it, up to the first that sorts after
+    // it (a rewritten line may stand out of order).
     if (form_.Spec().controls[id].flags & kSorted) {
-        pos = static_cast<std::size_t>(std::upper_bound(keys.begin(), keys.end(), key) -
-                                       keys.begin());
+        if (listInOrder_[id]) {
+            pos = static_cast<std::size_t>(std::upper_bound(keys.begin(), keys.end(), key) -
+                                           keys.begin());
+        } else {
+            pos = 0;
+            while (pos < keys.size() && keys[pos] <= key) ++pos;
+        }
     }
     const LRESULT got =
         SendMessageW(h, LB_INSERTSTRING, pos, reinterpret_cast<LPARAM>(Widen(text).c_str()));
@@ -375,7 +382,12 @@ void FormWindow::ListSetText(int id, int pos, std::string_view text) {
     if (selected) SendMessageW(h, LB_SETCURSEL, static_cast<WPARAM>(pos), 0);
     SendMessageW(h, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(h, nullptr, TRUE);
-    listKeys_[id][static_cast<std::size_t>(pos)] = LowerAscii(text);
+    auto& keys = listKeys_[id];
+    const auto at = static_cast<std::size_t>(pos);
+    keys[at] = LowerAscii(text);
+    if ((at > 0 && keys[at - 1] > keys[at]) || (at + 1 < keys.size() && keys[at] > keys[at + 1])) {
+        listInOrder_[id] = false;
+    }
 }
 
 std::int32_t FormWindow::ItemData(int id, int pos) const {
@@ -415,6 +427,7 @@ void FormWindow::ListClear(int id) {
     if (h == nullptr) return;
     SendMessageW(h, LB_RESETCONTENT, 0, 0);
     listKeys_[id].clear();
+    listInOrder_[id] = true;
 }
 
 void FormWindow::PressButton(int id) {

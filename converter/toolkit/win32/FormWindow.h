@@ -85,6 +85,7 @@ private:
     std::vector<HWND> controls_;
     // Lower-case keys of every list box's lines, in line order: the sort order.
     std::vector<std::vector<std::string>> listKeys_;
+    std::vector<bool> listInOrder_;  // whether each list's keys are still in sort order
     int defaultId_ = -1;
     int cancelId_ = -1;
     HWND lastFocus_ = nullptr;

@@ -69,6 +69,12 @@ WindowManager::WindowManager(HINSTANCE instance) : instance_(instance) {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = kFormClass;
     formAtom_ = RegisterClassExW(&wc);
+    // A second manager in the same process finds the class already there.
+    if (formAtom_ == 0) {
+        WNDCLASSEXW existing{};
+        existing.cbSize = sizeof existing;
+        formAtom_ = static_cast<ATOM>(GetClassInfoExW(instance, kFormClass, &existing));
+    }
 
     wc.lpfnWndProc = FormWindow::BoxProc;
     wc.hIcon = nullptr;

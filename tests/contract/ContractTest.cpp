@@ -1,0 +1,244 @@
+// The toolkit's contract, as every peer must keep it: the same source runs against the
+// headless peer natively and against the Win32 peer under Wine.
+#include <gtest/gtest.h>
+
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "PeerFixture.h"
+#include "toolkit/FormSlot.h"
+
+namespace {
+
+using tk::Kind;
+
+enum : int { lstSorted, lstPlain, txtBox, chkBox, cmdOK, cmdCancel, lblText };
+
+constexpr tk::ControlSpec kControls[] = {
+    {Kind::ListBox, "lstSorted", -1, "", {120, 120, 2000, 1500}, 0, tk::kSorted},
+    {Kind::ListBox, "lstPlain", -1, "", {2200, 120, 2000, 1500}, 1},
+    {Kind::TextBox, "txtBox", -1, "start", {120, 1700, 2000, 300}, 2, 0, -1, 5},
+    {Kind::CheckBox, "chkBox", -1, "Tick", {120, 2100, 2000, 300}, 3},
+    {Kind::Button, "cmdOK", -1, "OK", {120, 2500, 1000, 375}, 4, tk::kDefault},
+    {Kind::Button, "cmdCancel", -1, "Cancel", {1200, 2500, 1000, 375}, 5, tk::kCancel},
+    {Kind::Label, "lblText", -1, "label", {2200, 2500, 2000, 375}, 6},
+};
+
+std::vector<std::string>& Events() {
+    static std::vector<std::string> events;
+    return events;
+}
+
+class TestForm : public tk::Form {
+public:
+    static const tk::FormSpec kSpec;
+    const tk::FormSpec& Spec() const override { return kSpec; }
+    void Form_Load() override { Events().push_back("load"); }
+    void Form_Unload() override { Events().push_back("unload"); }
+};
+const tk::FormSpec TestForm::kSpec = {"frmTest",        "Contract", 4500, 3200,
+                                      tk::kDialogFrame, kControls,  {}};
+
+class HostForm : public TestForm {
+public:
+    void Form_Load() override {}
+    void Form_Unload() override {}
+};
+
+tk::FormSlot<TestForm> frmTest;
+tk::FormSlot<HostForm> frmHost;
+
+class Contract : public testing::Test {
+protected:
+    void SetUp() override {
+        peer = contract::MakePeerFixture();
+        Events().clear();
+    }
+    void TearDown() override {
+        frmTest.Discard();
+        frmHost.Discard();
+        tk::RetireUnloaded();
+        peer.reset();
+    }
+    tk::WindowPeer& W() { return frmTest().Peer(); }
+
+    // The lines of list `id`, each as "text=data".
+    std::vector<std::string> Lines(int id) {
+        std::vector<std::string> out;
+        for (int i = 0; i < W().ListCount(id); ++i) {
+            std::string line = W().ListText(id, i);
+            line += '=';
+            line += std::to_string(W().ItemData(id, i));
+            out.push_back(std::move(line));
+        }
+        return out;
+    }
+
+    std::unique_ptr<contract::PeerFixture> peer;
+};
+
+using Texts = std::vector<std::string>;
+
+TEST_F(Contract, SortedListReportsWhereEachLineWentAndKeepsItsData) {
+    struct Add {
+        const char* text;
+        int position;
+    };
+    // Letter case does not count; a line equal to others goes after them.
+    const Add adds[] = {
+        {"Euro (EUR)", 0}, {"Belgian franc (BEF)", 0}, {"yen (JPY)", 2}, {"Swiss franc (CHF)", 2},
+        {"euro (EUR)", 2}, {"Zloty (PLN)", 5},         {"", 0}};
+    for (const Add& a : adds) {
+        const int got = W().ListAdd(lstSorted, a.text);
+        EXPECT_EQ(got, a.position) << "adding \"" << a.text << "\"";
+        W().SetItemData(lstSorted, got, 100 + W().ListCount(lstSorted));
+    }
+    EXPECT_EQ(Lines(lstSorted),
+              (Texts{"=107", "Belgian franc (BEF)=102", "Euro (EUR)=101", "euro (EUR)=105",
+                     "Swiss franc (CHF)=104", "yen (JPY)=103", "Zloty (PLN)=106"}));
+}
+
+TEST_F(Contract, UnsortedListAppends) {
+    EXPECT_EQ(W().ListAdd(lstPlain, "b"), 0);
+    EXPECT_EQ(W().ListAdd(lstPlain, "a"), 1);
+    EXPECT_EQ(W().ListAdd(lstPlain, "c"), 2);
+    EXPECT_EQ(Lines(lstPlain), (Texts{"b=0", "a=0", "c=0"}));
+}
+
+TEST_F(Contract, SelectionIsMinusOneForNoneAndFollowsItsLine) {
+    EXPECT_EQ(W().ListIndex(lstSorted), -1) << "a new list has no selection";
+    EXPECT_EQ(W().Text(lstSorted), "");
+    W().ListAdd(lstSorted, "b");
+    W().ListAdd(lstSorted, "d");
+    W().SetListIndex(lstSorted, 1);
+    EXPECT_EQ(W().Text(lstSorted), "d");
+    W().ListAdd(lstSorted, "a");  // before the selected line
+    EXPECT_EQ(W().ListIndex(lstSorted), 2);
+    EXPECT_EQ(W().Text(lstSorted), "d");
+    W().ListRemove(lstSorted, 0);
+    EXPECT_EQ(W().ListIndex(lstSorted), 1);
+    W().ListRemove(lstSorted, 1);  // the selected line
+    EXPECT_EQ(W().ListIndex(lstSorted), -1);
+    W().SetListIndex(lstSorted, 0);
+    W().SetListIndex(lstSorted, 5);
+    EXPECT_EQ(W().ListIndex(lstSorted), -1) << "a position outside the list selects nothing";
+    W().SetListIndex(lstSorted, 0);
+    W().ListClear(lstSorted);
+    EXPECT_EQ(W().ListIndex(lstSorted), -1);
+    EXPECT_EQ(W().ListCount(lstSorted), 0);
+}
+
+TEST_F(Contract, RewrittenLineKeepsItsPlaceDataAndSelection) {
+    W().ListAdd(lstSorted, "a");
+    W().ListAdd(lstSorted, "m");
+    W().ListAdd(lstSorted, "z");
+    W().SetItemData(lstSorted, 1, 42);
+    W().SetListIndex(lstSorted, 1);
+    W().ListSetText(lstSorted, 1, "zz new");
+    EXPECT_EQ(Lines(lstSorted), (Texts{"a=0", "zz new=42", "z=0"}));
+    EXPECT_EQ(W().ListIndex(lstSorted), 1);
+    // The sort goes on from the lines as they now read.
+    EXPECT_EQ(W().ListAdd(lstSorted, "zzz"), 3);
+}
+
+TEST_F(Contract, PositionsOutsideTheListAreHarmless) {
+    W().ListAdd(lstSorted, "only");
+    for (int pos : {-1, 1, 1000}) {
+        EXPECT_EQ(W().ListText(lstSorted, pos), "") << "position " << pos;
+        EXPECT_EQ(W().ItemData(lstSorted, pos), 0) << "position " << pos;
+        W().SetItemData(lstSorted, pos, 7);
+        W().ListSetText(lstSorted, pos, "x");
+        W().ListRemove(lstSorted, pos);
+    }
+    EXPECT_EQ(Lines(lstSorted), (Texts{"only=0"}));
+    EXPECT_EQ(W().Text(99), "") << "an id outside the table";
+}
+
+TEST_F(Contract, ControlsHoldTheirTextsValuesAndSelections) {
+    EXPECT_EQ(W().Text(txtBox), "start");
+    EXPECT_EQ(W().Text(lblText), "label");
+    for (const char* text : {"Z\xC5\x82oty \xE2\x82\xAC", " 40.3399", "AB ", ""}) {
+        W().SetText(lblText, text);
+        EXPECT_EQ(W().Text(lblText), text);
+    }
+    W().SetText(txtBox, "12345");
+    EXPECT_EQ(W().SelStart(txtBox), 0);
+    W().SetSelection(txtBox, 1, 3);
+    EXPECT_EQ(W().SelStart(txtBox), 1);
+    EXPECT_EQ(W().SelLength(txtBox), 3);
+    W().SetSelection(txtBox, 4, 10);  // cut to the text
+    EXPECT_EQ(W().SelStart(txtBox), 4);
+    EXPECT_EQ(W().SelLength(txtBox), 1);
+    EXPECT_EQ(W().Value(chkBox), 0);
+    W().SetValue(chkBox, 1);
+    EXPECT_EQ(W().Value(chkBox), 1);
+    EXPECT_TRUE(W().Enabled(cmdOK));
+    W().SetEnabled(cmdOK, false);
+    EXPECT_FALSE(W().Enabled(cmdOK));
+}
+
+TEST_F(Contract, LoadShowUnloadRunTheHandlersOnce) {
+    frmTest.Load();
+    EXPECT_FALSE(W().Visible()) << "a loaded form is hidden";
+    frmTest.Show();
+    EXPECT_TRUE(W().Visible());
+    frmTest.Show();
+    frmTest.Unload();
+    EXPECT_FALSE(frmTest.Loaded());
+    frmTest.Unload();
+    EXPECT_EQ(Events(), (Texts{"load", "unload"}));
+}
+
+TEST_F(Contract, ModalShowReturnsWhenTheFormIsUnloaded) {
+    frmHost.Show();
+    std::optional<bool> hostDuring;
+    peer->WhileModal([&] {
+        Events().push_back("modal");
+        hostDuring = peer->TakesInput(frmHost());
+        frmTest.Unload();
+    });
+    frmTest.Show(true);
+    Events().push_back("returned");
+    EXPECT_EQ(Events(), (Texts{"load", "modal", "unload", "returned"}));
+    EXPECT_FALSE(frmTest.Loaded());
+    if (hostDuring.has_value()) {
+        EXPECT_FALSE(*hostDuring) << "the other window took input during the modal show";
+        EXPECT_EQ(peer->TakesInput(frmHost()), true) << "the other window stayed disabled";
+    }
+}
+
+TEST_F(Contract, ModalShowReturnsWhenTheFormIsHidden) {
+    peer->WhileModal([&] { frmTest().Peer().SetVisible(false); });
+    frmTest.Show(true);
+    EXPECT_TRUE(frmTest.Loaded()) << "hiding leaves the form loaded";
+    EXPECT_FALSE(frmTest().Peer().Visible());
+    EXPECT_EQ(Events(), (Texts{"load"}));
+}
+
+TEST_F(Contract, SettingsRoundTripEveryTextExactly) {
+    tk::SettingsStore& store = peer->Settings();
+    const std::string app = peer->ScratchApp();
+    const std::string texts[] = {" 40.3399",
+                                 "AB ",
+                                 "Euro\r",
+                                 "",
+                                 "a\r\nb\tc",
+                                 "  lead",
+                                 "Z\xC5\x82oty \xE2\x82\xAC",
+                                 std::string(3000, 'x')};
+    const char* keys[] = {"K0", "K1", "K2", "K3", "K4", "K5", "K6", "K7"};
+    static_assert(std::size(keys) == std::size(texts));
+    for (std::size_t i = 0; i < std::size(texts); ++i) {
+        const std::string key = keys[i];
+        const std::string& text = texts[i];
+        ASSERT_TRUE(store.WriteSetting(app, "Settings", key, text)) << key;
+        EXPECT_EQ(store.ReadSetting(app, "Settings", key, "missing"), text) << key;
+    }
+    EXPECT_EQ(store.ReadSetting(app, "Settings", "absent", "fallback"), "fallback");
+    EXPECT_EQ(store.ReadSetting(app, "Other", "K0", "none"), "none") << "sections are apart";
+    store.WriteSetting(app, "Settings", "K0", "replaced");
+    EXPECT_EQ(store.ReadSetting(app, "Settings", "K0", ""), "replaced");
+}
+
+}  // namespace

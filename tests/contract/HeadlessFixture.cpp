@@ -1,0 +1,30 @@
+#include "PeerFixture.h"
+#include "toolkit/headless/Headless.h"
+
+namespace contract {
+namespace {
+
+class HeadlessFixture : public PeerFixture {
+public:
+    tk::SettingsStore& Settings() override { return platform_.settings; }
+    std::string ScratchApp() const override { return "PecunContract"; }
+    void WhileModal(std::function<void()> action) override {
+        platform_.onModal = [this, action](tk::Form&) {
+            // Clearing onModal destroys this lambda: only locals are used after it.
+            std::function<void()> run = action;
+            tk::headless::Platform& platform = platform_;
+            platform.onModal = nullptr;
+            run();
+        };
+    }
+    std::optional<bool> TakesInput(const tk::Form&) const override { return std::nullopt; }
+
+private:
+    tk::headless::Platform platform_;
+};
+
+}  // namespace
+
+std::unique_ptr<PeerFixture> MakePeerFixture() { return std::make_unique<HeadlessFixture>(); }
+
+}  // namespace contract

@@ -1,0 +1,255 @@
+// The Win32 peer's own promises: what programs driving the converter from outside read
+// (classes, ids, texts, pixel places), and how window messages become form events.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "toolkit/FormSlot.h"
+#include "toolkit/win32/Win32.h"
+
+namespace {
+
+using tk::Kind;
+
+enum : int { boxPic, lblIn, cmdA, cmdB, txtIn, chkIn, lstIn, cmdThrow };
+
+constexpr tk::ControlSpec kControls[] = {
+    {Kind::Picture, "boxPic", -1, "", {120, 120, 2775, 440}, 0, tk::kNoTabStop},
+    {Kind::Label, "lblIn", -1, "0", {0, 0, 2055, 375}, 1, tk::kRightAlign, boxPic},
+    {Kind::Button, "cmdA", -1, "A", {120, 720, 615, 375}, 2, tk::kDefault},
+    {Kind::Button, "cmdB", -1, "B", {841, 721, 613, 377}, 3, tk::kCancel},
+    {Kind::TextBox, "txtIn", -1, "", {120, 1200, 1500, 300}, 4},
+    {Kind::CheckBox, "chkIn", -1, "C", {1700, 1200, 1000, 300}, 5},
+    {Kind::ListBox, "lstIn", -1, "", {120, 1600, 1500, 600}, 6},
+    {Kind::Button, "cmdThrow", -1, "T", {1700, 1600, 615, 375}, 7},
+};
+constexpr tk::MenuSpec kMenus[] = {{"mnuOne", "&One"}, {"mnuTwo", "T&wo"}};
+
+std::vector<std::string> events;
+
+class PeerForm : public tk::Form {
+public:
+    static const tk::FormSpec kSpec;
+    const tk::FormSpec& Spec() const override { return kSpec; }
+    void Form_Resize() override {
+        events.push_back("resize " + std::to_string(Peer().WindowState()));
+    }
+    void Form_KeyDown(std::int16_t key, std::int16_t shift) override {
+        events.push_back("down " + std::to_string(key) + " " + std::to_string(shift));
+    }
+    void Form_KeyPress(std::int16_t& ch) override {
+        events.push_back("press " + std::to_string(ch));
+        if (ch == swallow) ch = 0;
+    }
+    void Form_MouseMove(std::int16_t, std::int16_t, float x, float) override {
+        events.push_back("move " + std::to_string(static_cast<int>(x)));
+    }
+    void Click(int id) override {
+        events.push_back("click " + std::to_string(id));
+        if (id == cmdThrow) throw std::runtime_error("handler failed");
+    }
+    void DblClick(int id) override { events.push_back("dblclick " + std::to_string(id)); }
+    void MenuClick(int menu) override { events.push_back("menu " + std::to_string(menu)); }
+    std::int16_t swallow = -1;
+};
+const tk::FormSpec PeerForm::kSpec = {
+    "frmPeer", "Peer test", 2985, 2400, tk::kMinimizeBox | tk::kKeyPreview | tk::kShowInTaskbar,
+    kControls, kMenus};
+
+tk::FormSlot<PeerForm> frmPeer;
+
+class Win32Peer : public testing::Test {
+protected:
+    void SetUp() override {
+        events.clear();
+        platform.windows.onClose = [](tk::Form& f) {
+            events.push_back(std::string("close ") + f.Spec().name);
+        };
+        frmPeer.Show();
+        Pump();
+        events.clear();
+    }
+    void TearDown() override {
+        frmPeer.Discard();
+        tk::RetireUnloaded();
+    }
+    HWND Main() {
+        return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(frmPeer().Peer().Handle()));
+    }
+    HWND Ctl(int id) {
+        return GetDlgItem(id == lblIn ? GetDlgItem(Main(), 100 + boxPic) : Main(), 100 + id);
+    }
+    void Pump() {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            platform.windows.Dispatch(msg);
+        }
+    }
+    // A key as the keyboard sends it to the focused window.
+    void Key(HWND to, UINT vk) {
+        const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(vk, 0)) << 16;
+        PostMessageW(to, WM_KEYDOWN, vk, scan | 1);
+        PostMessageW(to, WM_KEYUP, vk, scan | 1 | (3u << 30));
+        Pump();
+    }
+    static tk::win32::Platform platform;
+};
+tk::win32::Platform Win32Peer::platform{GetModuleHandleW(nullptr)};
+
+std::wstring ClassOf(HWND h) {
+    wchar_t name[64] = {};
+    GetClassNameW(h, name, 64);
+    return name;
+}
+
+std::wstring TextOf(HWND h) {
+    wchar_t text[256] = {};
+    GetWindowTextW(h, text, 256);
+    return text;
+}
+
+using Events = std::vector<std::string>;
+
+TEST_F(Win32Peer, WindowsCarryTheClassesIdsAndTextsDriversRelyOn) {
+    EXPECT_EQ(ClassOf(Main()), L"PecunForm");
+    EXPECT_EQ(TextOf(Main()), L"Peer test");
+    const struct {
+        int id;
+        const wchar_t* cls;
+        const wchar_t* text;
+    } expected[] = {{boxPic, L"PecunBox", L""}, {lblIn, L"Static", L"0"}, {cmdA, L"Button", L"A"},
+                    {txtIn, L"Edit", L""},      {chkIn, L"Button", L"C"}, {lstIn, L"ListBox", L""}};
+    for (const auto& e : expected) {
+        HWND h = Ctl(e.id);
+        ASSERT_NE(h, nullptr) << "no window with id " << 100 + e.id;
+        EXPECT_EQ(GetDlgCtrlID(h), 100 + e.id);
+        EXPECT_EQ(_wcsicmp(ClassOf(h).c_str(), e.cls), 0) << "control " << e.id;
+        EXPECT_EQ(TextOf(h), e.text) << "control " << e.id;
+    }
+    frmPeer().SetText(lblIn, "4,033.99");
+    EXPECT_EQ(TextOf(Ctl(lblIn)), L"4,033.99");
+    HMENU menu = GetMenu(Main());
+    ASSERT_EQ(GetMenuItemCount(menu), 2);
+    wchar_t caption[32] = {};
+    GetMenuStringW(menu, 1, caption, 32, MF_BYPOSITION);
+    EXPECT_EQ(std::wstring(caption), L"T&wo");
+}
+
+TEST_F(Win32Peer, TwipsBecomePixelsEdgeByEdgeAtTheScreenDpi) {
+    const int dpi = platform.windows.Dpi();
+    const auto px = [dpi](int twips) { return MulDiv(twips, dpi, 1440); };
+    RECT client{};
+    GetClientRect(Main(), &client);
+    EXPECT_EQ(client.right, px(2985));
+    EXPECT_EQ(client.bottom, px(2400));
+    RECT r{};
+    GetWindowRect(Ctl(cmdB), &r);
+    MapWindowPoints(nullptr, Main(), reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ(r.left, px(841));
+    EXPECT_EQ(r.top, px(721));
+    EXPECT_EQ(r.right, px(841 + 613));
+    EXPECT_EQ(r.bottom, px(721 + 377));
+    EXPECT_EQ(frmPeer().Peer().TwipsPerPixelX(), 1440 / dpi);
+}
+
+TEST_F(Win32Peer, KeyPreviewSeesEveryKeyBeforeEnterAndEsc) {
+    SetFocus(Ctl(cmdA));
+    events.clear();
+    Key(Ctl(cmdA), '7');
+    Key(Ctl(cmdA), VK_ESCAPE);
+    EXPECT_EQ(events, (Events{"down 55 0", "press 55", "down 27 0", "press 27", "click 3"}))
+        << "Esc reaches the form, then presses the cancel button";
+    SetFocus(Ctl(cmdB));
+    events.clear();
+    Key(Ctl(cmdB), VK_RETURN);
+    EXPECT_EQ(events, (Events{"down 13 0", "press 13", "click 3"}))
+        << "Enter presses the focused button";
+    events.clear();
+    SetFocus(Ctl(txtIn));
+    Key(Ctl(txtIn), VK_RETURN);
+    EXPECT_EQ(events, (Events{"down 13 0", "press 13", "click 2"})) << "else the default button";
+    events.clear();
+    frmPeer().swallow = 27;
+    Key(Ctl(txtIn), VK_ESCAPE);
+    EXPECT_EQ(events, (Events{"down 27 0", "press 27"})) << "a swallowed Esc presses nothing";
+}
+
+TEST_F(Win32Peer, DefaultButtonMoves) {
+    frmPeer().Peer().SetDefaultButton(cmdThrow);
+    SetFocus(Ctl(txtIn));
+    events.clear();
+    Key(Ctl(txtIn), VK_RETURN);
+    EXPECT_EQ(events, (Events{"down 13 0", "press 13", "click 7"}));
+}
+
+TEST_F(Win32Peer, MessagesBecomeFormEvents) {
+    PostMessageW(Main(), WM_COMMAND, 1000 + 1, 0);
+    PostMessageW(Ctl(cmdA), BM_CLICK, 0, 0);
+    SendMessageW(Ctl(lstIn), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"x"));
+    PostMessageW(Main(), WM_COMMAND, MAKEWPARAM(100 + lstIn, LBN_DBLCLK),
+                 reinterpret_cast<LPARAM>(Ctl(lstIn)));
+    // The notification icon's release of the left button.
+    PostMessageW(Main(), WM_MOUSEMOVE, 1, 514);
+    PostMessageW(Main(), WM_CLOSE, 0, 0);
+    Pump();
+    const int tpp = 1440 / platform.windows.Dpi();
+    EXPECT_EQ(events, (Events{"menu 1", "click 2", "dblclick 6",
+                              "move " + std::to_string(514 * tpp), "close frmPeer"}));
+}
+
+TEST_F(Win32Peer, AThrowingHandlerLeavesTheProgramRunning) {
+    PostMessageW(Ctl(cmdThrow), BM_CLICK, 0, 0);
+    PostMessageW(Ctl(cmdA), BM_CLICK, 0, 0);
+    Pump();
+    EXPECT_EQ(events, (Events{"click 7", "click 2"}));
+}
+
+TEST_F(Win32Peer, MinimisingAndRestoringReachFormResize) {
+    frmPeer().Peer().SetWindowState(tk::kStateMinimized);
+    Pump();
+    EXPECT_EQ(frmPeer().Peer().WindowState(), tk::kStateMinimized);
+    frmPeer().Peer().SetWindowState(tk::kStateNormal);
+    Pump();
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.front(), "resize 1");
+    EXPECT_EQ(events.back(), "resize 0");
+}
+
+TEST_F(Win32Peer, ADestroyedPeerAnswersHarmlessly) {
+    tk::WindowPeer& peer = frmPeer().Peer();
+    HWND hwnd = Main();
+    peer.Destroy();
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_EQ(peer.Text(cmdA), "");
+    EXPECT_FALSE(peer.Visible());
+    EXPECT_EQ(peer.ListAdd(lstIn, "x"), -1);
+    EXPECT_EQ(peer.ListIndex(lstIn), -1);
+    peer.SetText(cmdA, "y");
+    peer.SetVisible(true);
+    PostMessageW(hwnd, WM_CLOSE, 0, 0);
+    Pump();
+    EXPECT_TRUE(events.empty());
+}
+
+TEST(Win32CommandLine, ArgumentTextFollowsTheProgramNameAndItsBlanks) {
+    const struct {
+        const wchar_t* line;
+        const wchar_t* argument;
+    } cases[] = {
+        {L"pecun.exe /update", L"/update"},
+        {L"\"C:\\Program Files\\Pecunor\\pecun.exe\" /update", L"/update"},
+        {L"\"C:\\Program Files\\Pecunor\\pecun.exe\"/update", L"/update"},
+        {L"pecun.exe    /update  ", L"/update  "},
+        {L"pecun.exe", L""},
+        {L"\"pecun.exe", L""},
+        {L"pecun.exe \t/Update", L"/Update"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(tk::win32::ArgumentText(c.line), c.argument) << "command line: " << c.line;
+    }
+}
+
+}  // namespace
