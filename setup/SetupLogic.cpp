@@ -27,7 +27,7 @@ bool CopyFitting(std::string_view text, char* out, std::size_t size) {
         out[0] = '\0';
         return false;
     }
-    std::memcpy(out, text.data(), text.size());
+    if (!text.empty()) std::memcpy(out, text.data(), text.size());
     out[text.size()] = '\0';
     return true;
 }
@@ -43,8 +43,9 @@ std::string_view CommandTail(std::string_view commandLine) {
     if (!commandLine.empty() && commandLine[0] == '"') {
         std::size_t close = commandLine.find('"', 1);
         i = close == std::string_view::npos ? commandLine.size() : close + 1;
+    } else {
+        while (i < commandLine.size() && !IsBlank(commandLine[i])) ++i;
     }
-    while (i < commandLine.size() && !IsBlank(commandLine[i])) ++i;
     while (i < commandLine.size() && IsBlank(commandLine[i])) ++i;
     return From(commandLine, i);
 }
@@ -58,7 +59,7 @@ Action ChooseInf(std::string_view tail, std::string_view programPath, char (&inf
     std::string_view stem =
         First(programPath, programPath.size() - std::min<std::size_t>(programPath.size(), 4));
     if (stem.size() + kExtension.size() >= kPathSize) return Action::Refuse;
-    std::memcpy(infPath, stem.data(), stem.size());
+    if (!stem.empty()) std::memcpy(infPath, stem.data(), stem.size());
     std::memcpy(infPath + stem.size(), kExtension.data(), kExtension.size());
     infPath[stem.size() + kExtension.size()] = '\0';
     return Action::Install;
@@ -75,6 +76,7 @@ bool FillForm(char* out, std::size_t outSize, std::string_view form,
     std::size_t used = 0;
     auto append = [&](std::string_view piece) {
         if (piece.size() >= outSize - used) return false;
+        if (piece.empty()) return true;
         std::memcpy(out + used, piece.data(), piece.size());
         used += piece.size();
         return true;

@@ -42,8 +42,8 @@ enum class Action { Install, Uninstall, Refuse };
 // otherwise "setupapi".
 const char* InstallerLibrary(std::uint32_t version);
 
-// What follows the program's own name (quoted or not) and the blanks (spaces, tabs) after
-// it in the full command line.
+// What follows the program's own name and the blanks (spaces, tabs) after it in the full
+// command line. A quoted name ends at its closing quote, an unquoted one at the first blank.
 std::string_view CommandTail(std::string_view commandLine);
 
 // Chooses the INF file from the command tail. A tail that begins with "U" uninstalls with
