@@ -68,7 +68,9 @@ INSTANTIATE_TEST_SUITE_P(Store, SeededStoreTest, ::testing::ValuesIn(kStores),
                          ParamName<SeededStore>);
 
 // Entries missing from the store convert at the rate 1 of their "Euro" fallback.
-TEST_F(PecunTest, MissingEntryConvertsAtOne) {
+using StoreConversionTest = PecunTest;
+
+TEST_F(StoreConversionTest, MissingEntryConvertsAtOne) {
     ASSERT_TRUE(SeedStore(kStores[0].store));
     const std::optional<MainWindow> window = Open();
     ASSERT_TRUE(window);
