@@ -161,6 +161,11 @@ TEST_F(FirstRunTest, AsksOnceThenWritesTheDefaultStore) {
                 EXPECT_NE(DialogTexts(box).find(kQuestion), std::string::npos)
                     << "expected the question \"" << kQuestion << "\", the box says \""
                     << DialogTexts(box) << "\"";
+                EXPECT_TRUE(Control(box, IDYES) && Control(box, IDNO) && !Control(box, IDOK) &&
+                            !Control(box, IDCANCEL))
+                    << "expected the buttons Yes and No";
+                EXPECT_TRUE(IsDefaultButton(Control(box, IDYES)))
+                    << "expected Yes as the default button";
                 Click(Control(box, IDNO));
             }
             window = WaitMainWindow(program->Pid(), 0ms);

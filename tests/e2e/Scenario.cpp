@@ -78,6 +78,11 @@ Store DefaultStore() {
     return store;
 }
 
+bool IsDefaultButton(HWND button) {
+    const auto style = static_cast<DWORD>(GetWindowLongW(button, GWL_STYLE));
+    return button != nullptr && (style & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+}
+
 std::string DialogTexts(HWND dialog) {
     std::string texts;
     EnumChildWindows(dialog, CollectStatic, reinterpret_cast<LPARAM>(&texts));

@@ -46,6 +46,9 @@ std::string ParamName(const ::testing::TestParamInfo<Param>& test) {
     return test.param.name;
 }
 
+// Whether `button` is drawn as its dialog's default button.
+bool IsDefaultButton(HWND button);
+
 // Texts of the static controls of a dialog (a message box's prompt among them).
 std::string DialogTexts(HWND dialog);
 
