@@ -234,6 +234,18 @@ TEST_F(Win32Peer, ADestroyedPeerAnswersHarmlessly) {
     EXPECT_TRUE(events.empty());
 }
 
+TEST_F(Win32Peer, ALogOffEndsTheProgramOnce) {
+    int ends = 0;
+    platform.windows.onEndSession = [&ends] { ++ends; };
+    EXPECT_EQ(SendMessageW(Main(), WM_QUERYENDSESSION, 0, 0), TRUE);
+    SendMessageW(Main(), WM_ENDSESSION, FALSE, 0);
+    EXPECT_EQ(ends, 0) << "a cancelled log-off ends nothing";
+    SendMessageW(Main(), WM_ENDSESSION, TRUE, 0);
+    SendMessageW(Main(), WM_ENDSESSION, TRUE, 0);
+    EXPECT_EQ(ends, 1);
+    platform.windows.onEndSession = nullptr;
+}
+
 TEST(Win32CommandLine, ArgumentTextFollowsTheProgramNameAndItsBlanks) {
     const struct {
         const wchar_t* line;
