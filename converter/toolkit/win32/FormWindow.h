@@ -25,6 +25,7 @@ public:
     bool Visible() const override;
     void SetVisible(bool visible) override;
     int WindowState() const override;
+    // Minimises or restores; a hidden window is shown in its new state.
     void SetWindowState(int state) override;
     std::uint32_t Handle() const override;
     std::uint32_t IconHandle() const override;
