@@ -1,8 +1,9 @@
 // setup.exe: asks one question and, on Yes, hands the INF file to the system's INF
 // installer through rundll32.exe. The decisions live in SetupLogic; this unit only asks
 // Windows for the facts and carries out the result. The exit code is always 0.
-#include <shellapi.h>
 #include <windows.h>
+// after windows.h, which it needs
+#include <shellapi.h>
 
 #include "SetupLogic.h"
 
@@ -10,14 +11,15 @@ using namespace setup;
 
 namespace {
 
-// The program's own full path; a path that filled the buffer (cut by the system) comes
-// back as long as the buffer, which ChooseInf refuses.
-std::string_view ProgramPath(char (&buffer)[kPathSize + 1]) {
-    DWORD length = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
-    return std::string_view(buffer, length < sizeof buffer ? length : kPathSize);
+// The program's own full path. One that fills the buffer has been cut by the system (and
+// may lack its terminator): it comes back as long as the buffer, which ChooseInf refuses.
+std::string_view ProgramPath(char (&buffer)[kPathSize]) {
+    DWORD length = GetModuleFileNameA(nullptr, buffer, kPathSize);
+    return std::string_view(buffer, length < kPathSize ? length : kPathSize);
 }
 
 void ReadProductName(const char* infPath, char (&name)[kNameSize]) {
+    // Room to spare: the cut to 63 characters is SetProductName's.
     char value[4 * kNameSize];
     GetPrivateProfileStringA(kStringsSection, kNameKey, kDefaultName, value, sizeof value, infPath);
     SetProductName(std::string_view(value, BoundedLength(value, sizeof value)), name);
@@ -28,7 +30,7 @@ void ReadProductName(const char* infPath, char (&name)[kNameSize]) {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const char* library = InstallerLibrary(GetVersion());
 
-    char program[kPathSize + 1] = {};
+    char program[kPathSize] = {};
     char infPath[kPathSize] = {};
     Action action = ChooseInf(CommandTail(GetCommandLineA()), ProgramPath(program), infPath);
     if (action == Action::Refuse) {
