@@ -55,6 +55,10 @@ protected:
     void TearDown() override {
         CloseNotepads();
         PecunTest::TearDown();
+        for (const char* name : {"pecun.exe", "pecun.txt"}) {
+            DeleteFileW(Wide(std::string(kFolder) + "\\" + name).c_str());
+        }
+        RemoveDirectoryW(Wide(kFolder).c_str());
     }
 };
 

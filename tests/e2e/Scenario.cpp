@@ -92,8 +92,10 @@ std::string DialogTexts(HWND dialog) {
 void PecunTest::SetUp() { DeleteStore(); }
 
 void PecunTest::TearDown() {
-    // Ends the converter if the test left it running, so that no window outlives its test.
+    // Ends the converter if the test left it running, so that no window outlives its test,
+    // and leaves no store behind for whatever runs next.
     program.reset();
+    DeleteStore();
 }
 
 bool PecunTest::Start(const std::string& arguments, const std::string& exe) {
