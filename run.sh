@@ -50,7 +50,7 @@ tests/wine/wine-session start
 wine "$pecun" >/dev/null 2>&1 &
 pecun_pid=$!
 # Amount 100 in euros, converted into Belgian francs.
-wine "$drive" start keys:100 click:EUR expect:102=EUR click:BEF expect:102=BEF
+wine "$drive" start amount:100 click:EUR expect:102=EUR click:BEF expect:102=BEF
 amount=$(wine "$drive" print:101 | tr -d '\r')
 place=$(wine "$drive" rect | tr -d '\r')
 shot="$PWD/build/run-screenshot.png"

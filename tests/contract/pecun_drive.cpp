@@ -5,6 +5,8 @@
 //   print:ID        print the text of control ID of the main window
 //   rect            print the main window's place as WIDTHxHEIGHT+LEFT+TOP
 //   keys:TEXT       type TEXT into the main window
+//   amount:DIGITS   type DIGITS and wait until the amount shows them (keys go through the
+//                   input queue, so a click posted at once could overtake them)
 //   click:CAPTION   press the main window's button with that caption
 //   expect:ID=TEXT  wait until control ID of the main window shows TEXT
 //   close           close the main window
@@ -151,6 +153,17 @@ bool Step(const std::string& step) {
                             nullptr, nullptr);
         std::printf("%s\n", out.c_str());
         return true;
+    }
+    if (step.rfind("amount:", 0) == 0) {
+        const std::wstring digits = Wide(step.substr(7));
+        if (!Step("keys:" + step.substr(7))) return false;
+        return WaitFor([&] {
+            std::wstring shown;
+            for (wchar_t c : TextOf(ControlById(main, 101))) {
+                if (c >= L'0' && c <= L'9') shown += c;
+            }
+            return shown == digits;
+        });
     }
     if (step.rfind("keys:", 0) == 0) {
         SetForegroundWindow(main);

@@ -9,32 +9,6 @@ namespace {
 
 constexpr wchar_t kHiddenClass[] = L"PecunHidden";
 
-int CALLBACK FoundFace(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
-    *reinterpret_cast<bool*>(found) = true;
-    return 0;
-}
-
-bool FaceInstalled(const std::wstring& face) {
-    if (face.empty() || face.size() >= LF_FACESIZE) return false;
-    LOGFONTW lf{};
-    lf.lfCharSet = DEFAULT_CHARSET;
-    face.copy(lf.lfFaceName, face.size());
-    bool found = false;
-    HDC dc = GetDC(nullptr);
-    EnumFontFamiliesExW(dc, &lf, FoundFace, reinterpret_cast<LPARAM>(&found), 0);
-    ReleaseDC(nullptr, dc);
-    return found;
-}
-
-// The face itself when installed, else the nearest one that is.
-std::wstring NearestFace(const std::wstring& face) {
-    if (FaceInstalled(face)) return face;
-    for (const wchar_t* other : {L"MS Sans Serif", L"Microsoft Sans Serif", L"Tahoma", L"Arial"}) {
-        if (FaceInstalled(other)) return other;
-    }
-    return face;
-}
-
 std::int16_t ShiftState() {
     int s = 0;
     if (GetKeyState(VK_SHIFT) < 0) s |= kShiftMask;
@@ -102,7 +76,9 @@ HFONT WindowManager::Font(const char* face, int hundredthsPt, bool bold) {
     const std::string key = name + "|" + std::to_string(hundredthsPt) + (bold ? "|b" : "|n");
     auto it = fonts_.find(key);
     if (it != fonts_.end()) return it->second;
-    const std::wstring chosen = NearestFace(Widen(name));
+    // A face that is not installed gets the nearest one from the system's font mapper,
+    // which also knows the substitutes of the old dialog faces.
+    const std::wstring chosen = Widen(name);
     HFONT font =
         CreateFontW(-MulDiv(hundredthsPt, dpi_, 7200), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE,
                     FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
