@@ -36,6 +36,9 @@ public:
     const tk::FormSpec& Spec() const override { return kSpec; }
     void Form_Load() override { Events().push_back("load"); }
     void Form_Unload() override { Events().push_back("unload"); }
+    // Apart from the other events: a real window also gives the focus when it is shown.
+    void GotFocus(int id) override { focus.push_back(id); }
+    std::vector<int> focus;
 };
 const tk::FormSpec TestForm::kSpec = {"frmTest",        "Contract", 4500, 3200,
                                       tk::kDialogFrame, kControls,  {}};
@@ -176,6 +179,14 @@ TEST_F(Contract, ControlsHoldTheirTextsValuesAndSelections) {
     EXPECT_TRUE(W().Enabled(cmdOK));
     W().SetEnabled(cmdOK, false);
     EXPECT_FALSE(W().Enabled(cmdOK));
+}
+
+TEST_F(Contract, SetFocusReachesGotFocus) {
+    frmTest.Show();
+    frmTest().focus.clear();
+    W().SetFocus(txtBox);
+    W().SetFocus(cmdCancel);
+    EXPECT_EQ(frmTest().focus, (std::vector<int>{txtBox, cmdCancel}));
 }
 
 TEST_F(Contract, LoadShowUnloadRunTheHandlersOnce) {

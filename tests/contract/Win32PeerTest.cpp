@@ -18,7 +18,17 @@ enum : int { boxPic, lblIn, cmdA, cmdB, txtIn, chkIn, lstIn, cmdThrow };
 
 constexpr tk::ControlSpec kControls[] = {
     {Kind::Picture, "boxPic", -1, "", {120, 120, 2775, 440}, 0, tk::kNoTabStop},
-    {Kind::Label, "lblIn", -1, "0", {0, 0, 2055, 375}, 1, tk::kRightAlign, boxPic},
+    {Kind::Label,
+     "lblIn",
+     -1,
+     "0",
+     {0, 0, 2055, 375},
+     1,
+     tk::kRightAlign | tk::kBold,
+     boxPic,
+     0,
+     "MS Sans Serif",
+     1350},
     {Kind::Button, "cmdA", -1, "A", {120, 720, 615, 375}, 2, tk::kDefault},
     {Kind::Button, "cmdB", -1, "B", {841, 721, 613, 377}, 3, tk::kCancel},
     {Kind::TextBox, "txtIn", -1, "", {120, 1200, 1500, 300}, 4},
@@ -155,6 +165,20 @@ TEST_F(Win32Peer, TwipsBecomePixelsEdgeByEdgeAtTheScreenDpi) {
     EXPECT_EQ(frmPeer().Peer().TwipsPerPixelX(), 1440 / dpi);
 }
 
+TEST_F(Win32Peer, ControlsGetTheFontsOfTheirTable) {
+    const int dpi = platform.windows.Dpi();
+    LOGFONTW lf{};
+    auto font = reinterpret_cast<HFONT>(SendMessageW(Ctl(lblIn), WM_GETFONT, 0, 0));
+    ASSERT_NE(GetObjectW(font, sizeof lf, &lf), 0);
+    EXPECT_EQ(std::wstring(lf.lfFaceName), L"MS Sans Serif");
+    EXPECT_EQ(lf.lfHeight, -MulDiv(1350, dpi, 7200)) << "13.5 pt";
+    EXPECT_EQ(lf.lfWeight, FW_BOLD);
+    font = reinterpret_cast<HFONT>(SendMessageW(Ctl(cmdA), WM_GETFONT, 0, 0));
+    ASSERT_NE(GetObjectW(font, sizeof lf, &lf), 0);
+    EXPECT_EQ(lf.lfHeight, -MulDiv(825, dpi, 7200)) << "the dialog font, 8.25 pt";
+    EXPECT_EQ(lf.lfWeight, FW_NORMAL);
+}
+
 TEST_F(Win32Peer, KeyPreviewSeesEveryKeyBeforeEnterAndEsc) {
     SetFocus(Ctl(cmdA));
     events.clear();
@@ -175,6 +199,16 @@ TEST_F(Win32Peer, KeyPreviewSeesEveryKeyBeforeEnterAndEsc) {
     frmPeer().swallow = 27;
     Key(Ctl(txtIn), VK_ESCAPE);
     EXPECT_EQ(events, (Events{"down 27 0", "press 27"})) << "a swallowed Esc presses nothing";
+}
+
+TEST_F(Win32Peer, TabMovesTheFocusInTabOrder) {
+    SetFocus(Ctl(cmdA));
+    const int order[] = {cmdB, txtIn, chkIn, lstIn, cmdThrow, cmdA};
+    for (int id : order) {
+        Key(GetFocus(), VK_TAB);
+        EXPECT_EQ(GetFocus(), Ctl(id)) << "expected the focus on control " << id << ", it is on id "
+                                       << GetDlgCtrlID(GetFocus()) - 100;
+    }
 }
 
 TEST_F(Win32Peer, DefaultButtonMoves) {
