@@ -280,6 +280,35 @@ TEST_F(Win32Peer, ALogOffEndsTheProgramOnce) {
     platform.windows.onEndSession = nullptr;
 }
 
+// Containers that contain each other: a table fault the peer survives.
+constexpr tk::ControlSpec kCircle[] = {
+    {Kind::Picture, "boxOne", -1, "", {0, 0, 600, 600}, 0, 0, 1},
+    {Kind::Picture, "boxTwo", -1, "", {0, 0, 300, 300}, 1, 0, 0},
+    {Kind::Label, "lblSelf", -1, "self", {0, 0, 300, 300}, 2, 0, 2},
+};
+class CircleForm : public tk::Form {
+public:
+    static const tk::FormSpec kSpec;
+    const tk::FormSpec& Spec() const override { return kSpec; }
+};
+const tk::FormSpec CircleForm::kSpec = {"frmCircle", "Circle", 1000, 1000, 0, kCircle, {}};
+tk::FormSlot<CircleForm> frmCircle;
+
+BOOL CALLBACK CountWindow(HWND, LPARAM count) {
+    ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+TEST_F(Win32Peer, ATableWithCircularContainersStillMakesEveryControlOnce) {
+    frmCircle.Load();
+    HWND form = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(frmCircle().Peer().Handle()));
+    int found = 0;
+    EnumChildWindows(form, CountWindow, reinterpret_cast<LPARAM>(&found));
+    EXPECT_EQ(found, 3);
+    EXPECT_EQ(frmCircle().Text(2), "self");
+    frmCircle.Unload();
+}
+
 TEST(Win32CommandLine, ArgumentTextFollowsTheProgramNameAndItsBlanks) {
     const struct {
         const wchar_t* line;

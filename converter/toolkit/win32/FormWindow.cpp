@@ -87,15 +87,18 @@ void FormWindow::CreateControls() {
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(),
                      [&](int a, int b) { return specs[a].tabOrder < specs[b].tabOrder; });
-    for (int id : order) CreateControl(id);
+    for (int id : order) CreateControl(id, 0);
 }
 
-void FormWindow::CreateControl(int id) {
+void FormWindow::CreateControl(int id, std::size_t depth) {
     if (controls_[id] != nullptr) return;
     const ControlSpec& c = form_.Spec().controls[id];
     HWND parent = hwnd_;
-    if (c.parent >= 0 && static_cast<std::size_t>(c.parent) < controls_.size() && c.parent != id) {
-        CreateControl(c.parent);
+    // A container comes first; a table whose containers go round in a circle gets the form.
+    if (c.parent >= 0 && static_cast<std::size_t>(c.parent) < controls_.size() &&
+        depth < controls_.size()) {
+        CreateControl(c.parent, depth + 1);
+        if (controls_[id] != nullptr) return;  // made on the way round the circle
         if (controls_[c.parent] != nullptr) parent = controls_[c.parent];
     }
     const wchar_t* cls = L"STATIC";

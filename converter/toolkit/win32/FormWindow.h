@@ -71,7 +71,7 @@ private:
     LRESULT OnColor(UINT msg, HDC dc, HWND control);
     void OnActivate(bool active);
     void CreateControls();
-    void CreateControl(int id);
+    void CreateControl(int id, std::size_t depth);
     void FitClientArea();
     void CenterOnActive();
     void PressButton(int id);
