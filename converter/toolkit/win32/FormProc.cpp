@@ -160,11 +160,19 @@ LRESULT CALLBACK FormWindow::BoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
         case WM_CTLCOLORLISTBOX:
             // The controls inside a box belong to the form.
             return SendMessageW(GetAncestor(hwnd, GA_ROOT), msg, wParam, lParam);
-        case WM_MOUSEACTIVATE:
-            return MA_ACTIVATE;
+        case WM_ERASEBKGND: {
+            const LONG_PTR color = GetWindowLongPtrW(hwnd, GWLP_USERDATA);
+            if (color == 0) break;
+            RECT r{};
+            GetClientRect(hwnd, &r);
+            FillRect(reinterpret_cast<HDC>(wParam), &r,
+                     GetSysColorBrush(static_cast<int>(color - 1)));
+            return TRUE;
+        }
         default:
-            return DefWindowProcW(hwnd, msg, wParam, lParam);
+            break;
     }
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
 }  // namespace tk::win32

@@ -149,6 +149,11 @@ void FormWindow::CreateControl(int id, std::size_t depth) {
                         manager_.Instance(), nullptr);
     controls_[id] = h;
     if (h == nullptr) return;
+    if (c.kind == Kind::Picture) {
+        // The colour BoxProc paints the box with.
+        const int color = (c.flags & kWindowColors) ? COLOR_WINDOW : COLOR_BTNFACE;
+        SetWindowLongPtrW(h, GWLP_USERDATA, color + 1);
+    }
     const int size = c.fontHundredthsPt > 0 ? c.fontHundredthsPt : 825;
     SendMessageW(h, WM_SETFONT,
                  reinterpret_cast<WPARAM>(manager_.Font(c.fontFace, size, (c.flags & kBold) != 0)),
