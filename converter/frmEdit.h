@@ -7,7 +7,7 @@
 class FrmEdit : public tk::Form {
 public:
     static const tk::FormSpec kSpec;
-    const tk::FormSpec& Spec() const override { return kSpec; }
+    const tk::FormSpec& Layout() const override { return kSpec; }
 };
 
 extern tk::FormSlot<FrmEdit> frmEdit;

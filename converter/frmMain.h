@@ -15,7 +15,7 @@ public:
     enum : int { mnuOptions, mnuExit, mnuHelp };
     static const tk::FormSpec kSpec;
 
-    const tk::FormSpec& Spec() const override { return kSpec; }
+    const tk::FormSpec& Layout() const override { return kSpec; }
     void Form_Load() override;
     void Form_Unload() override;
     void Form_Resize() override;

@@ -8,7 +8,7 @@ class FrmUpdate : public tk::Form {
 public:
     enum : int { lblStatus, cmdOK, cmdClose };
     static const tk::FormSpec kSpec;
-    const tk::FormSpec& Spec() const override { return kSpec; }
+    const tk::FormSpec& Layout() const override { return kSpec; }
     void Click(int control) override;
 
     // The whole update operation; its outcome shows only in lblStatus.

@@ -8,7 +8,7 @@ Form::~Form() {
 
 void Form::AttachPeer(std::unique_ptr<WindowPeer> peer) {
     peer_ = std::move(peer);
-    tags_.assign(Spec().controls.size(), std::string());
+    tags_.assign(Layout().controls.size(), std::string());
 }
 
 std::unique_ptr<WindowPeer> Form::DetachPeer() { return std::move(peer_); }
@@ -29,7 +29,7 @@ void Form::SetTag(int id, std::string text) {
 }
 
 int Form::ControlId(std::string_view name, int index) const {
-    const auto& controls = Spec().controls;
+    const auto& controls = Layout().controls;
     for (std::size_t i = 0; i < controls.size(); ++i) {
         if (controls[i].name == name && controls[i].index == index) return static_cast<int>(i);
     }

@@ -87,7 +87,7 @@ enum : int { kStateNormal = 0, kStateMinimized = 1 };
 class Form {
 public:
     virtual ~Form();
-    virtual const FormSpec& Spec() const = 0;
+    virtual const FormSpec& Layout() const = 0;
 
     virtual void Form_Load() {}
     virtual void Form_Unload() {}
@@ -109,7 +109,7 @@ public:
     void AttachPeer(std::unique_ptr<WindowPeer> peer);
     std::unique_ptr<WindowPeer> DetachPeer();
 
-    // Control helpers (id = position in Spec().controls).
+    // Control helpers (id = position in Layout().controls).
     std::string Text(int id) const;
     void SetText(int id, std::string_view text);
     const std::string& Tag(int id) const;

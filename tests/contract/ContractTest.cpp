@@ -33,7 +33,7 @@ std::vector<std::string>& Events() {
 class TestForm : public tk::Form {
 public:
     static const tk::FormSpec kSpec;
-    const tk::FormSpec& Spec() const override { return kSpec; }
+    const tk::FormSpec& Layout() const override { return kSpec; }
     void Form_Load() override { Events().push_back("load"); }
     void Form_Unload() override { Events().push_back("unload"); }
     // Apart from the other events: a real window also gives the focus when it is shown.

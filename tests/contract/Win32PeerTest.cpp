@@ -43,7 +43,7 @@ std::vector<std::string> events;
 class PeerForm : public tk::Form {
 public:
     static const tk::FormSpec kSpec;
-    const tk::FormSpec& Spec() const override { return kSpec; }
+    const tk::FormSpec& Layout() const override { return kSpec; }
     void Form_Resize() override {
         events.push_back("resize " + std::to_string(Peer().WindowState()));
     }
@@ -76,7 +76,7 @@ protected:
     void SetUp() override {
         events.clear();
         platform.windows.onClose = [](tk::Form& f) {
-            events.push_back(std::string("close ") + f.Spec().name);
+            events.push_back(std::string("close ") + f.Layout().name);
         };
         frmPeer.Show();
         Pump();
@@ -289,7 +289,7 @@ constexpr tk::ControlSpec kCircle[] = {
 class CircleForm : public tk::Form {
 public:
     static const tk::FormSpec kSpec;
-    const tk::FormSpec& Spec() const override { return kSpec; }
+    const tk::FormSpec& Layout() const override { return kSpec; }
 };
 const tk::FormSpec CircleForm::kSpec = {"frmCircle", "Circle", 1000, 1000, 0, kCircle, {}};
 tk::FormSlot<CircleForm> frmCircle;

@@ -38,14 +38,14 @@ TEST_P(LayoutTest, EveryEdgeIsItsTwipsScaled) {
     const std::optional<MainWindow> window = Open();
     ASSERT_TRUE(window);
 
-    const tk::FormSpec& spec = FrmMain::kSpec;
+    const tk::FormSpec& layout = FrmMain::kSpec;
     RECT client{};
     GetClientRect(window->form, &client);
-    const RECT expectedClient = Expected({0, 0, spec.clientWidth, spec.clientHeight}, dpi);
+    const RECT expectedClient = Expected({0, 0, layout.clientWidth, layout.clientHeight}, dpi);
     EXPECT_EQ(Describe(client), Describe(expectedClient)) << "client area";
 
-    for (std::size_t i = 0; i < spec.controls.size(); ++i) {
-        const tk::ControlSpec& c = spec.controls[i];
+    for (std::size_t i = 0; i < layout.controls.size(); ++i) {
+        const tk::ControlSpec& c = layout.controls[i];
         const std::string name =
             std::string(c.name) + (c.index >= 0 ? std::to_string(c.index) : "");
         HWND control = Control(window->form, 100 + static_cast<int>(i));

@@ -27,12 +27,12 @@ std::int16_t KeyCodeOf(char c) {
 }  // namespace
 
 Window::Window(Form& f, std::uint32_t h) : form(f), handle(h) {
-    const FormSpec& spec = f.Spec();
-    caption = spec.caption;
-    controls.resize(spec.controls.size());
-    for (std::size_t i = 0; i < spec.controls.size(); ++i) {
-        if (spec.controls[i].kind != Kind::ListBox) controls[i].text = spec.controls[i].caption;
-        if (spec.controls[i].flags & kDefault) defaultButton = static_cast<int>(i);
+    const FormSpec& layout = f.Layout();
+    caption = layout.caption;
+    controls.resize(layout.controls.size());
+    for (std::size_t i = 0; i < layout.controls.size(); ++i) {
+        if (layout.controls[i].kind != Kind::ListBox) controls[i].text = layout.controls[i].caption;
+        if (layout.controls[i].flags & kDefault) defaultButton = static_cast<int>(i);
     }
 }
 
@@ -61,7 +61,7 @@ void Window::SetWindowState(int s) {
 std::string Window::Text(int id) const {
     const ControlState* c = At(id);
     if (c == nullptr) return {};
-    if (form.Spec().controls[id].kind == Kind::ListBox) return ListText(id, c->listIndex);
+    if (form.Layout().controls[id].kind == Kind::ListBox) return ListText(id, c->listIndex);
     return c->text;
 }
 
@@ -119,7 +119,7 @@ int Window::ListAdd(int id, std::string_view text) {
     ControlState* c = At(id);
     if (c == nullptr) return -1;
     std::size_t pos = c->lines.size();
-    if (form.Spec().controls[id].flags & kSorted) {
+    if (form.Layout().controls[id].flags & kSorted) {
         const std::string key = LowerAscii(text);
         pos = 0;
         while (pos < c->lines.size() && LowerAscii(c->lines[pos].text) <= key) ++pos;
@@ -202,7 +202,7 @@ std::unique_ptr<WindowPeer> Platform::CreatePeer(Form& form) {
 }
 
 void Platform::RunModal(Form& form, const std::function<bool()>& done) {
-    modalForms.emplace_back(form.Spec().name);
+    modalForms.emplace_back(form.Layout().name);
     if (onModal) onModal(form);
     RetireUnloaded();
     (void)done;

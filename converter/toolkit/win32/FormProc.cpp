@@ -96,7 +96,7 @@ LRESULT FormWindow::OnCommand(WPARAM wParam, LPARAM lParam) {
     const int code = HIWORD(wParam);
     if (lParam == 0 && code == 0) {
         const int menu = id - kMenuIdBase;
-        if (menu >= 0 && static_cast<std::size_t>(menu) < form_.Spec().menus.size()) {
+        if (menu >= 0 && static_cast<std::size_t>(menu) < form_.Layout().menus.size()) {
             manager_.Call([this, menu] { form_.MenuClick(menu); });
         }
         return 0;
@@ -111,7 +111,7 @@ LRESULT FormWindow::OnCommand(WPARAM wParam, LPARAM lParam) {
     }
     const int control = id - kControlIdBase;
     if (Control(control) == nullptr) return 0;
-    const Kind kind = form_.Spec().controls[control].kind;
+    const Kind kind = form_.Layout().controls[control].kind;
     const bool button = kind == Kind::Button || kind == Kind::CheckBox;
     const bool list = kind == Kind::ListBox;
     if ((button && code == BN_CLICKED) || (list && code == LBN_SELCHANGE)) {
@@ -128,7 +128,7 @@ LRESULT FormWindow::OnCommand(WPARAM wParam, LPARAM lParam) {
 
 LRESULT FormWindow::OnColor(UINT msg, HDC dc, HWND control) {
     const int id = ControlIdOf(control);
-    if (id >= 0 && (form_.Spec().controls[id].flags & kWindowColors)) {
+    if (id >= 0 && (form_.Layout().controls[id].flags & kWindowColors)) {
         SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
         SetBkColor(dc, GetSysColor(COLOR_WINDOW));
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));

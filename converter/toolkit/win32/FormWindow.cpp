@@ -33,24 +33,24 @@ DWORD LabelStyle(std::uint32_t flags) {
 }  // namespace
 
 FormWindow::FormWindow(WindowManager& manager, Form& form) : manager_(manager), form_(form) {
-    const FormSpec& spec = form.Spec();
+    const FormSpec& layout = form.Layout();
     DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-    if (spec.flags & kMinimizeBox) style |= WS_MINIMIZEBOX;
+    if (layout.flags & kMinimizeBox) style |= WS_MINIMIZEBOX;
     DWORD exStyle = WS_EX_CONTROLPARENT;
-    if (spec.flags & kDialogFrame) exStyle |= WS_EX_DLGMODALFRAME;
+    if (layout.flags & kDialogFrame) exStyle |= WS_EX_DLGMODALFRAME;
 
     HMENU menu = nullptr;
-    if (!spec.menus.empty()) {
+    if (!layout.menus.empty()) {
         menu = CreateMenu();
-        for (std::size_t i = 0; i < spec.menus.size(); ++i) {
-            AppendMenuW(menu, MF_STRING, kMenuIdBase + i, Widen(spec.menus[i].caption).c_str());
+        for (std::size_t i = 0; i < layout.menus.size(); ++i) {
+            AppendMenuW(menu, MF_STRING, kMenuIdBase + i, Widen(layout.menus[i].caption).c_str());
         }
     }
-    RECT r{0, 0, manager.Px(spec.clientWidth), manager.Px(spec.clientHeight)};
+    RECT r{0, 0, manager.Px(layout.clientWidth), manager.Px(layout.clientHeight)};
     AdjustWindowRectEx(&r, style, menu != nullptr, exStyle);
     // Forms without a task-bar button are owned by the hidden window.
-    HWND owner = (spec.flags & kShowInTaskbar) ? nullptr : manager.HiddenOwner();
-    CreateWindowExW(exStyle, kFormClass, Widen(spec.caption).c_str(), style, CW_USEDEFAULT,
+    HWND owner = (layout.flags & kShowInTaskbar) ? nullptr : manager.HiddenOwner();
+    CreateWindowExW(exStyle, kFormClass, Widen(layout.caption).c_str(), style, CW_USEDEFAULT,
                     CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, owner, menu,
                     manager.Instance(), this);
     if (hwnd_ == nullptr) {
@@ -65,11 +65,11 @@ FormWindow::FormWindow(WindowManager& manager, Form& form) : manager_(manager), 
 FormWindow::~FormWindow() { Destroy(); }
 
 void FormWindow::FitClientArea() {
-    const FormSpec& spec = form_.Spec();
+    const FormSpec& layout = form_.Layout();
     RECT client{};
     GetClientRect(hwnd_, &client);
-    const int dw = manager_.Px(spec.clientWidth) - client.right;
-    const int dh = manager_.Px(spec.clientHeight) - client.bottom;
+    const int dw = manager_.Px(layout.clientWidth) - client.right;
+    const int dh = manager_.Px(layout.clientHeight) - client.bottom;
     if (dw == 0 && dh == 0) return;
     RECT outer{};
     GetWindowRect(hwnd_, &outer);
@@ -78,21 +78,21 @@ void FormWindow::FitClientArea() {
 }
 
 void FormWindow::CreateControls() {
-    const auto& specs = form_.Spec().controls;
-    controls_.assign(specs.size(), nullptr);
-    listKeys_.assign(specs.size(), {});
-    listInOrder_.assign(specs.size(), true);
+    const auto& layouts = form_.Layout().controls;
+    controls_.assign(layouts.size(), nullptr);
+    listKeys_.assign(layouts.size(), {});
+    listInOrder_.assign(layouts.size(), true);
     // Creation order is the tab order.
-    std::vector<int> order(specs.size());
+    std::vector<int> order(layouts.size());
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(),
-                     [&](int a, int b) { return specs[a].tabOrder < specs[b].tabOrder; });
+                     [&](int a, int b) { return layouts[a].tabOrder < layouts[b].tabOrder; });
     for (int id : order) CreateControl(id, 0);
 }
 
 void FormWindow::CreateControl(int id, std::size_t depth) {
     if (controls_[id] != nullptr) return;
-    const ControlSpec& c = form_.Spec().controls[id];
+    const ControlSpec& c = form_.Layout().controls[id];
     HWND parent = hwnd_;
     // A container comes first; a table whose containers go round in a circle gets the form.
     if (c.parent >= 0 && static_cast<std::size_t>(c.parent) < controls_.size() &&
@@ -184,7 +184,7 @@ HWND FormWindow::Control(int id) const {
 
 HWND FormWindow::ListControl(int id) const {
     HWND h = Control(id);
-    return h != nullptr && form_.Spec().controls[id].kind == Kind::ListBox ? h : nullptr;
+    return h != nullptr && form_.Layout().controls[id].kind == Kind::ListBox ? h : nullptr;
 }
 
 int FormWindow::ControlIdOf(HWND control) const {
@@ -205,7 +205,7 @@ bool FormWindow::Visible() const {
 void FormWindow::SetVisible(bool visible) {
     if (hwnd_ == nullptr || visible == Visible()) return;
     if (visible) {
-        if (!shownOnce_ && (form_.Spec().flags & kCenterOnOwner)) CenterOnActive();
+        if (!shownOnce_ && (form_.Layout().flags & kCenterOnOwner)) CenterOnActive();
         shownOnce_ = true;
         ShowWindow(hwnd_, SW_SHOW);
         SetForegroundWindow(hwnd_);
@@ -261,15 +261,15 @@ int FormWindow::TwipsPerPixelX() const { return std::max(1, 1440 / manager_.Dpi(
 std::string FormWindow::Text(int id) const {
     HWND h = Control(id);
     if (h == nullptr) return {};
-    if (form_.Spec().controls[id].kind == Kind::ListBox) return ListText(id, ListIndex(id));
+    if (form_.Layout().controls[id].kind == Kind::ListBox) return ListText(id, ListIndex(id));
     return Narrow(WindowText(h));
 }
 
 void FormWindow::SetText(int id, std::string_view text) {
     HWND h = Control(id);
-    if (h == nullptr || form_.Spec().controls[id].kind == Kind::ListBox) return;
+    if (h == nullptr || form_.Layout().controls[id].kind == Kind::ListBox) return;
     SetWindowTextW(h, Widen(text).c_str());
-    if (form_.Spec().controls[id].kind == Kind::TextBox) SendMessageW(h, EM_SETSEL, 0, 0);
+    if (form_.Layout().controls[id].kind == Kind::TextBox) SendMessageW(h, EM_SETSEL, 0, 0);
 }
 
 bool FormWindow::Enabled(int id) const {
@@ -286,7 +286,7 @@ void FormWindow::SetDefaultButton(int id) {
     if (HWND old = Control(defaultId_))
         SendMessageW(old, BM_SETSTYLE, BS_PUSHBUTTON | BS_NOTIFY, TRUE);
     HWND h = Control(id);
-    const bool button = h != nullptr && form_.Spec().controls[id].kind == Kind::Button;
+    const bool button = h != nullptr && form_.Layout().controls[id].kind == Kind::Button;
     defaultId_ = button ? id : -1;
     if (button) SendMessageW(h, BM_SETSTYLE, BS_DEFPUSHBUTTON | BS_NOTIFY, TRUE);
 }
@@ -297,7 +297,7 @@ void FormWindow::SetFocus(int id) {
 
 void FormWindow::SetSelection(int id, int start, int length) {
     HWND h = Control(id);
-    if (h == nullptr || form_.Spec().controls[id].kind != Kind::TextBox) return;
+    if (h == nullptr || form_.Layout().controls[id].kind != Kind::TextBox) return;
     const int size = GetWindowTextLengthW(h);
     const int from = std::clamp(start, 0, size);
     const int to = from + std::clamp(length, 0, size - from);
@@ -306,7 +306,7 @@ void FormWindow::SetSelection(int id, int start, int length) {
 
 int FormWindow::SelStart(int id) const {
     HWND h = Control(id);
-    if (h == nullptr || form_.Spec().controls[id].kind != Kind::TextBox) return 0;
+    if (h == nullptr || form_.Layout().controls[id].kind != Kind::TextBox) return 0;
     DWORD from = 0, to = 0;
     SendMessageW(h, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
     return static_cast<int>(from);
@@ -314,7 +314,7 @@ int FormWindow::SelStart(int id) const {
 
 int FormWindow::SelLength(int id) const {
     HWND h = Control(id);
-    if (h == nullptr || form_.Spec().controls[id].kind != Kind::TextBox) return 0;
+    if (h == nullptr || form_.Layout().controls[id].kind != Kind::TextBox) return 0;
     DWORD from = 0, to = 0;
     SendMessageW(h, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
     return static_cast<int>(to - from);
@@ -322,13 +322,13 @@ int FormWindow::SelLength(int id) const {
 
 int FormWindow::Value(int id) const {
     HWND h = Control(id);
-    if (h == nullptr || form_.Spec().controls[id].kind != Kind::CheckBox) return 0;
+    if (h == nullptr || form_.Layout().controls[id].kind != Kind::CheckBox) return 0;
     return SendMessageW(h, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
 }
 
 void FormWindow::SetValue(int id, int value) {
     HWND h = Control(id);
-    if (h == nullptr || form_.Spec().controls[id].kind != Kind::CheckBox) return;
+    if (h == nullptr || form_.Layout().controls[id].kind != Kind::CheckBox) return;
     SendMessageW(h, BM_SETCHECK, value != 0 ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
@@ -345,7 +345,7 @@ int FormWindow::ListAdd(int id, std::string_view text) {
     std::size_t pos = keys.size();
     // After the lines that sort before it or equal to it, up to the first that sorts after
     // it (a rewritten line may stand out of order).
-    if (form_.Spec().controls[id].flags & kSorted) {
+    if (form_.Layout().controls[id].flags & kSorted) {
         if (listInOrder_[id]) {
             pos = static_cast<std::size_t>(std::upper_bound(keys.begin(), keys.end(), key) -
                                            keys.begin());
@@ -447,7 +447,7 @@ void FormWindow::PressButton(int id) {
 void FormWindow::PressEnter() {
     HWND focus = GetFocus();
     const int focused = ControlIdOf(focus);
-    if (focused >= 0 && form_.Spec().controls[focused].kind == Kind::Button) {
+    if (focused >= 0 && form_.Layout().controls[focused].kind == Kind::Button) {
         PressButton(focused);
     } else if (defaultId_ >= 0) {
         PressButton(defaultId_);

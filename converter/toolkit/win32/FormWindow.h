@@ -57,7 +57,7 @@ public:
 
     HWND Hwnd() const { return hwnd_; }
     Form& GetForm() const { return form_; }
-    bool KeyPreview() const { return (form_.Spec().flags & kKeyPreview) != 0; }
+    bool KeyPreview() const { return (form_.Layout().flags & kKeyPreview) != 0; }
     // Enter: the focused push button, else the default button. Esc: the cancel button.
     void PressEnter();
     void PressCancel();
