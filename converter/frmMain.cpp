@@ -117,7 +117,8 @@ void FrmMain::MenuClick(int menu) {
     }
 }
 
-void FrmMain::mnuOptions_Click() { frmOpt.Show(true); }
+// The options dialog is not there yet: the command does nothing for now.
+void FrmMain::mnuOptions_Click() {}
 
 void FrmMain::mnuExit_Click() { frmMain.Unload(); }
 
