@@ -8,14 +8,6 @@
 namespace tk::headless {
 namespace {
 
-std::string LowerAscii(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return out;
-}
-
 // The key code a character's key sends.
 std::int16_t KeyCodeOf(char c) {
     if (c >= 'a' && c <= 'z') return static_cast<std::int16_t>(c - 'a' + 'A');
@@ -118,12 +110,7 @@ void Window::SetValue(int id, int value) {
 int Window::ListAdd(int id, std::string_view text) {
     ControlState* c = At(id);
     if (c == nullptr) return -1;
-    std::size_t pos = c->lines.size();
-    if (form.Layout().controls[id].flags & kSorted) {
-        const std::string key = LowerAscii(text);
-        pos = 0;
-        while (pos < c->lines.size() && LowerAscii(c->lines[pos].text) <= key) ++pos;
-    }
+    const std::size_t pos = c->order.Add(text, (form.Layout().controls[id].flags & kSorted) != 0);
     c->lines.insert(c->lines.begin() + static_cast<std::ptrdiff_t>(pos),
                     ListLine{std::string(text)});
     if (c->listIndex >= static_cast<int>(pos)) ++c->listIndex;
@@ -140,7 +127,9 @@ std::string Window::ListText(int id, int pos) const {
 }
 
 void Window::ListSetText(int id, int pos, std::string_view text) {
-    if (ValidLine(id, pos)) At(id)->lines[pos].text = text;
+    if (!ValidLine(id, pos)) return;
+    At(id)->lines[pos].text = text;
+    At(id)->order.Rewrite(static_cast<std::size_t>(pos), text);
 }
 
 std::int32_t Window::ItemData(int id, int pos) const {
@@ -164,6 +153,7 @@ void Window::ListRemove(int id, int pos) {
     if (!ValidLine(id, pos)) return;
     ControlState* c = At(id);
     c->lines.erase(c->lines.begin() + pos);
+    c->order.Remove(static_cast<std::size_t>(pos));
     if (c->listIndex == pos) {
         c->listIndex = -1;
     } else if (c->listIndex > pos) {
@@ -174,6 +164,7 @@ void Window::ListRemove(int id, int pos) {
 void Window::ListClear(int id) {
     if (ControlState* c = At(id)) {
         c->lines.clear();
+        c->order.Clear();
         c->listIndex = -1;
     }
 }

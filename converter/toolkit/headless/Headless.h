@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "../Form.h"
+#include "../ListOrder.h"
 #include "../MemorySettings.h"
 #include "../Services.h"
 
@@ -30,6 +31,7 @@ struct ControlState {
     int selLength = 0;
     int value = 0;
     std::vector<ListLine> lines;
+    ListOrder order;
     int listIndex = -1;
 };
 

@@ -8,14 +8,6 @@
 namespace tk::win32 {
 namespace {
 
-std::string LowerAscii(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return out;
-}
-
 std::wstring WindowText(HWND hwnd) {
     const int n = GetWindowTextLengthW(hwnd);
     if (n <= 0) return {};
@@ -80,8 +72,7 @@ void FormWindow::FitClientArea() {
 void FormWindow::CreateControls() {
     const auto& layouts = form_.Layout().controls;
     controls_.assign(layouts.size(), nullptr);
-    listKeys_.assign(layouts.size(), {});
-    listInOrder_.assign(layouts.size(), true);
+    listOrder_.assign(layouts.size(), {});
     // Creation order is the tab order.
     std::vector<int> order(layouts.size());
     std::iota(order.begin(), order.end(), 0);
@@ -170,7 +161,7 @@ void FormWindow::Destroy() {
     DestroyWindow(hwnd_);
     hwnd_ = nullptr;
     controls_.clear();
-    listKeys_.clear();
+    listOrder_.clear();
     // Wakes a modal loop that waits for this form to go.
     PostMessageW(nullptr, WM_NULL, 0, 0);
 }
@@ -334,35 +325,25 @@ void FormWindow::SetValue(int id, int value) {
 
 bool FormWindow::ValidLine(int id, int pos) const {
     return ListControl(id) != nullptr && pos >= 0 &&
-           static_cast<std::size_t>(pos) < listKeys_[id].size();
+           static_cast<std::size_t>(pos) < listOrder_[id].size();
 }
 
 int FormWindow::ListAdd(int id, std::string_view text) {
     HWND h = ListControl(id);
     if (h == nullptr) return -1;
-    auto& keys = listKeys_[id];
-    std::string key = LowerAscii(text);
-    std::size_t pos = keys.size();
-    // After the lines that sort before it or equal to it, up to the first that sorts after
-    // it (a rewritten line may stand out of order).
-    if (form_.Layout().controls[id].flags & kSorted) {
-        if (listInOrder_[id]) {
-            pos = static_cast<std::size_t>(std::upper_bound(keys.begin(), keys.end(), key) -
-                                           keys.begin());
-        } else {
-            pos = 0;
-            while (pos < keys.size() && keys[pos] <= key) ++pos;
-        }
-    }
+    const bool sorted = (form_.Layout().controls[id].flags & kSorted) != 0;
+    const std::size_t pos = listOrder_[id].Add(text, sorted);
     const LRESULT got =
         SendMessageW(h, LB_INSERTSTRING, pos, reinterpret_cast<LPARAM>(Widen(text).c_str()));
-    if (got < 0) return -1;
-    keys.insert(keys.begin() + static_cast<std::ptrdiff_t>(pos), std::move(key));
+    if (got < 0) {
+        listOrder_[id].Remove(pos);
+        return -1;
+    }
     return static_cast<int>(pos);
 }
 
 int FormWindow::ListCount(int id) const {
-    return ListControl(id) != nullptr ? static_cast<int>(listKeys_[id].size()) : 0;
+    return ListControl(id) != nullptr ? static_cast<int>(listOrder_[id].size()) : 0;
 }
 
 std::string FormWindow::ListText(int id, int pos) const {
@@ -390,12 +371,7 @@ void FormWindow::ListSetText(int id, int pos, std::string_view text) {
     if (selected) SendMessageW(h, LB_SETCURSEL, static_cast<WPARAM>(pos), 0);
     SendMessageW(h, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(h, nullptr, TRUE);
-    auto& keys = listKeys_[id];
-    const auto at = static_cast<std::size_t>(pos);
-    keys[at] = LowerAscii(text);
-    if ((at > 0 && keys[at - 1] > keys[at]) || (at + 1 < keys.size() && keys[at] > keys[at + 1])) {
-        listInOrder_[id] = false;
-    }
+    listOrder_[id].Rewrite(static_cast<std::size_t>(pos), text);
 }
 
 std::int32_t FormWindow::ItemData(int id, int pos) const {
@@ -427,15 +403,14 @@ void FormWindow::SetListIndex(int id, int pos) {
 void FormWindow::ListRemove(int id, int pos) {
     if (!ValidLine(id, pos)) return;
     SendMessageW(controls_[id], LB_DELETESTRING, static_cast<WPARAM>(pos), 0);
-    listKeys_[id].erase(listKeys_[id].begin() + pos);
+    listOrder_[id].Remove(static_cast<std::size_t>(pos));
 }
 
 void FormWindow::ListClear(int id) {
     HWND h = ListControl(id);
     if (h == nullptr) return;
     SendMessageW(h, LB_RESETCONTENT, 0, 0);
-    listKeys_[id].clear();
-    listInOrder_[id] = true;
+    listOrder_[id].Clear();
 }
 
 void FormWindow::PressButton(int id) {

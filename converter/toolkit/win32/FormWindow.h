@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "../ListOrder.h"
 #include "Win32.h"
 
 namespace tk::win32 {
@@ -85,8 +86,7 @@ private:
     HWND hwnd_ = nullptr;
     std::vector<HWND> controls_;
     // Lower-case keys of every list box's lines, in line order: the sort order.
-    std::vector<std::vector<std::string>> listKeys_;
-    std::vector<bool> listInOrder_;  // whether each list's keys are still in sort order
+    std::vector<ListOrder> listOrder_;  // the line order of each list box
     int defaultId_ = -1;
     int cancelId_ = -1;
     HWND lastFocus_ = nullptr;
