@@ -1,6 +1,133 @@
 #include "frmEdit.h"
 
+#include <optional>
+#include <string>
+
+#include "frmOpt.h"
+#include "mdlData.h"
+#include "toolkit/NumberFormat.h"
+#include "toolkit/Services.h"
+
 tk::FormSlot<FrmEdit> frmEdit;
 
+namespace {
+
+using tk::Kind;
+
+constexpr tk::ControlSpec kControls[] = {
+    {Kind::Label, "Label1", -1, "Name", {120, 120, 735, 255}, 5},
+    {Kind::TextBox, "txtName", -1, "", {960, 120, 1695, 285}, 0},
+    {Kind::Label, "Label2", -1, "Short", {120, 480, 735, 255}, 6},
+    {Kind::TextBox, "txtShort", -1, "", {960, 480, 1695, 285}, 1, 0, -1, 3},
+    {Kind::Label, "lblBase", -1, "", {120, 840, 735, 255}, 7},
+    {Kind::TextBox, "txtValue", -1, "", {960, 840, 1695, 285}, 2},
+    {Kind::Button, "cmdOK", -1, "OK", {840, 1260, 855, 375}, 3, tk::kDefault},
+    {Kind::Button, "cmdCancel", -1, "Cancel", {1800, 1260, 855, 375}, 4, tk::kCancel},
+    {Kind::Label, "lblDo", -1, "What to do ?", {120, 1320, 975, 255}, 8},
+};
+
+static_assert(std::size(kControls) == FrmEdit::lblDo + 1);
+
+// Value(entry) / Value(base) as the editor shows it. A quotient that cannot be formed (a
+// base worth 0, or a result outside Money) shows as 0.
+std::string RateText(int entry) {
+    const Money base =
+        mdlData::CurrencyTable[static_cast<std::size_t>(mdlData::BaseCurrency)].Value;
+    const Checked<Money> q =
+        Div(mdlData::CurrencyTable[static_cast<std::size_t>(entry)].Value, base);
+    return tk::FormatPlain(q.ok() ? q.value.Raw() : 0, tk::UserSeparators());
+}
+
+}  // namespace
+
 const tk::FormSpec FrmEdit::kSpec = {
-    "frmEdit", "New currency", 2760, 1755, tk::kDialogFrame | tk::kCenterOnOwner, {}, {}};
+    "frmEdit", "New currency", 2760, 1755, tk::kDialogFrame | tk::kCenterOnOwner, kControls, {},
+};
+
+void FrmEdit::Click(int control) {
+    if (control == cmdOK) cmdOK_Click();
+    if (control == cmdCancel) cmdCancel_Click();
+}
+
+void FrmEdit::GotFocus(int control) {
+    if (control == txtName) txtName_GotFocus();
+    if (control == txtShort) txtShort_GotFocus();
+    if (control == txtValue) txtValue_GotFocus();
+}
+
+void FrmEdit::Form_Init(std::int16_t& entry, std::int16_t& listPos) {
+    const bool isNew = !mdlData::IsIndex(entry);
+    EditIndex = isNew ? std::int16_t{-1} : entry;
+    EditListIndex = isNew ? std::int16_t{-1} : listPos;
+    if (isNew) {
+        Peer().SetCaption("New currency");
+        SetText(txtName, "Name");
+        SetText(txtShort, "???");
+        SetText(txtValue, "1");
+    } else {
+        const CurrencyEntry& e = mdlData::CurrencyTable[static_cast<std::size_t>(EditIndex)];
+        Peer().SetCaption("Edit currency");
+        SetText(txtName, e.Name);
+        SetText(txtShort, e.Short.str());
+        SetText(txtValue, mdlData::IsIndex(mdlData::BaseCurrency) ? RateText(EditIndex) : "0");
+    }
+    const std::string code =
+        mdlData::IsIndex(mdlData::BaseCurrency)
+            ? mdlData::CurrencyTable[static_cast<std::size_t>(mdlData::BaseCurrency)].Short.str()
+            : std::string(3, ' ');
+    SetText(lblBase, "1 " + code + " =");
+}
+
+void FrmEdit::cmdOK_Click() {
+    std::string rate = Text(txtValue);
+    ReplaceAll(rate, ",", ".");
+    SetText(txtValue, rate);
+
+    // Everything that can fail is decided before the table changes: a rate that does not
+    // fit Money, or a full table, beeps and leaves the editor open.
+    if (!mdlData::IsIndex(mdlData::BaseCurrency)) {
+        tk::Beep();
+        return;
+    }
+    const Money base =
+        mdlData::CurrencyTable[static_cast<std::size_t>(mdlData::BaseCurrency)].Value;
+    const Checked<Money> value = MoneyFromDouble(ParseLeadingNumber(rate) * ToDouble(base));
+    if (!value.ok() || (EditIndex != -1 && !mdlData::IsIndex(EditIndex))) {
+        tk::Beep();
+        return;
+    }
+    if (EditIndex == -1) {
+        const std::optional<std::int16_t> taken = mdlData::TakeNewEntryIndex();
+        if (!taken) {
+            tk::Beep();
+            return;
+        }
+        EditIndex = *taken;
+        EditListIndex = -1;
+    }
+
+    CurrencyEntry& e = mdlData::CurrencyTable[static_cast<std::size_t>(EditIndex)];
+    e.Name = Text(txtName);
+    e.Short = UpperAscii(Text(txtShort));
+    e.Value = value.value;
+
+    if (FrmOpt* options = frmOpt.IfLoaded()) {
+        tk::WindowPeer& list = options->Peer();
+        const std::string line = DisplayText(e);
+        if (EditListIndex == -1) {
+            const int pos = list.ListAdd(FrmOpt::lstCur, line);
+            list.SetItemData(FrmOpt::lstCur, pos, EditIndex);
+        } else if (EditListIndex < list.ListCount(FrmOpt::lstCur)) {
+            list.ListSetText(FrmOpt::lstCur, EditListIndex, line);
+        }
+    }
+    frmEdit.Unload();
+}
+
+void FrmEdit::cmdCancel_Click() { frmEdit.Unload(); }
+
+void FrmEdit::txtName_GotFocus() { Peer().SetSelection(txtName, 0, 255); }
+
+void FrmEdit::txtShort_GotFocus() { Peer().SetSelection(txtShort, 0, 3); }
+
+void FrmEdit::txtValue_GotFocus() { Peer().SetSelection(txtValue, 0, 255); }

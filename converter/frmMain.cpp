@@ -117,8 +117,7 @@ void FrmMain::MenuClick(int menu) {
     }
 }
 
-// The options dialog is not there yet: the command does nothing for now.
-void FrmMain::mnuOptions_Click() {}
+void FrmMain::mnuOptions_Click() { frmOpt.Show(true); }
 
 void FrmMain::mnuExit_Click() { frmMain.Unload(); }
 

@@ -28,6 +28,7 @@ enum : std::uint32_t {
     kWindowColors = 1u << 6,  // label/picture: system window background and text colours
     kWordWrap = 1u << 7,      // label: wraps and honours CR LF
     kNoTabStop = 1u << 8,     // never takes the focus from the Tab key
+    kBorderless = 1u << 9,    // picture: no border, a plain container
 };
 
 // A rectangle in twips (1/1440 inch), relative to the parent's client area.

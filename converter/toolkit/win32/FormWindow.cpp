@@ -125,7 +125,7 @@ void FormWindow::CreateControl(int id, std::size_t depth) {
         case Kind::Picture:
             cls = kBoxClass;
             style |= tabStop | WS_CLIPCHILDREN;
-            exStyle |= WS_EX_CLIENTEDGE | WS_EX_CONTROLPARENT;
+            exStyle |= WS_EX_CONTROLPARENT | ((c.flags & kBorderless) ? 0 : WS_EX_CLIENTEDGE);
             break;
     }
     const TwipsRect& r = c.rect;
