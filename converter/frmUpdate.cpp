@@ -1,5 +1,6 @@
 #include "frmUpdate.h"
 
+#include "frmOpt.h"
 #include "mdlData.h"
 
 tk::FormSlot<FrmUpdate> frmUpdate;
@@ -28,6 +29,67 @@ void FrmUpdate::Click(int control) {
 void FrmUpdate::cmdOK_Click() {}
 
 void FrmUpdate::cmdClose_Click() { frmUpdate.Unload(); }
+
+namespace {
+
+// The live entry whose code is `code`, compared without case; -1 if none.
+int FindCurrency(std::string_view code) {
+    const std::string wanted = LowerAscii(code);
+    for (int i = 0; i < mdlData::CurrencyCount(); ++i) {
+        const CurrencyEntry& e = mdlData::CurrencyTable[i];
+        if (!e.Name.empty() && LowerAscii(e.Short.str()) == wanted) return i;
+    }
+    return -1;
+}
+
+void AddListLine(int index) {
+    FrmOpt& options = frmOpt();
+    const int pos =
+        options.Peer().ListAdd(FrmOpt::lstCur, DisplayText(mdlData::CurrencyTable[index]));
+    options.Peer().SetItemData(FrmOpt::lstCur, pos, index);
+}
+
+}  // namespace
+
+bool ApplyListLine(std::string_view record) {
+    const std::size_t tab1 = record.find('\t');
+    if (tab1 == std::string_view::npos) return false;
+    const std::size_t tab2 = record.find('\t', tab1 + 1);
+    if (tab2 == std::string_view::npos) return false;
+    const std::string_view code = record.substr(0, tab1);
+    const std::string_view rateText = record.substr(tab1 + 1, tab2 - tab1 - 1);
+    const std::string_view name = record.substr(tab2 + 1);
+
+    const Checked<Money> rate = MoneyFromDouble(ParseLeadingNumber(rateText) / 10000.0);
+    if (!rate.ok()) return false;
+
+    if (const int found = FindCurrency(code); found >= 0) {
+        mdlData::CurrencyTable[found].Value = rate.value;
+        return true;
+    }
+    const std::optional<std::int16_t> slot = mdlData::TakeNewEntryIndex();
+    if (!slot) return false;
+    CurrencyEntry& e = mdlData::CurrencyTable[*slot];
+    e.Name = std::string(name);
+    e.Short = UpperAscii(code);
+    e.Value = rate.value;
+    AddListLine(*slot);
+    return true;
+}
+
+bool ApplyUpdateList(std::string_view text, std::string& header) {
+    const std::size_t first = text.find('\n');
+    if (text.empty() || first == std::string_view::npos) return false;
+    header = std::string(text.substr(0, first));
+    std::string_view rest = text.substr(first + 1);
+    while (rest.size() >= 3) {
+        const std::size_t end = rest.find('\n');
+        if (end == std::string_view::npos) return false;
+        if (!ApplyListLine(rest.substr(0, end))) return false;
+        rest = rest.substr(end + 1);
+    }
+    return true;
+}
 
 void InstallStartupUpdate() {
     mdlData::StartupUpdate.showAndRun = [] {

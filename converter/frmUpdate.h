@@ -1,5 +1,9 @@
-// The rates update dialog. For now a stand-in: its update operation does nothing yet.
+// The rates update dialog, and the reading of an update list. The dialog's fetch is not
+// there yet: its update operation does nothing for now.
 #pragma once
+
+#include <string>
+#include <string_view>
 
 #include "toolkit/Form.h"
 #include "toolkit/FormSlot.h"
@@ -17,6 +21,18 @@ public:
 };
 
 extern tk::FormSlot<FrmUpdate> frmUpdate;
+
+// Applies one record of an update list: code, TAB, rate in ten-thousandths, TAB, name. A
+// known code (matched without case against the three characters of a live entry's code)
+// gets the rate; a new one takes a new entry and a line in frmOpt's currency list. False,
+// with nothing changed, when the record has fewer than two TABs, the rate does not fit
+// Money, or the table is full.
+bool ApplyListLine(std::string_view record);
+
+// Reads an update list: the header line (returned in `header`), then every record in
+// document order while at least 3 characters remain. Lines end with LF only. False on a
+// format fault; the records applied before it stay applied.
+bool ApplyUpdateList(std::string_view text, std::string& header);
 
 // Connects the start-up routine's update steps to this dialog.
 void InstallStartupUpdate();
