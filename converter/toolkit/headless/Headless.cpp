@@ -267,6 +267,32 @@ void Platform::Click(Form& form, int control) {
     RetireUnloaded();
 }
 
+void Platform::DblClick(Form& form, int control) {
+    Window& w = PeerOf(form);
+    if (w.destroyed || !w.Enabled(control)) return;
+    form.DblClick(control);
+    RetireUnloaded();
+}
+
+void Platform::Enter(Form& form) {
+    const Window& w = PeerOf(form);
+    const auto& controls = form.Layout().controls;
+    const bool focusOnButton = w.focus >= 0 &&
+                               static_cast<std::size_t>(w.focus) < controls.size() &&
+                               controls[static_cast<std::size_t>(w.focus)].kind == Kind::Button;
+    Click(form, focusOnButton ? w.focus : w.defaultButton);
+}
+
+void Platform::Escape(Form& form) {
+    const auto& controls = form.Layout().controls;
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        if (controls[i].kind == Kind::Button && (controls[i].flags & kCancel)) {
+            Click(form, static_cast<int>(i));
+            return;
+        }
+    }
+}
+
 void Platform::Menu(Form& form, int menu) {
     form.MenuClick(menu);
     RetireUnloaded();

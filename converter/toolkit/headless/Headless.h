@@ -145,6 +145,10 @@ public:
     void Type(Form& form, std::string_view keys);  // "\x1b" Esc, "\b" Backspace
     void Ctrl(Form& form, char letter);            // Ctrl with a letter key: 'C', 'V', 'X'
     void Click(Form& form, int control);           // a click on an enabled control
+    void DblClick(Form& form, int control);        // a double click on an enabled control
+    // Enter presses the focused button, else the default button; Esc the cancel button.
+    void Enter(Form& form);
+    void Escape(Form& form);
     void Menu(Form& form, int menu);
 
     static Window& PeerOf(const Form& form);
