@@ -54,7 +54,14 @@ INPUT KeyInput(WORD vk, bool up) {
 
 std::optional<WORD> VirtualKey(char c) {
     if (c >= '0' && c <= '9') return static_cast<WORD>(c);
+    if (c >= 'a' && c <= 'z') return static_cast<WORD>(c - 'a' + 'A');
     switch (c) {
+        case ' ':
+            return VK_SPACE;
+        case '\t':
+            return VK_TAB;
+        case '\r':
+            return VK_RETURN;
         case '.':
             return VK_OEM_PERIOD;
         case ',':
@@ -260,10 +267,13 @@ bool Type(HWND window, std::string_view keys) {
     if (!Foreground(window)) return false;
     std::vector<INPUT> inputs;
     for (char c : keys) {
-        const std::optional<WORD> vk = VirtualKey(c);
+        const bool shifted = c >= 'A' && c <= 'Z';
+        const std::optional<WORD> vk = VirtualKey(shifted ? static_cast<char>(c - 'A' + 'a') : c);
         if (!vk) return false;
+        if (shifted) inputs.push_back(KeyInput(VK_SHIFT, false));
         inputs.push_back(KeyInput(*vk, false));
         inputs.push_back(KeyInput(*vk, true));
+        if (shifted) inputs.push_back(KeyInput(VK_SHIFT, true));
     }
     return Send(std::move(inputs));
 }

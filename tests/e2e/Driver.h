@@ -84,7 +84,8 @@ void Click(HWND button);
 bool ChooseMenu(HWND window, char letter);
 
 // Brings `window` to the front and types `keys` through the keyboard input queue: digits,
-// ".", and the escapes "\x1b" Esc and "\b" Backspace.
+// letters (capitals with Shift), blank, ".", ",", and the escapes "\x1b" Esc, "\b"
+// Backspace, "\t" Tab and "\r" Enter.
 bool Type(HWND window, std::string_view keys);
 // Ctrl + the letter key `letter` ('C', 'V', 'X').
 bool TypeCtrl(HWND window, char letter);
