@@ -309,6 +309,35 @@ TEST_F(Win32Peer, ATableWithCircularContainersStillMakesEveryControlOnce) {
     frmCircle.Unload();
 }
 
+// A borderless picture box is a plain container: no edge, and its children inside it.
+constexpr tk::ControlSpec kFrameControls[] = {
+    {Kind::Picture, "Frame1", -1, "", {120, 60, 2000, 1000}, 1, tk::kNoTabStop | tk::kBorderless},
+    {Kind::Button, "cmdIn", -1, "In", {0, 0, 600, 375}, 0, 0, 0},
+    {Kind::Picture, "Picture2", -1, "", {120, 1200, 2000, 400}, 2, tk::kNoTabStop},
+};
+class FrameForm : public tk::Form {
+public:
+    static const tk::FormSpec kSpec;
+    const tk::FormSpec& Layout() const override { return kSpec; }
+};
+const tk::FormSpec FrameForm::kSpec = {"frmFrame",       "Frame",        2400, 1800,
+                                       tk::kDialogFrame, kFrameControls, {}};
+tk::FormSlot<FrameForm> frmFrame;
+
+TEST_F(Win32Peer, BorderlessPictureHasNoEdge) {
+    frmFrame.Load();
+    HWND form = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(frmFrame().Peer().Handle()));
+    HWND frame = GetDlgItem(form, 100);
+    HWND framed = GetDlgItem(form, 102);
+    ASSERT_NE(frame, nullptr);
+    ASSERT_NE(framed, nullptr);
+    EXPECT_EQ(GetWindowLongW(frame, GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0) << "the frame has an edge";
+    EXPECT_NE(GetWindowLongW(framed, GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0)
+        << "a plain picture box lost its edge";
+    EXPECT_NE(GetDlgItem(frame, 101), nullptr) << "the button is not inside the frame";
+    frmFrame.Unload();
+}
+
 TEST(Win32CommandLine, ArgumentTextFollowsTheProgramNameAndItsBlanks) {
     const struct {
         const wchar_t* line;
