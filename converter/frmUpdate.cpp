@@ -2,12 +2,24 @@
 
 #include "frmOpt.h"
 #include "mdlData.h"
+#include "toolkit/Services.h"
 
 tk::FormSlot<FrmUpdate> frmUpdate;
 
 namespace {
 
 using tk::Kind;
+
+constexpr std::string_view kLoadText =
+    "This will get an update list of converion rates "
+    "from the Internet. Make sure an internet connection is present and press Update.";
+constexpr std::string_view kLastUpdateText = "\r\nThe lastest update was performed on ";
+constexpr std::string_view kFetchingText = "Downloading updated list...";
+constexpr std::string_view kSuccessText = "Update successful!\r\nNew rates from ";
+constexpr std::string_view kFailureText =
+    "Error !\r\nThe updated list could not be downloaded. Check your internet "
+    "connection or try again later.";
+constexpr std::string_view kLastUpdateKey = "LastUpdate";
 
 constexpr tk::ControlSpec kControls[] = {
     {Kind::Label, "lblStatus", -1, "", {120, 120, 2655, 1335}, 0, tk::kWordWrap},
@@ -21,12 +33,88 @@ const tk::FormSpec FrmUpdate::kSpec = {
     "frmUpdate", "Update", 2985, 2025, tk::kDialogFrame | tk::kCenterOnOwner, kControls, {},
 };
 
+namespace {
+
+std::string ReadLastUpdate() {
+    tk::SettingsStore* store = tk::Services().settings;
+    return store ? store->ReadSetting(mdlData::kApp, mdlData::kSection, kLastUpdateKey, "0")
+                 : std::string("0");
+}
+
+// The current local date and time as the user's short date, a blank, the long time.
+std::string NowText(tk::RegionalService& regional, tk::ClockService& clock) {
+    const tk::LocalTime now = clock.Now();
+    return regional.ShortDate(now.year, now.month, now.day) + " " +
+           regional.LongTime(now.hour, now.minute, now.second);
+}
+
+// Fetches, applies and saves the list, shows the success text and records the time; false
+// at the first step that fails. Records applied before a fault stay applied.
+bool RunUpdate(FrmUpdate& dialog) {
+    const tk::ServiceSet& services = tk::Services();
+    if (!services.http || !services.settings || !services.regional || !services.clock) {
+        return false;
+    }
+    std::string body;
+    if (!services.http->Fetch(UpdateBaseUrl, body) || body.empty()) return false;
+    // The list's new currencies go into frmOpt's list, which must exist first.
+    frmOpt.Load();
+    std::string header;
+    if (!ApplyUpdateList(body, header)) return false;
+    if (!mdlData::SaveSettings()) return false;
+    dialog.SetText(FrmUpdate::lblStatus, std::string(kSuccessText) + header);
+    return services.settings->WriteSetting(mdlData::kApp, mdlData::kSection, kLastUpdateKey,
+                                           NowText(*services.regional, *services.clock));
+}
+
+}  // namespace
+
+std::optional<tk::Date> LastUpdateDate() {
+    const std::string text = ReadLastUpdate();
+    if (text == "0") return std::nullopt;
+    tk::RegionalService* regional = tk::Services().regional;
+    if (regional == nullptr) return std::nullopt;
+    return tk::ParseDate(regional->ShortDatePattern(), text);
+}
+
+void FrmUpdate::Form_Load() {
+    std::string text(kLoadText);
+    if (const std::optional<tk::Date> last = LastUpdateDate()) {
+        text += kLastUpdateText;
+        text += tk::Services().regional->ShortDate(last->year, last->month, last->day);
+    }
+    SetText(lblStatus, text);
+    frmOpt.Load();
+}
+
 void FrmUpdate::Click(int control) {
     if (control == cmdOK) cmdOK_Click();
     if (control == cmdClose) cmdClose_Click();
 }
 
-void FrmUpdate::cmdOK_Click() {}
+void FrmUpdate::cmdOK_Click() {
+    if (!HasPeer()) return;
+    tk::WindowPeer& peer = Peer();
+    bool ok = false;
+    try {
+        SetText(lblStatus, kFetchingText);
+        peer.SetEnabled(cmdOK, false);
+        // Enter goes to Close from now on; a hidden dialog takes no focus.
+        if (peer.Visible()) peer.SetFocus(cmdClose);
+        // The fetch blocks the event loop: the status must be on the screen before it.
+        peer.Refresh();
+        ok = RunUpdate(*this);
+    } catch (...) {
+        ok = false;
+    }
+    try {
+        if (!ok) SetText(lblStatus, kFailureText);
+        peer.SetEnabled(cmdOK, false);
+        peer.SetDefaultButton(cmdClose);
+    } catch (...) {
+        // Nothing more can be shown.
+    }
+}
 
 void FrmUpdate::cmdClose_Click() { frmUpdate.Unload(); }
 

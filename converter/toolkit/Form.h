@@ -147,6 +147,9 @@ public:
     virtual void SetEnabled(int id, bool enabled) = 0;
     virtual void SetDefaultButton(int id) = 0;
     virtual void SetFocus(int id) = 0;
+    // Paints what has changed in the window and its controls now, without waiting for the
+    // event loop: a handler calls it before work that blocks. A hidden window paints nothing.
+    virtual void Refresh() {}
 
     // Text boxes. Positions count characters.
     virtual void SetSelection(int id, int start, int length) = 0;

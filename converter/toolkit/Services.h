@@ -51,6 +51,26 @@ public:
     virtual std::string ThousandsSeparator() = 0;
     // A local date in the user's "Short Date" form.
     virtual std::string ShortDate(int year, int month, int day) = 0;
+    // The picture of that form, as DateText.h reads it ("M/d/yyyy").
+    virtual std::string ShortDatePattern() = 0;
+    // A time of day (hour 0-23) in the user's long time form ("2:05:09 PM").
+    virtual std::string LongTime(int hour, int minute, int second) = 0;
+};
+
+// A local date and time of day.
+struct LocalTime {
+    int year = 0;
+    int month = 0;  // 1-12
+    int day = 0;
+    int hour = 0;  // 0-23
+    int minute = 0;
+    int second = 0;
+};
+
+class ClockService {
+public:
+    virtual ~ClockService() = default;
+    virtual LocalTime Now() = 0;  // the current local date and time
 };
 
 // The per-user settings store: texts by application, section and key.
@@ -102,6 +122,7 @@ struct ServiceSet {
     ShellService* shell = nullptr;
     AppService* app = nullptr;
     HttpService* http = nullptr;
+    ClockService* clock = nullptr;
 };
 
 // Installs the services of the process (pointers not owned) and returns the previous set.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "../DateText.h"
 #include "../FormSlot.h"
 
 namespace tk::headless {
@@ -180,6 +181,7 @@ Platform::Platform() {
     mine.shell = this;
     mine.app = this;
     mine.http = this;
+    mine.clock = this;
     previous_ = Install(mine);
 }
 
@@ -218,7 +220,14 @@ void Platform::SetText(std::string_view text) {
 }
 
 std::string Platform::ShortDate(int year, int month, int day) {
-    return std::to_string(month) + "/" + std::to_string(day) + "/" + std::to_string(year);
+    return FormatDate(shortDatePattern, Date{year, month, day});
+}
+
+std::string Platform::LongTime(int hour, int minute, int second) {
+    const auto two = [](int v) { return (v < 10 ? "0" : "") + std::to_string(v); };
+    const int h12 = hour % 12 == 0 ? 12 : hour % 12;
+    return std::to_string(h12) + ":" + two(minute) + ":" + two(second) +
+           (hour < 12 ? " AM" : " PM");
 }
 
 void Platform::ShellExecute(std::string_view verb, std::string_view file,

@@ -55,6 +55,7 @@ public:
     void SetEnabled(int id, bool enabled) override;
     void SetDefaultButton(int id) override { defaultButton = id; }
     void SetFocus(int id) override;
+    void Refresh() override { ++refreshes; }
 
     void SetSelection(int id, int start, int length) override;
     int SelStart(int id) const override;
@@ -81,6 +82,7 @@ public:
     bool destroyed = false;
     int defaultButton = -1;
     int focus = -1;
+    int refreshes = 0;
     std::vector<ControlState> controls;
 
 private:
@@ -107,7 +109,8 @@ class Platform : public WindowSystem,
                  public RegionalService,
                  public ShellService,
                  public AppService,
-                 public HttpService {
+                 public HttpService,
+                 public ClockService {
 public:
     Platform();
     ~Platform() override;
@@ -129,7 +132,11 @@ public:
     // RegionalService
     std::string DecimalSeparator() override { return separators.first; }
     std::string ThousandsSeparator() override { return separators.second; }
-    std::string ShortDate(int year, int month, int day) override;
+    std::string ShortDate(int year, int month, int day) override;  // by shortDatePattern
+    std::string ShortDatePattern() override { return shortDatePattern; }
+    std::string LongTime(int hour, int minute, int second) override;  // "2:05:09 PM"
+    // ClockService
+    LocalTime Now() override { return now; }
     // ShellService: icons present are kept by (window, uID).
     void ShellExecute(std::string_view verb, std::string_view file, std::string_view parameters,
                       std::string_view directory, int showCommand) override;
@@ -167,6 +174,8 @@ public:
     std::string appPath = "C:\\Program Files\\Pecunor";
     std::string commandLine;
     std::map<std::string, std::string> httpBodies;
+    std::string shortDatePattern = "M/d/yyyy";
+    LocalTime now{2026, 12, 8, 14, 5, 9};
     // Runs while a form is shown modally; the form must be unloaded or hidden by then.
     std::function<void(Form&)> onModal;
     std::vector<std::string> modalForms;

@@ -286,6 +286,11 @@ void FormWindow::SetFocus(int id) {
     if (HWND h = Control(id)) ::SetFocus(h);
 }
 
+void FormWindow::Refresh() {
+    // Paints the window and every child with an update region, bypassing the queue.
+    if (Visible()) UpdateWindow(hwnd_);
+}
+
 void FormWindow::SetSelection(int id, int start, int length) {
     HWND h = Control(id);
     if (h == nullptr || form_.Layout().controls[id].kind != Kind::TextBox) return;

@@ -38,6 +38,7 @@ public:
     void SetEnabled(int id, bool enabled) override;
     void SetDefaultButton(int id) override;
     void SetFocus(int id) override;
+    void Refresh() override;
 
     void SetSelection(int id, int start, int length) override;
     int SelStart(int id) const override;

@@ -13,6 +13,7 @@ Platform::Platform(HINSTANCE instance) : windows(instance), clipboard(windows.Hi
     mine.shell = &system;
     mine.app = &system;
     mine.http = &http;
+    mine.clock = &system;
     previous_ = Install(mine);
 }
 

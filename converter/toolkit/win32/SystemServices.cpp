@@ -32,8 +32,8 @@ static_assert(kMenuIdBase > kControlIdBase);
 namespace {
 
 std::string LocaleText(LCTYPE type, const char* fallback) {
-    wchar_t buffer[16] = {};
-    const int n = GetLocaleInfoW(LOCALE_USER_DEFAULT, type, buffer, 16);
+    wchar_t buffer[80] = {};
+    const int n = GetLocaleInfoW(LOCALE_USER_DEFAULT, type, buffer, 80);
     if (n <= 1) return fallback;
     return Narrow(std::wstring_view(buffer, static_cast<std::size_t>(n - 1)));
 }
@@ -64,6 +64,31 @@ std::string SystemServices::ShortDate(int year, int month, int day) {
         return std::to_string(month) + "/" + std::to_string(day) + "/" + std::to_string(year);
     }
     return Narrow(std::wstring_view(buffer, static_cast<std::size_t>(n - 1)));
+}
+
+std::string SystemServices::ShortDatePattern() { return LocaleText(LOCALE_SSHORTDATE, "M/d/yyyy"); }
+
+std::string SystemServices::LongTime(int hour, int minute, int second) {
+    SYSTEMTIME st{};
+    st.wYear = 2000;
+    st.wMonth = 1;
+    st.wDay = 1;
+    st.wHour = static_cast<WORD>(hour);
+    st.wMinute = static_cast<WORD>(minute);
+    st.wSecond = static_cast<WORD>(second);
+    wchar_t buffer[80] = {};
+    const int n = GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &st, nullptr, buffer, 80);
+    if (n <= 1) {
+        const auto two = [](int v) { return (v < 10 ? "0" : "") + std::to_string(v); };
+        return std::to_string(hour) + ":" + two(minute) + ":" + two(second);
+    }
+    return Narrow(std::wstring_view(buffer, static_cast<std::size_t>(n - 1)));
+}
+
+LocalTime SystemServices::Now() {
+    SYSTEMTIME st{};
+    GetLocalTime(&st);
+    return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
 }
 
 void SystemServices::ShellExecute(std::string_view verb, std::string_view file,

@@ -132,13 +132,17 @@ class SystemServices : public MessageBoxService,
                        public SoundService,
                        public RegionalService,
                        public ShellService,
-                       public AppService {
+                       public AppService,
+                       public ClockService {
 public:
     int MsgBox(std::string_view prompt, int flags, std::string_view title) override;
     void Beep() override;
     std::string DecimalSeparator() override;
     std::string ThousandsSeparator() override;
     std::string ShortDate(int year, int month, int day) override;
+    std::string ShortDatePattern() override;
+    std::string LongTime(int hour, int minute, int second) override;
+    LocalTime Now() override;
     void ShellExecute(std::string_view verb, std::string_view file, std::string_view parameters,
                       std::string_view directory, int showCommand) override;
     bool NotifyIcon(std::uint32_t message, const void* record) override;
