@@ -1,0 +1,441 @@
+// The update dialog on the headless peer: its texts, the update operation with the server
+// answering or not, and the ways start-up runs it. The server is ui.httpBodies.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "frmMain.h"
+#include "frmOpt.h"
+#include "frmUpdate.h"
+#include "mdlData.h"
+#include "mdlMain.h"
+#include "toolkit/headless/Headless.h"
+
+namespace {
+
+using mdlData::CurrencyTable;
+
+constexpr char kUrl[] = "http://rates.pecunor.net/pecunup/";
+constexpr char kLoadText[] =
+    "This will get an update list of converion rates from the Internet. Make sure an internet "
+    "connection is present and press Update.";
+constexpr char kFailureText[] =
+    "Error !\r\nThe updated list could not be downloaded. Check your internet connection or try "
+    "again later.";
+// A list that changes the dollar and adds the zloty.
+constexpr char kList[] =
+    "Rates of 2026-12-08\nUSD\t11264\tUnited States dollar\nPLN\t45000\tPolish zloty\n";
+constexpr int kUSD = 12;
+
+// What the dialog showed while the fetch ran.
+struct FetchSeen {
+    std::string url;
+    std::string status;
+    bool okEnabled = true;
+    int refreshes = 0;
+    bool visible = false;
+};
+
+// Stands in for the server: answers from ui.httpBodies (or throws), noting what the dialog
+// showed at that moment.
+class WatchingHttp : public tk::HttpService {
+public:
+    explicit WatchingHttp(tk::headless::Platform& ui) : ui_(ui) {
+        tk::ServiceSet mine = tk::Services();
+        mine.http = this;
+        previous_ = tk::Install(mine);
+    }
+    ~WatchingHttp() override { tk::Install(previous_); }
+    WatchingHttp(const WatchingHttp&) = delete;
+    WatchingHttp& operator=(const WatchingHttp&) = delete;
+
+    bool Fetch(std::string_view url, std::string& body) override {
+        FetchSeen seen;
+        seen.url = url;
+        if (FrmUpdate* f = frmUpdate.IfLoaded()) {
+            const tk::headless::Window& w = tk::headless::Platform::PeerOf(*f);
+            seen.status = f->Text(FrmUpdate::lblStatus);
+            seen.okEnabled = w.Enabled(FrmUpdate::cmdOK);
+            seen.refreshes = w.refreshes;
+            seen.visible = w.Visible();
+        }
+        fetches.push_back(seen);
+        if (throws) throw std::runtime_error("transfer failed");
+        return ui_.Fetch(url, body);
+    }
+
+    std::vector<FetchSeen> fetches;
+    bool throws = false;
+
+private:
+    tk::headless::Platform& ui_;
+    tk::ServiceSet previous_;
+};
+
+// The in-memory store, except that writes of one key fail.
+class StoreFailingOneKey : public tk::SettingsStore {
+public:
+    StoreFailingOneKey(tk::MemorySettings& inner, std::string key)
+        : inner_(inner), key_(std::move(key)) {
+        tk::ServiceSet mine = tk::Services();
+        mine.settings = this;
+        previous_ = tk::Install(mine);
+    }
+    ~StoreFailingOneKey() override { tk::Install(previous_); }
+    StoreFailingOneKey(const StoreFailingOneKey&) = delete;
+    StoreFailingOneKey& operator=(const StoreFailingOneKey&) = delete;
+
+    std::string ReadSetting(std::string_view app, std::string_view section, std::string_view key,
+                            std::string_view fallback) override {
+        return inner_.ReadSetting(app, section, key, fallback);
+    }
+    bool WriteSetting(std::string_view app, std::string_view section, std::string_view key,
+                      std::string_view text) override {
+        if (key == key_) return false;
+        return inner_.WriteSetting(app, section, key, text);
+    }
+
+private:
+    tk::MemorySettings& inner_;
+    std::string key_;
+    tk::ServiceSet previous_;
+};
+
+class UpdateDialogTest : public testing::Test {
+protected:
+    void SetUp() override {
+        mdlData::MinimizeToTray = false;
+        mdlData::DownloadOnStartup = false;
+        mdlData::StartupUpdate = {};
+        mdlData::RestoreDefaults();
+        ui.settings.writes.clear();
+    }
+    void TearDown() override {
+        ui.onModal = nullptr;
+        mdlMain::EndProgram();
+    }
+
+    void Serve(const std::string& body) { ui.httpBodies[kUrl] = body; }
+    void SetStored(const std::string& key, const std::string& text) {
+        ui.settings.values[tk::MemorySettings::Path("Pecun", "Settings", key)] = text;
+    }
+    std::optional<std::string> Stored(const std::string& key) const {
+        auto it = ui.settings.values.find(tk::MemorySettings::Path("Pecun", "Settings", key));
+        if (it == ui.settings.values.end()) return std::nullopt;
+        return it->second;
+    }
+    tk::headless::Window& peer() { return tk::headless::Platform::PeerOf(frmUpdate()); }
+    std::string Status() { return frmUpdate().Text(FrmUpdate::lblStatus); }
+    // The item data of frmOpt's list line reading `text`, or -1.
+    int OptionsLine(const std::string& text) {
+        tk::WindowPeer& list = frmOpt().Peer();
+        for (int i = 0; i < list.ListCount(FrmOpt::lstCur); ++i) {
+            if (list.ListText(FrmOpt::lstCur, i) == text) return list.ItemData(FrmOpt::lstCur, i);
+        }
+        return -1;
+    }
+    // Ready to close: the update button is off and Enter goes to Close.
+    void ExpectFinished(const std::string& what) {
+        EXPECT_FALSE(peer().Enabled(FrmUpdate::cmdOK)) << what << ": Update still enabled";
+        EXPECT_EQ(peer().defaultButton, FrmUpdate::cmdClose) << what << ": default button";
+    }
+
+    tk::headless::Platform ui;
+};
+
+struct LoadCase {
+    const char* name;
+    const char* pattern;                // the user's short date form
+    std::optional<const char*> stored;  // LastUpdate, nullopt: absent
+    std::optional<const char*> shown;   // the date the text ends with, nullopt: none
+};
+
+TEST_F(UpdateDialogTest, LoadTextShowsTheLastUpdateWhenItReadsAsADate) {
+    const LoadCase cases[] = {
+        {"no update recorded", "M/d/yyyy", std::nullopt, std::nullopt},
+        {"zero", "M/d/yyyy", "0", std::nullopt},
+        {"as written", "M/d/yyyy", "12/8/2026 2:05:09 PM", "12/8/2026"},
+        {"date alone", "M/d/yyyy", "12/8/2026", "12/8/2026"},
+        {"two-digit fields", "MM/dd/yyyy", "03/07/2026 09:00:00", "03/07/2026"},
+        {"one digit read by dd", "dd.MM.yyyy", "8.12.2026 14:05:09", "08.12.2026"},
+        {"day first", "d/M/yyyy", "8/12/2026 14:05:09", "8/12/2026"},
+        {"short year 26", "dd.MM.yy", "08.12.26 14:05", "08.12.26"},
+        {"short year 95", "yy-MM-dd", "95-01-31 00:00", "95-01-31"},
+        {"year first", "yyyy-MM-dd", "2026-12-08 14:05:09", "2026-12-08"},
+        {"quoted text", "d 'de' M yyyy", "8 de 12 2026 14:05", "8 de 12 2026"},
+        {"leap day", "M/d/yyyy", "2/29/2024 1:00:00 AM", "2/29/2024"},
+        {"leading blank", "M/d/yyyy", " 12/8/2026", "12/8/2026"},
+        {"not a leap year", "M/d/yyyy", "2/29/2100 1:00:00 AM", std::nullopt},
+        {"no such month", "M/d/yyyy", "13/8/2026", std::nullopt},
+        {"day zero", "M/d/yyyy", "12/0/2026", std::nullopt},
+        {"written before a change of form", "dd.MM.yyyy", "12/8/2026 2:05:09 PM", std::nullopt},
+        {"word", "M/d/yyyy", "yesterday", std::nullopt},
+        {"empty", "M/d/yyyy", "", std::nullopt},
+        {"cut short", "M/d/yyyy", "12/8", std::nullopt},
+        {"run-on year", "M/d/yyyy", "12/8/20261", std::nullopt},
+        {"text after the date", "M/d/yyyy", "12/8/2026x", std::nullopt},
+        {"month names", "dddd, MMMM d, yyyy", "Tuesday, December 8, 2026", std::nullopt},
+    };
+    for (const LoadCase& c : cases) {
+        ui.shortDatePattern = c.pattern;
+        ui.settings.values.erase(tk::MemorySettings::Path("Pecun", "Settings", "LastUpdate"));
+        if (c.stored) SetStored("LastUpdate", *c.stored);
+        frmOpt.Discard();
+        frmUpdate.Load();
+        std::string expected = kLoadText;
+        if (c.shown) expected += std::string("\r\nThe lastest update was performed on ") + *c.shown;
+        EXPECT_EQ(Status(), expected) << c.name;
+        EXPECT_TRUE(peer().Enabled(FrmUpdate::cmdOK)) << c.name;
+        EXPECT_EQ(peer().defaultButton, FrmUpdate::cmdOK) << c.name;
+        EXPECT_TRUE(frmOpt.Loaded()) << c.name << ": the options dialog is not loaded";
+        EXPECT_FALSE(tk::headless::Platform::PeerOf(frmOpt()).Visible()) << c.name;
+        frmUpdate.Unload();
+    }
+}
+
+TEST_F(UpdateDialogTest, SuccessSavesTheListAndRecordsTheTime) {
+    SetStored("LastUpdate", "11/1/2026 9:00:00 AM");
+    Serve(kList);
+    WatchingHttp http(ui);
+    frmUpdate.Show();
+    ui.Click(frmUpdate(), FrmUpdate::cmdOK);
+
+    ASSERT_EQ(http.fetches.size(), 1u);
+    const FetchSeen& during = http.fetches[0];
+    EXPECT_EQ(during.url, kUrl);
+    EXPECT_EQ(during.status, "Downloading updated list...") << "status while fetching";
+    EXPECT_FALSE(during.okEnabled) << "Update was enabled while fetching";
+    EXPECT_GT(during.refreshes, 0) << "the status was not painted before the fetch";
+
+    EXPECT_EQ(Status(), "Update successful!\r\nNew rates from Rates of 2026-12-08");
+    ExpectFinished("after a success");
+    EXPECT_EQ(Stored("V12"), " 1.1264");
+    EXPECT_EQ(Stored("CN"), "22");
+    EXPECT_EQ(Stored("L21"), "Polish zloty");
+    EXPECT_EQ(Stored("S21"), "PLN");
+    EXPECT_EQ(Stored("V21"), " 4.5");
+    EXPECT_EQ(Stored("LastUpdate"), "12/8/2026 2:05:09 PM");
+    EXPECT_EQ(ui.settings.writes.back(), "LastUpdate") << "LastUpdate is written last";
+
+    // The next opening shows the date alone.
+    frmUpdate.Unload();
+    frmUpdate.Load();
+    EXPECT_EQ(Status(),
+              std::string(kLoadText) + "\r\nThe lastest update was performed on 12/8/2026");
+}
+
+TEST_F(UpdateDialogTest, LastUpdateFollowsTheRegionalForms) {
+    ui.shortDatePattern = "dd.MM.yyyy";
+    ui.now = {2027, 1, 5, 0, 7, 3};
+    Serve("H\n");
+    frmUpdate.Load();
+    frmUpdate().cmdOK_Click();
+    EXPECT_EQ(Stored("LastUpdate"), "05.01.2027 12:07:03 AM");
+    frmUpdate.Unload();
+    frmUpdate.Load();
+    EXPECT_EQ(Status(),
+              std::string(kLoadText) + "\r\nThe lastest update was performed on 05.01.2027");
+}
+
+struct FailureCase {
+    const char* name;
+    std::optional<const char*> body;  // nullopt: no transfer
+    bool throws;                      // the transfer raises an error
+    bool storeFails;                  // no write succeeds
+};
+
+TEST_F(UpdateDialogTest, EveryFailureShowsOneTextAndRecordsNothing) {
+    const FailureCase cases[] = {
+        {"no transfer", std::nullopt, false, false},
+        {"transfer raises an error", kList, true, false},
+        {"empty answer", "", false, false},
+        {"no line break", "<html>not found</html>", false, false},
+        {"last record without LF", "H\nUSD\t11264\tx\nPLN\t45000", false, false},
+        {"record with one TAB", "H\nUSD\t11264\n", false, false},
+        {"rate out of range", "H\nUSD\t1e300\tx\n", false, false},
+        {"store cannot be written", kList, false, true},
+    };
+    for (const FailureCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        mdlData::RestoreDefaults();
+        ui.settings.values.clear();
+        SetStored("LastUpdate", "11/1/2026 9:00:00 AM");
+        ui.settings.writes.clear();
+        ui.httpBodies.clear();
+        if (c.body) Serve(*c.body);
+        ui.settings.failWrites = c.storeFails;
+        WatchingHttp http(ui);
+        http.throws = c.throws;
+
+        frmUpdate.Show();
+        ui.Click(frmUpdate(), FrmUpdate::cmdOK);
+        EXPECT_EQ(Status(), kFailureText);
+        ExpectFinished(c.name);
+        EXPECT_EQ(Stored("LastUpdate"), "11/1/2026 9:00:00 AM");
+        if (!c.storeFails) {
+            EXPECT_TRUE(ui.settings.writes.empty()) << "the update saved";
+        }
+        EXPECT_FALSE(Stored("CN").has_value()) << "the table reached the store";
+        // Pressing again does nothing: one opening makes one attempt.
+        ui.Click(frmUpdate(), FrmUpdate::cmdOK);
+        EXPECT_EQ(http.fetches.size(), 1u);
+        ui.settings.failWrites = false;
+        frmUpdate.Unload();
+        frmOpt.Discard();
+    }
+}
+
+TEST_F(UpdateDialogTest, AnyFailedWriteIsAFailure) {
+    // A failing rate key leaves the rest of the table saved and LastUpdate unwritten; a
+    // failing LastUpdate comes after the table was saved.
+    const std::pair<const char*, std::optional<const char*>> cases[] = {{"V12", std::nullopt},
+                                                                        {"LastUpdate", " 1.1264"}};
+    for (const auto& [key, storedUsd] : cases) {
+        SCOPED_TRACE(key);
+        mdlData::RestoreDefaults();
+        ui.settings.values.clear();
+        Serve(kList);
+        StoreFailingOneKey store(ui.settings, key);
+        frmUpdate.Load();
+        frmUpdate().cmdOK_Click();
+        EXPECT_EQ(Status(), kFailureText);
+        ExpectFinished(key);
+        EXPECT_EQ(Stored("V12"), storedUsd);
+        EXPECT_EQ(Stored("V21"), " 4.5") << "the other keys are saved";
+        EXPECT_FALSE(Stored("LastUpdate").has_value());
+        frmUpdate.Unload();
+        frmOpt.Discard();
+    }
+}
+
+TEST_F(UpdateDialogTest, RecordsBeforeAFormatFaultStayInMemoryOnly) {
+    Serve("H\nUSD\t11264\tx\nPLN\t45000\tPolish zloty\nGBP\t1");
+    frmUpdate.Load();
+    frmUpdate().cmdOK_Click();
+    EXPECT_EQ(Status(), kFailureText);
+    EXPECT_EQ(CurrencyTable[kUSD].Value.Raw(), 11264);
+    EXPECT_EQ(OptionsLine("Polish zloty (PLN)"), 21);
+    EXPECT_TRUE(ui.settings.writes.empty());
+}
+
+TEST_F(UpdateDialogTest, EnterUpdatesThenCloses) {
+    Serve(kList);
+    frmUpdate.Show();
+    ui.Enter(frmUpdate());
+    EXPECT_EQ(Status(), "Update successful!\r\nNew rates from Rates of 2026-12-08");
+    ui.Enter(frmUpdate());
+    EXPECT_FALSE(frmUpdate.Loaded()) << "Enter after the update did not close the dialog";
+
+    ui.httpBodies.clear();
+    frmUpdate.Show();
+    ui.Enter(frmUpdate());
+    EXPECT_EQ(Status(), kFailureText);
+    ui.Enter(frmUpdate());
+    EXPECT_FALSE(frmUpdate.Loaded()) << "Enter after the failure did not close the dialog";
+
+    for (bool afterUpdate : {false, true}) {
+        frmUpdate.Show();
+        if (afterUpdate) ui.Click(frmUpdate(), FrmUpdate::cmdOK);
+        ui.Escape(frmUpdate());
+        EXPECT_FALSE(frmUpdate.Loaded()) << "Esc, after update: " << afterUpdate;
+    }
+}
+
+TEST_F(UpdateDialogTest, ANewCurrencyIsInTheOptionsListBeforeTheDialogCloses) {
+    Serve(kList);
+    frmMain.Show();
+    frmOpt.Show();
+    int lineDuringDialog = -1;
+    ui.onModal = [&](tk::Form& form) {
+        if (&form != frmUpdate.Get()) return;
+        ui.Enter(frmUpdate());
+        lineDuringDialog = OptionsLine("Polish zloty (PLN)");
+        ui.Click(frmUpdate(), FrmUpdate::cmdClose);
+    };
+    ui.Click(frmOpt(), FrmOpt::cmdUpdate);
+    EXPECT_EQ(lineDuringDialog, 21) << "the new line and its table index";
+    EXPECT_FALSE(frmUpdate.Loaded());
+    EXPECT_EQ(OptionsLine("Polish zloty (PLN)"), 21) << "the line stays after closing";
+}
+
+struct StartupCase {
+    const char* name;
+    bool firstRun;                    // else a stored table with DownloadOnStartup
+    std::optional<const char*> body;  // nullopt: no server
+    bool dialogStays;
+    const char* status;  // how the status text begins when the dialog stays
+};
+
+TEST_F(UpdateDialogTest, StartupUpdatesLeaveTheDialogOpenAsTheirCaseSays) {
+    const StartupCase cases[] = {
+        {"first run, success", true, kList, true, "Update successful!"},
+        {"first run, failure", true, std::nullopt, true, "Error !"},
+        {"at every start, success", false, kList, false, ""},
+        {"at every start, failure", false, std::nullopt, true, "Error !"},
+        // The check looks for "Error" anywhere in the status, the header included.
+        {"at every start, header with Error", false, "Error rates\nUSD\t11264\tx\n", true,
+         "Update successful!\r\nNew rates from Error rates"},
+    };
+    for (const StartupCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        ui.settings.values.clear();
+        ui.httpBodies.clear();
+        if (c.body) Serve(*c.body);
+        if (c.firstRun) {
+            ui.answers = {tk::kResultYes};
+        } else {
+            mdlData::RestoreDefaults();
+            SetStored("DownloadOnStartup", "True");
+        }
+        ASSERT_TRUE(mdlMain::Main());
+        EXPECT_TRUE(frmMain.Loaded());
+        EXPECT_EQ(frmUpdate.Loaded(), c.dialogStays);
+        if (c.dialogStays) {
+            EXPECT_TRUE(peer().Visible());
+            EXPECT_EQ(Status().rfind(c.status, 0), 0u) << "status: " << Status();
+        }
+        EXPECT_EQ(Stored("LastUpdate").has_value(), c.body.has_value());
+        mdlMain::EndProgram();
+        mdlData::DownloadOnStartup = false;
+    }
+}
+
+TEST_F(UpdateDialogTest, SilentUpdateShowsNoWindow) {
+    for (bool serverUp : {true, false}) {
+        SCOPED_TRACE(serverUp ? "server up" : "server down");
+        ui.settings.values.clear();
+        mdlData::RestoreDefaults();
+        ui.httpBodies.clear();
+        if (serverUp) Serve(kList);
+        ui.commandLine = "/update";
+        WatchingHttp http(ui);
+        EXPECT_FALSE(mdlMain::Main()) << "the main window opened";
+        ASSERT_EQ(http.fetches.size(), 1u);
+        EXPECT_FALSE(http.fetches[0].visible) << "the dialog was shown";
+        EXPECT_FALSE(frmMain.Loaded());
+        EXPECT_FALSE(frmUpdate.Loaded());
+        EXPECT_FALSE(frmOpt.Loaded());
+        EXPECT_EQ(Stored("V12"), serverUp ? " 1.1264" : " 1.0613");
+        EXPECT_EQ(Stored("LastUpdate").has_value(), serverUp);
+        EXPECT_TRUE(ui.msgboxes.empty());
+    }
+}
+
+TEST_F(UpdateDialogTest, SilentUpdateAfterAFailedStartupUpdateTriesAgain) {
+    mdlData::RestoreDefaults();
+    SetStored("DownloadOnStartup", "True");
+    ui.commandLine = "/update";
+    WatchingHttp http(ui);
+    http.throws = true;  // both attempts fail
+    EXPECT_FALSE(mdlMain::Main());
+    ASSERT_EQ(http.fetches.size(), 2u);
+    EXPECT_EQ(http.fetches[1].status, "Downloading updated list...")
+        << "the second attempt did not start from the beginning";
+    EXPECT_FALSE(frmUpdate.Loaded());
+    EXPECT_FALSE(frmMain.Loaded());
+}
+
+}  // namespace
