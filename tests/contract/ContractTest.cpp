@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "PeerFixture.h"
+#include "toolkit/DateText.h"
 #include "toolkit/FormSlot.h"
 
 namespace {
@@ -250,6 +251,30 @@ TEST_F(Contract, SettingsRoundTripEveryTextExactly) {
     EXPECT_EQ(store.ReadSetting(app, "Other", "K0", "none"), "none") << "sections are apart";
     store.WriteSetting(app, "Settings", "K0", "replaced");
     EXPECT_EQ(store.ReadSetting(app, "Settings", "K0", ""), "replaced");
+}
+
+// A date and time written as the short date, a blank and the long time reads back to the
+// date through the short date picture.
+TEST_F(Contract, ShortDatesReadBackThroughTheirPicture) {
+    tk::RegionalService& regional = *tk::Services().regional;
+    const std::string picture = regional.ShortDatePattern();
+    const tk::Date dates[] = {{2026, 12, 8}, {2024, 2, 29}, {1999, 1, 31}, {2029, 10, 5}};
+    for (const tk::Date& d : dates) {
+        const std::string date = regional.ShortDate(d.year, d.month, d.day);
+        const std::string time = regional.LongTime(14, 5, 9);
+        EXPECT_EQ(tk::ParseDate(picture, date), d) << date << " by " << picture;
+        EXPECT_EQ(tk::ParseDate(picture, date + " " + time), d) << date << " " << time;
+    }
+    const std::string time = regional.LongTime(14, 5, 9);
+    EXPECT_NE(time.find("05"), std::string::npos) << time;
+    EXPECT_NE(time.find("09"), std::string::npos) << time;
+
+    const tk::LocalTime now = tk::Services().clock->Now();
+    EXPECT_TRUE(tk::IsValidDate({now.year, now.month, now.day}))
+        << now.year << "-" << now.month << "-" << now.day;
+    EXPECT_TRUE(now.hour >= 0 && now.hour < 24 && now.minute >= 0 && now.minute < 60 &&
+                now.second >= 0 && now.second < 62)
+        << now.hour << ":" << now.minute << ":" << now.second;
 }
 
 }  // namespace

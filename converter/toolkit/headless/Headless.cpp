@@ -1,6 +1,7 @@
 #include "Headless.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "../DateText.h"
@@ -224,10 +225,10 @@ std::string Platform::ShortDate(int year, int month, int day) {
 }
 
 std::string Platform::LongTime(int hour, int minute, int second) {
-    const auto two = [](int v) { return (v < 10 ? "0" : "") + std::to_string(v); };
-    const int h12 = hour % 12 == 0 ? 12 : hour % 12;
-    return std::to_string(h12) + ":" + two(minute) + ":" + two(second) +
-           (hour < 12 ? " AM" : " PM");
+    char text[32];
+    std::snprintf(text, sizeof text, "%d:%02d:%02d %s", hour % 12 == 0 ? 12 : hour % 12, minute,
+                  second, hour < 12 ? "AM" : "PM");
+    return text;
 }
 
 void Platform::ShellExecute(std::string_view verb, std::string_view file,

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <cstddef>
+#include <cstdio>
 
 #include "../../mdlTrayIcon.h"
 #include "Text.h"
@@ -79,8 +80,9 @@ std::string SystemServices::LongTime(int hour, int minute, int second) {
     wchar_t buffer[80] = {};
     const int n = GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &st, nullptr, buffer, 80);
     if (n <= 1) {
-        const auto two = [](int v) { return (v < 10 ? "0" : "") + std::to_string(v); };
-        return std::to_string(hour) + ":" + two(minute) + ":" + two(second);
+        char text[32];
+        std::snprintf(text, sizeof text, "%d:%02d:%02d", hour, minute, second);
+        return text;
     }
     return Narrow(std::wstring_view(buffer, static_cast<std::size_t>(n - 1)));
 }
