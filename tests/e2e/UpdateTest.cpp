@@ -1,0 +1,487 @@
+// The rates update of the running converter against an update server in this test program:
+// the prefix's proxy setting sends the converter's request for the update host to a server
+// on the loopback address.
+#include <winsock2.h>
+// After winsock2.h.
+#include <atomic>
+#include <cstdlib>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "Scenario.h"
+#include "frmOpt.h"
+#include "frmUpdate.h"
+
+namespace e2e {
+namespace {
+
+constexpr wchar_t kOptionsTitle[] = L"Pecunor - Options";
+constexpr wchar_t kUpdateTitle[] = L"Update";
+constexpr wchar_t kInternetSettings[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+
+constexpr char kLoadText[] =
+    "This will get an update list of converion rates from the Internet. Make sure an internet "
+    "connection is present and press Update.";
+constexpr char kFailureText[] =
+    "Error !\r\nThe updated list could not be downloaded. Check your internet connection or try "
+    "again later.";
+constexpr char kFetchingText[] = "Downloading updated list...";
+// Changes the dollar, adds the zloty.
+constexpr char kHeader[] = "Rates of the test server";
+constexpr char kList[] =
+    "Rates of the test server\nUSD\t11264\tUnited States dollar\nPLN\t45000\tPolish zloty\n";
+
+// Answers every connection on 127.0.0.1 with one HTTP answer until it goes. Before each
+// answer it runs `beforeAnswer` (on its own thread), so a test can look at the converter
+// while the converter waits for the list.
+class UpdateServer {
+public:
+    UpdateServer(std::string status, std::string body)
+        : response_("HTTP/1.0 " + status + "\r\nContent-Type: text/plain\r\nContent-Length: " +
+                    std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body) {
+        WSADATA wsa;
+        WSAStartup(MAKEWORD(2, 2), &wsa);
+        listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bind(listener_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+        listen(listener_, 4);
+        int size = sizeof addr;
+        getsockname(listener_, reinterpret_cast<sockaddr*>(&addr), &size);
+        port_ = ntohs(addr.sin_port);
+        thread_ = std::thread([this] { Serve(); });
+    }
+    ~UpdateServer() {
+        stop_ = true;
+        thread_.join();
+        closesocket(listener_);
+        WSACleanup();
+    }
+    UpdateServer(const UpdateServer&) = delete;
+    UpdateServer& operator=(const UpdateServer&) = delete;
+
+    unsigned short Port() const { return port_; }
+    // The first line of every request so far.
+    std::vector<std::string> Requests() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return requests_;
+    }
+    void SetBeforeAnswer(std::function<void()> hook) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        beforeAnswer_ = std::move(hook);
+    }
+
+private:
+    void Serve() {
+        while (!stop_) {
+            fd_set ready;
+            FD_ZERO(&ready);
+            FD_SET(listener_, &ready);
+            timeval wait{0, 20000};
+            if (select(0, &ready, nullptr, nullptr, &wait) <= 0) continue;
+            SOCKET client = accept(listener_, nullptr, nullptr);
+            if (client == INVALID_SOCKET) continue;
+            Answer(client);
+            closesocket(client);
+        }
+    }
+
+    void Answer(SOCKET client) {
+        std::string request;
+        char buffer[1024];
+        while (request.find("\r\n\r\n") == std::string::npos) {
+            const int n = recv(client, buffer, sizeof buffer, 0);
+            if (n <= 0) break;
+            request.append(buffer, static_cast<std::size_t>(n));
+        }
+        std::function<void()> hook;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            requests_.push_back(request.substr(0, request.find("\r\n")));
+            hook = beforeAnswer_;
+        }
+        if (hook) hook();
+        send(client, response_.data(), static_cast<int>(response_.size()), 0);
+        shutdown(client, SD_SEND);
+    }
+
+    std::string response_;
+    SOCKET listener_ = INVALID_SOCKET;
+    unsigned short port_ = 0;
+    std::atomic<bool> stop_{false};
+    std::mutex mutex_;
+    std::vector<std::string> requests_;
+    std::function<void()> beforeAnswer_;
+    std::thread thread_;
+};
+
+// A loopback port that nobody listens on.
+unsigned short ClosedPort() {
+    WSADATA wsa;
+    WSAStartup(MAKEWORD(2, 2), &wsa);
+    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    int size = sizeof addr;
+    getsockname(s, reinterpret_cast<sockaddr*>(&addr), &size);
+    closesocket(s);
+    WSACleanup();
+    return ntohs(addr.sin_port);
+}
+
+// The window text read from the window manager's copy, which needs no answer from a
+// program that is busy fetching.
+std::string StoredText(HWND window) {
+    wchar_t text[512] = {};
+    const int n = GetWindowTextW(window, text, 512);
+    return Utf8(std::wstring_view(text, static_cast<std::size_t>(n > 0 ? n : 0)));
+}
+
+// Today in the user's short date form, as the converter writes it.
+std::string TodayShortDate() {
+    wchar_t text[80] = {};
+    const int n = GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, text, 80);
+    return Utf8(std::wstring_view(text, static_cast<std::size_t>(n > 1 ? n - 1 : 0)));
+}
+
+struct UpdateDialog {
+    HWND form = nullptr;
+    HWND status = nullptr;
+    HWND ok = nullptr;
+    HWND close = nullptr;
+};
+
+std::optional<UpdateDialog> WaitUpdateDialog(DWORD pid) {
+    UpdateDialog d;
+    d.form = WaitWindow(pid, kFormClass, kUpdateTitle);
+    if (d.form == nullptr ||
+        !WaitUntil([&] { return Control(d.form, 100 + FrmUpdate::cmdClose) != nullptr; })) {
+        return std::nullopt;
+    }
+    d.status = Control(d.form, 100 + FrmUpdate::lblStatus);
+    d.ok = Control(d.form, 100 + FrmUpdate::cmdOK);
+    d.close = Control(d.form, 100 + FrmUpdate::cmdClose);
+    return d;
+}
+
+bool Gone(HWND window) { return !IsWindow(window) || !IsWindowVisible(window); }
+
+RECT WindowRect(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return r;
+}
+
+class UpdateTest : public PecunTest {
+protected:
+    // Sends the converter's HTTP requests to `port` on the loopback address.
+    void ProxyTo(unsigned short port) {
+        proxyEnable_.emplace(kInternetSettings, L"ProxyEnable", static_cast<DWORD>(1));
+        proxyServer_.emplace(kInternetSettings, L"ProxyServer",
+                             Wide("127.0.0.1:" + std::to_string(port)));
+        ASSERT_TRUE(proxyEnable_->ok() && proxyServer_->ok());
+    }
+    void TearDown() override {
+        PecunTest::TearDown();
+        proxyServer_.reset();
+        proxyEnable_.reset();
+    }
+
+    // Opens the options dialog from the main window, then the update dialog from it.
+    struct Dialogs {
+        HWND options = nullptr;
+        UpdateDialog update;
+    };
+    std::optional<Dialogs> OpenUpdate(const MainWindow& main) {
+        Dialogs d;
+        if (!ChooseMenu(main.form, kMenuOptions)) return std::nullopt;
+        d.options = WaitWindow(program->Pid(), kFormClass, kOptionsTitle);
+        if (d.options == nullptr) return std::nullopt;
+        const HWND button = Control(d.options, 100 + FrmOpt::cmdUpdate);
+        if (!WaitUntil([&] { return Control(d.options, 100 + FrmOpt::chkDlStartup) != nullptr; }))
+            return std::nullopt;
+        Click(button);
+        std::optional<UpdateDialog> update = WaitUpdateDialog(program->Pid());
+        if (!update) return std::nullopt;
+        d.update = *update;
+        return d;
+    }
+
+    std::optional<RegistryOverride> proxyEnable_;
+    std::optional<RegistryOverride> proxyServer_;
+};
+
+bool HasListLine(HWND list, const std::string& text) {
+    const auto count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        wchar_t line[256] = {};
+        if (SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0) >= 256) continue;
+        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(line));
+        if (Utf8(line) == text) return true;
+    }
+    return false;
+}
+
+TEST_F(UpdateTest, FromTheOptionsDialogTheListReachesTheStore) {
+    UpdateServer server("200 OK", kList);
+    ProxyTo(server.Port());
+    ASSERT_TRUE(SeedStore(DefaultStore()));
+    const std::optional<MainWindow> main = Open();
+    ASSERT_TRUE(main);
+    const std::optional<Dialogs> dialogs = OpenUpdate(*main);
+    ASSERT_TRUE(dialogs) << "expected the update dialog from Options, Update";
+    const UpdateDialog& d = dialogs->update;
+
+    // Its look: a fixed dialog without minimise and maximise, owned (no task-bar button),
+    // centred on the options dialog, client 2985 x 2025 twips.
+    EXPECT_TRUE(WaitText(d.status, kLoadText)) << "status: " << Text(d.status);
+    const auto style = static_cast<DWORD>(GetWindowLongW(d.form, GWL_STYLE));
+    const auto exStyle = static_cast<DWORD>(GetWindowLongW(d.form, GWL_EXSTYLE));
+    EXPECT_EQ(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), 0u);
+    EXPECT_NE(exStyle & WS_EX_DLGMODALFRAME, 0u);
+    EXPECT_EQ(exStyle & WS_EX_APPWINDOW, 0u);
+    EXPECT_NE(GetWindow(d.form, GW_OWNER), nullptr);
+    RECT client{};
+    GetClientRect(d.form, &client);
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(client.right, MulDiv(2985, dpi, 1440));
+    EXPECT_EQ(client.bottom, MulDiv(2025, dpi, 1440));
+    const RECT mine = WindowRect(d.form), owner = WindowRect(dialogs->options);
+    EXPECT_LE(std::abs((mine.left + mine.right) - (owner.left + owner.right)), 2);
+    EXPECT_LE(std::abs((mine.top + mine.bottom) - (owner.top + owner.bottom)), 2);
+    EXPECT_TRUE(IsDefaultButton(d.ok));
+    EXPECT_FALSE(IsWindowEnabled(dialogs->options)) << "the options dialog takes input";
+
+    // What the dialog shows while the converter waits for the list.
+    std::atomic<bool> fetchingShown{false}, okDisabled{false};
+    server.SetBeforeAnswer([&] {
+        fetchingShown = WaitUntil([&] { return StoredText(d.status) == kFetchingText; }, 5s);
+        okDisabled = !IsWindowEnabled(d.ok);
+    });
+    ASSERT_TRUE(Type(d.form, "\r"));
+    const std::string success = std::string("Update successful!\r\nNew rates from ") + kHeader;
+    ASSERT_TRUE(WaitText(d.status, success)) << "status: " << Text(d.status);
+    EXPECT_TRUE(fetchingShown) << "expected \"" << kFetchingText << "\" during the fetch";
+    EXPECT_TRUE(okDisabled) << "Update was enabled during the fetch";
+    const std::vector<std::string> requests = server.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].rfind("GET http://rates.pecunor.net", 0), 0u) << requests[0];
+    EXPECT_NE(requests[0].find("/pecunup/ HTTP/1."), std::string::npos) << requests[0];
+    EXPECT_FALSE(IsWindowEnabled(d.ok));
+    EXPECT_TRUE(IsDefaultButton(d.close));
+    const HWND list = Control(dialogs->options, 100 + FrmOpt::lstCur);
+    EXPECT_TRUE(HasListLine(list, "Polish zloty (PLN)")) << "the new currency is not listed";
+
+    // The update is recorded at once; the table is saved with it.
+    const Store stored = ReadStore();
+    const std::string today = TodayShortDate();
+    ASSERT_TRUE(stored.count("LastUpdate"));
+    EXPECT_EQ(stored.at("LastUpdate").rfind(today + " ", 0), 0u)
+        << "expected today's date " << today << " and the time, got " << stored.at("LastUpdate");
+    EXPECT_GT(stored.at("LastUpdate").size(), today.size() + 1) << "no time after the date";
+
+    // Enter now closes the dialog; closing the options dialog saves the table again.
+    ASSERT_TRUE(Type(d.form, "\r"));
+    EXPECT_TRUE(WaitUntil([&] { return Gone(d.form); })) << "Enter did not close the dialog";
+    ASSERT_TRUE(Type(dialogs->options, "\x1b"));
+    EXPECT_TRUE(WaitUntil([&] { return Gone(dialogs->options); }));
+    Store expected = DefaultStore();
+    expected["V12"] = " 1.1264";
+    expected["CN"] = "22";
+    expected["L21"] = "Polish zloty";
+    expected["S21"] = "PLN";
+    expected["V21"] = " 4.5";
+    expected["LastUpdate"] = stored.at("LastUpdate");
+    EXPECT_TRUE(WaitUntil([&] { return ReadStore() == expected; }))
+        << "the store after the update differs from the expected one";
+
+    // The next opening names the day of the update.
+    const std::optional<Dialogs> again = OpenUpdate(*main);
+    ASSERT_TRUE(again);
+    EXPECT_TRUE(
+        WaitText(again->update.status,
+                 std::string(kLoadText) + "\r\nThe lastest update was performed on " + today))
+        << "status: " << Text(again->update.status);
+}
+
+TEST_F(UpdateTest, TheRecordedDateFollowsTheUsersShortDateForm) {
+    RegistryOverride shortDate(L"Control Panel\\International", L"sShortDate", L"dd.MM.yyyy");
+    ASSERT_TRUE(shortDate.ok());
+    UpdateServer server("200 OK", kList);
+    ProxyTo(server.Port());
+    ASSERT_TRUE(SeedStore(DefaultStore()));
+    const std::optional<MainWindow> main = Open();
+    ASSERT_TRUE(main);
+    std::optional<Dialogs> dialogs = OpenUpdate(*main);
+    ASSERT_TRUE(dialogs);
+    Click(dialogs->update.ok);
+    ASSERT_TRUE(WaitUntil([&] { return ReadStore().count("LastUpdate") != 0; }));
+    const std::string today = TodayShortDate();
+    ASSERT_EQ(today.size(), 10u) << "the override did not take: today reads " << today;
+    EXPECT_EQ(ReadStore().at("LastUpdate").rfind(today + " ", 0), 0u)
+        << ReadStore().at("LastUpdate");
+    Click(dialogs->update.close);
+    ASSERT_TRUE(WaitUntil([&] { return Gone(dialogs->update.form); }));
+    const HWND options = dialogs->options;
+    Click(Control(options, 100 + FrmOpt::cmdUpdate));
+    const std::optional<UpdateDialog> again = WaitUpdateDialog(program->Pid());
+    ASSERT_TRUE(again);
+    EXPECT_TRUE(WaitText(
+        again->status, std::string(kLoadText) + "\r\nThe lastest update was performed on " + today))
+        << "status: " << Text(again->status);
+}
+
+struct Failure {
+    const char* name;
+    bool serverUp;  // else the proxy port refuses
+    const char* status;
+};
+
+void PrintTo(const Failure& c, std::ostream* out) { *out << c.name; }
+
+class UpdateFailureTest : public UpdateTest, public ::testing::WithParamInterface<Failure> {};
+
+TEST_P(UpdateFailureTest, ShowsTheFailureAndSavesNothing) {
+    std::optional<UpdateServer> server;
+    if (GetParam().serverUp) {
+        server.emplace(GetParam().status, "<html>No update list here</html>\n");
+        ProxyTo(server->Port());
+    } else {
+        ProxyTo(ClosedPort());
+    }
+    ASSERT_TRUE(SeedStore(DefaultStore()));
+    const std::optional<MainWindow> main = Open();
+    ASSERT_TRUE(main);
+    const std::optional<Dialogs> dialogs = OpenUpdate(*main);
+    ASSERT_TRUE(dialogs);
+    const UpdateDialog& d = dialogs->update;
+    Click(d.ok);
+    EXPECT_TRUE(WaitText(d.status, kFailureText)) << "status: " << Text(d.status);
+    EXPECT_FALSE(IsWindowEnabled(d.ok));
+    EXPECT_TRUE(IsDefaultButton(d.close));
+    EXPECT_EQ(ReadStore(), DefaultStore()) << "the failed update wrote to the store";
+    if (server) {
+        EXPECT_EQ(server->Requests().size(), 1u);
+    }
+    ASSERT_TRUE(Type(d.form, "\x1b"));
+    EXPECT_TRUE(WaitUntil([&] { return Gone(d.form); })) << "Esc did not close the dialog";
+}
+
+INSTANTIATE_TEST_SUITE_P(Update, UpdateFailureTest,
+                         ::testing::Values(Failure{"NotFound", true, "404 Not Found"},
+                                           Failure{"ServerError", true, "500 Internal Error"},
+                                           Failure{"Refused", false, ""}),
+                         ParamName<Failure>);
+
+// "/update" updates the store and ends, showing nothing; with DownloadOnStartup set the
+// start-up update runs first.
+struct Silent {
+    const char* name;
+    bool downloadOnStartup;
+};
+
+void PrintTo(const Silent& c, std::ostream* out) { *out << c.name; }
+
+class SilentUpdateTest : public UpdateTest, public ::testing::WithParamInterface<Silent> {};
+
+TEST_P(SilentUpdateTest, UpdatesTheStoreWithNoWindow) {
+    UpdateServer server("200 OK", kList);
+    ProxyTo(server.Port());
+    Store seeded = DefaultStore();
+    if (GetParam().downloadOnStartup) seeded["DownloadOnStartup"] = "True";
+    ASSERT_TRUE(SeedStore(seeded));
+    // Whether the update dialog was on screen at each request (the converter waits then).
+    std::mutex mutex;
+    std::vector<bool> dialogShown;
+    server.SetBeforeAnswer([&] {
+        // Only one converter runs at a time on the desktop.
+        bool visible = false;
+        for (HWND w = FindWindowExW(nullptr, nullptr, kFormClass, kUpdateTitle); w != nullptr;
+             w = FindWindowExW(nullptr, w, kFormClass, kUpdateTitle)) {
+            visible = visible || IsWindowVisible(w);
+        }
+        std::lock_guard<std::mutex> lock(mutex);
+        dialogShown.push_back(visible);
+    });
+    ASSERT_TRUE(Start("/update"));
+    std::string shown;
+    const bool ended = WaitUntil(
+        [&] {
+            for (HWND window : TopWindows(program->Pid())) {
+                if (IsWindowVisible(window) && StoredText(window) != "Update")
+                    shown = ClassName(window) + " \"" + StoredText(window) + "\"";
+            }
+            return !program->Running();
+        },
+        60s);
+    ASSERT_TRUE(ended) << "expected the silent update to end the program";
+    EXPECT_EQ(program->ExitCode(), 0u);
+    EXPECT_EQ(shown, "") << "expected no window but the start-up update's dialog";
+    std::lock_guard<std::mutex> lock(mutex);
+    const std::vector<bool> expectedShown =
+        GetParam().downloadOnStartup ? std::vector<bool>{true, false} : std::vector<bool>{false};
+    EXPECT_EQ(dialogShown, expectedShown)
+        << "the update dialog on screen at each request: the start-up update's only";
+    Store expected = seeded;
+    expected["V12"] = " 1.1264";
+    expected["CN"] = "22";
+    expected["L21"] = "Polish zloty";
+    expected["S21"] = "PLN";
+    expected["V21"] = " 4.5";
+    Store stored = ReadStore();
+    ASSERT_TRUE(stored.count("LastUpdate")) << "LastUpdate was not written";
+    EXPECT_EQ(stored.at("LastUpdate").rfind(TodayShortDate() + " ", 0), 0u);
+    stored.erase("LastUpdate");
+    EXPECT_EQ(stored, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Update, SilentUpdateTest,
+                         ::testing::Values(Silent{"Alone", false},
+                                           Silent{"AfterStartupUpdate", true}),
+                         ParamName<Silent>);
+
+// With DownloadOnStartup a failed update stays on screen beside the main window; a
+// successful one is gone before the main window opens.
+struct Startup {
+    const char* name;
+    const char* status;
+    bool stays;
+};
+
+void PrintTo(const Startup& c, std::ostream* out) { *out << c.name; }
+
+class StartupUpdateTest : public UpdateTest, public ::testing::WithParamInterface<Startup> {};
+
+TEST_P(StartupUpdateTest, DialogStaysOnlyAfterAFailure) {
+    UpdateServer server(GetParam().status, kList);
+    ProxyTo(server.Port());
+    Store seeded = DefaultStore();
+    seeded["DownloadOnStartup"] = "True";
+    ASSERT_TRUE(SeedStore(seeded));
+    const std::optional<MainWindow> main = Open();
+    ASSERT_TRUE(main);
+    EXPECT_EQ(server.Requests().size(), 1u) << "the update ran before the main window";
+    const std::vector<HWND> updates = TopWindows(program->Pid(), kFormClass, kUpdateTitle);
+    const bool visible = !updates.empty() && IsWindowVisible(updates.front());
+    EXPECT_EQ(visible, GetParam().stays);
+    if (visible) {
+        EXPECT_EQ(Text(Control(updates.front(), 100 + FrmUpdate::lblStatus)), kFailureText);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Update, StartupUpdateTest,
+                         ::testing::Values(Startup{"Success", "200 OK", false},
+                                           Startup{"Failure", "404 Not Found", true}),
+                         ParamName<Startup>);
+
+}  // namespace
+}  // namespace e2e
