@@ -21,7 +21,7 @@ std::string MemorySettings::ReadSetting(std::string_view app, std::string_view s
 bool MemorySettings::WriteSetting(std::string_view app, std::string_view section,
                                   std::string_view key, std::string_view text) {
     writes.emplace_back(key);
-    if (failWrites) return false;
+    if (failWrites || (!failKey.empty() && key == failKey)) return false;
     values[Path(app, section, key)] = std::string(text);
     return true;
 }

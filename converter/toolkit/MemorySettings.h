@@ -22,6 +22,8 @@ public:
     std::vector<std::string> writes;
     // Writes fail while this is true (nothing is stored).
     bool failWrites = false;
+    // Writes of this one key fail too; empty for none.
+    std::string failKey;
 
     static std::string Path(std::string_view app, std::string_view section, std::string_view key);
 };

@@ -16,8 +16,6 @@
 
 namespace {
 
-using mdlData::CurrencyTable;
-
 constexpr char kUrl[] = "http://rates.pecunor.net/pecunup/";
 constexpr char kLoadText[] =
     "This will get an update list of converion rates from the Internet. Make sure an internet "
@@ -28,7 +26,6 @@ constexpr char kFailureText[] =
 // A list that changes the dollar and adds the zloty.
 constexpr char kList[] =
     "Rates of 2026-12-08\nUSD\t11264\tUnited States dollar\nPLN\t45000\tPolish zloty\n";
-constexpr int kUSD = 12;
 
 // What the dialog showed while the fetch ran.
 struct FetchSeen {
@@ -72,35 +69,6 @@ public:
 
 private:
     tk::headless::Platform& ui_;
-    tk::ServiceSet previous_;
-};
-
-// The in-memory store, except that writes of one key fail.
-class StoreFailingOneKey : public tk::SettingsStore {
-public:
-    StoreFailingOneKey(tk::MemorySettings& inner, std::string key)
-        : inner_(inner), key_(std::move(key)) {
-        tk::ServiceSet mine = tk::Services();
-        mine.settings = this;
-        previous_ = tk::Install(mine);
-    }
-    ~StoreFailingOneKey() override { tk::Install(previous_); }
-    StoreFailingOneKey(const StoreFailingOneKey&) = delete;
-    StoreFailingOneKey& operator=(const StoreFailingOneKey&) = delete;
-
-    std::string ReadSetting(std::string_view app, std::string_view section, std::string_view key,
-                            std::string_view fallback) override {
-        return inner_.ReadSetting(app, section, key, fallback);
-    }
-    bool WriteSetting(std::string_view app, std::string_view section, std::string_view key,
-                      std::string_view text) override {
-        if (key == key_) return false;
-        return inner_.WriteSetting(app, section, key, text);
-    }
-
-private:
-    tk::MemorySettings& inner_;
-    std::string key_;
     tk::ServiceSet previous_;
 };
 
@@ -298,7 +266,7 @@ TEST_F(UpdateDialogTest, AnyFailedWriteIsAFailure) {
         mdlData::RestoreDefaults();
         ui.settings.values.clear();
         Serve(kList);
-        StoreFailingOneKey store(ui.settings, key);
+        ui.settings.failKey = key;
         frmUpdate.Load();
         frmUpdate().cmdOK_Click();
         EXPECT_EQ(Status(), kFailureText);
@@ -309,16 +277,6 @@ TEST_F(UpdateDialogTest, AnyFailedWriteIsAFailure) {
         frmUpdate.Unload();
         frmOpt.Discard();
     }
-}
-
-TEST_F(UpdateDialogTest, RecordsBeforeAFormatFaultStayInMemoryOnly) {
-    Serve("H\nUSD\t11264\tx\nPLN\t45000\tPolish zloty\nGBP\t1");
-    frmUpdate.Load();
-    frmUpdate().cmdOK_Click();
-    EXPECT_EQ(Status(), kFailureText);
-    EXPECT_EQ(CurrencyTable[kUSD].Value.Raw(), 11264);
-    EXPECT_EQ(OptionsLine("Polish zloty (PLN)"), 21);
-    EXPECT_TRUE(ui.settings.writes.empty());
 }
 
 TEST_F(UpdateDialogTest, EnterUpdatesThenCloses) {
@@ -422,20 +380,6 @@ TEST_F(UpdateDialogTest, SilentUpdateShowsNoWindow) {
         EXPECT_EQ(Stored("LastUpdate").has_value(), serverUp);
         EXPECT_TRUE(ui.msgboxes.empty());
     }
-}
-
-TEST_F(UpdateDialogTest, SilentUpdateAfterAFailedStartupUpdateTriesAgain) {
-    mdlData::RestoreDefaults();
-    SetStored("DownloadOnStartup", "True");
-    ui.commandLine = "/update";
-    WatchingHttp http(ui);
-    http.throws = true;  // both attempts fail
-    EXPECT_FALSE(mdlMain::Main());
-    ASSERT_EQ(http.fetches.size(), 2u);
-    EXPECT_EQ(http.fetches[1].status, "Downloading updated list...")
-        << "the second attempt did not start from the beginning";
-    EXPECT_FALSE(frmUpdate.Loaded());
-    EXPECT_FALSE(frmMain.Loaded());
 }
 
 }  // namespace
