@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "LoopbackServer.h"
 #include "Scenario.h"
 #include "frmOpt.h"
 #include "frmUpdate.h"
@@ -34,107 +35,6 @@ constexpr char kFetchingText[] = "Downloading updated list...";
 constexpr char kHeader[] = "Rates of the test server";
 constexpr char kList[] =
     "Rates of the test server\nUSD\t11264\tUnited States dollar\nPLN\t45000\tPolish zloty\n";
-
-// Answers every connection on 127.0.0.1 with one HTTP answer until it goes. Before each
-// answer it runs `beforeAnswer` (on its own thread), so a test can look at the converter
-// while the converter waits for the list.
-class UpdateServer {
-public:
-    UpdateServer(std::string status, std::string body)
-        : response_("HTTP/1.0 " + status + "\r\nContent-Type: text/plain\r\nContent-Length: " +
-                    std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body) {
-        WSADATA wsa;
-        WSAStartup(MAKEWORD(2, 2), &wsa);
-        listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(listener_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-        listen(listener_, 4);
-        int size = sizeof addr;
-        getsockname(listener_, reinterpret_cast<sockaddr*>(&addr), &size);
-        port_ = ntohs(addr.sin_port);
-        thread_ = std::thread([this] { Serve(); });
-    }
-    ~UpdateServer() {
-        stop_ = true;
-        thread_.join();
-        closesocket(listener_);
-        WSACleanup();
-    }
-    UpdateServer(const UpdateServer&) = delete;
-    UpdateServer& operator=(const UpdateServer&) = delete;
-
-    unsigned short Port() const { return port_; }
-    // The first line of every request so far.
-    std::vector<std::string> Requests() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return requests_;
-    }
-    void SetBeforeAnswer(std::function<void()> hook) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        beforeAnswer_ = std::move(hook);
-    }
-
-private:
-    void Serve() {
-        while (!stop_) {
-            fd_set ready;
-            FD_ZERO(&ready);
-            FD_SET(listener_, &ready);
-            timeval wait{0, 20000};
-            if (select(0, &ready, nullptr, nullptr, &wait) <= 0) continue;
-            SOCKET client = accept(listener_, nullptr, nullptr);
-            if (client == INVALID_SOCKET) continue;
-            Answer(client);
-            closesocket(client);
-        }
-    }
-
-    void Answer(SOCKET client) {
-        std::string request;
-        char buffer[1024];
-        while (request.find("\r\n\r\n") == std::string::npos) {
-            const int n = recv(client, buffer, sizeof buffer, 0);
-            if (n <= 0) break;
-            request.append(buffer, static_cast<std::size_t>(n));
-        }
-        std::function<void()> hook;
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            requests_.push_back(request.substr(0, request.find("\r\n")));
-            hook = beforeAnswer_;
-        }
-        if (hook) hook();
-        send(client, response_.data(), static_cast<int>(response_.size()), 0);
-        shutdown(client, SD_SEND);
-    }
-
-    std::string response_;
-    SOCKET listener_ = INVALID_SOCKET;
-    unsigned short port_ = 0;
-    std::atomic<bool> stop_{false};
-    std::mutex mutex_;
-    std::vector<std::string> requests_;
-    std::function<void()> beforeAnswer_;
-    std::thread thread_;
-};
-
-// A loopback port that nobody listens on.
-unsigned short ClosedPort() {
-    WSADATA wsa;
-    WSAStartup(MAKEWORD(2, 2), &wsa);
-    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    int size = sizeof addr;
-    getsockname(s, reinterpret_cast<sockaddr*>(&addr), &size);
-    closesocket(s);
-    WSACleanup();
-    return ntohs(addr.sin_port);
-}
 
 // The window text read from the window manager's copy, which needs no answer from a
 // program that is busy fetching.
@@ -234,7 +134,7 @@ bool HasListLine(HWND list, const std::string& text) {
 TEST_F(UpdateTest, FromTheOptionsDialogTheListReachesTheStore) {
     RegistryOverride shortDate(L"Control Panel\\International", L"sShortDate", L"dd.MM.yyyy");
     ASSERT_TRUE(shortDate.ok());
-    UpdateServer server("200 OK", kList);
+    LoopbackServer server("200 OK", kList);
     ProxyTo(server.Port());
     ASSERT_TRUE(SeedStore(DefaultStore()));
     const std::optional<MainWindow> main = Open();
@@ -329,12 +229,12 @@ void PrintTo(const Failure& c, std::ostream* out) { *out << c.name; }
 class UpdateFailureTest : public UpdateTest, public ::testing::WithParamInterface<Failure> {};
 
 TEST_P(UpdateFailureTest, ShowsTheFailureAndSavesNothing) {
-    std::optional<UpdateServer> server;
+    std::optional<LoopbackServer> server;
     if (GetParam().serverUp) {
         server.emplace(GetParam().status, "<html>No update list here</html>\n");
         ProxyTo(server->Port());
     } else {
-        ProxyTo(ClosedPort());
+        ProxyTo(ClosedLoopbackPort());
     }
     ASSERT_TRUE(SeedStore(DefaultStore()));
     const std::optional<MainWindow> main = Open();
@@ -372,7 +272,7 @@ void PrintTo(const Silent& c, std::ostream* out) { *out << c.name; }
 class SilentUpdateTest : public UpdateTest, public ::testing::WithParamInterface<Silent> {};
 
 TEST_P(SilentUpdateTest, UpdatesTheStoreWithNoWindow) {
-    UpdateServer server("200 OK", kList);
+    LoopbackServer server("200 OK", kList);
     ProxyTo(server.Port());
     Store seeded = DefaultStore();
     if (GetParam().downloadOnStartup) seeded["DownloadOnStartup"] = "True";
@@ -440,7 +340,7 @@ void PrintTo(const Startup& c, std::ostream* out) { *out << c.name; }
 class StartupUpdateTest : public UpdateTest, public ::testing::WithParamInterface<Startup> {};
 
 TEST_P(StartupUpdateTest, DialogStaysOnlyAfterAFailure) {
-    UpdateServer server(GetParam().status, kList);
+    LoopbackServer server(GetParam().status, kList);
     ProxyTo(server.Port());
     Store seeded = DefaultStore();
     seeded["DownloadOnStartup"] = "True";

@@ -1,0 +1,47 @@
+// An HTTP server on the loopback address for the Windows tests. It answers every
+// connection with one fixed answer until it is destroyed; before each answer it runs the
+// hook given to SetBeforeAnswer (on the server's own thread), so that a test can look at a
+// client while the client waits.
+#pragma once
+
+#include <winsock2.h>
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+class LoopbackServer {
+public:
+    // `status` such as "200 OK"; the body goes out with its Content-Length.
+    LoopbackServer(std::string status, std::string body);
+    ~LoopbackServer();
+    LoopbackServer(const LoopbackServer&) = delete;
+    LoopbackServer& operator=(const LoopbackServer&) = delete;
+
+    unsigned short Port() const { return port_; }
+    std::string Url(const char* path = "/pecunup/") const {
+        return "http://127.0.0.1:" + std::to_string(port_) + path;
+    }
+    // The first line of every request so far.
+    std::vector<std::string> Requests();
+    void SetBeforeAnswer(std::function<void()> hook);
+
+private:
+    void Serve();
+    void Answer(SOCKET client);
+
+    std::string response_;
+    SOCKET listener_ = INVALID_SOCKET;
+    unsigned short port_ = 0;
+    std::atomic<bool> stop_{false};
+    std::mutex mutex_;
+    std::vector<std::string> requests_;
+    std::function<void()> beforeAnswer_;
+    std::thread thread_;
+};
+
+// A loopback port that nobody listens on.
+unsigned short ClosedLoopbackPort();
