@@ -1,21 +1,22 @@
 #!/usr/bin/env bash
-# Builds pecun.exe for 32-bit Windows and starts it under Wine, in a prefix of its own
+# Builds pecun.exe for 64-bit Windows and starts it under wine64, in a prefix of its own
 # (build/run-prefix). On a display it runs until you close it. Without one (DISPLAY unset)
 # it runs under a private Xvfb, types a sample amount, converts it, and leaves a screenshot
 # of the main window under build/, whose path it prints.
-#   PECUN_BUILD_DIR  the cross build tree to use (default build/cross)
+#   PECUN_BUILD_DIR  the 64-bit Windows build tree to use (default build/x64)
 set -euo pipefail
 cd "$(dirname "$0")"
 source tools/deps.sh
 pecun_ensure_deps
 
-build=${PECUN_BUILD_DIR:-build/cross}
+build=${PECUN_BUILD_DIR:-build/x64}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-      -DCMAKE_TOOLCHAIN_FILE=cmake/i686-w64-mingw32.cmake >/dev/null
+      -DCMAKE_TOOLCHAIN_FILE=cmake/x86_64-w64-mingw32.cmake >/dev/null
 cmake --build "$build" -j "$(nproc)" --target pecun pecun-drive
 
 export WINEPREFIX="$PWD/build/run-prefix"
-export WINEDEBUG=-all
+source tests/wine/wine-env.sh
+wine() { "$WINELOADER" "$@"; }
 pecun="$build/bin/pecun.exe"
 drive="$build/bin/pecun-drive.exe"
 

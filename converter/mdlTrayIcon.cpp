@@ -11,7 +11,7 @@ TrayIconRecord TrayIcon{};
 namespace {
 
 void Notify(std::uint32_t message) {
-    if (tk::ShellService* shell = tk::Services().shell) shell->NotifyIcon(message, &TrayIcon);
+    if (tk::ShellService* shell = tk::Services().shell) shell->NotifyIcon(message, TrayIcon);
 }
 
 }  // namespace

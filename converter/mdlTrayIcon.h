@@ -2,34 +2,14 @@
 // shell's 488-byte layout with single-byte text.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
+#include "toolkit/Services.h"
+
 namespace mdlTrayIcon {
 
-struct TrayIconRecord {
-    std::uint32_t cbSize;
-    std::uint32_t hWnd;
-    std::uint32_t uID;
-    std::uint32_t uFlags;
-    std::uint32_t uCallbackMessage;
-    std::uint32_t hIcon;
-    char szTip[128];
-    std::uint32_t dwState;
-    std::uint32_t dwStateMask;
-    char szInfo[256];
-    std::uint32_t uTimeout;
-    char szInfoTitle[64];
-    std::uint32_t dwInfoFlags;
-};
-static_assert(sizeof(TrayIconRecord) == 488);
-static_assert(offsetof(TrayIconRecord, szTip) == 24);
-static_assert(offsetof(TrayIconRecord, dwState) == 152);
-static_assert(offsetof(TrayIconRecord, szInfo) == 160);
-static_assert(offsetof(TrayIconRecord, uTimeout) == 416);
-static_assert(offsetof(TrayIconRecord, szInfoTitle) == 420);
-static_assert(offsetof(TrayIconRecord, dwInfoFlags) == 484);
+using TrayIconRecord = tk::TrayIconRecord;
 
 inline constexpr std::uint32_t kNimAdd = 0;
 inline constexpr std::uint32_t kNimDelete = 2;

@@ -3,6 +3,7 @@
 // through Services(). All texts are UTF-8.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -85,6 +86,32 @@ public:
                               std::string_view text) = 0;
 };
 
+// The shell's notification-icon record as the program fills it: the 488-byte layout of
+// 32-bit Windows with single-byte text, handles as 32-bit values. The Win32 peer hands it to
+// the shell as it is on 32-bit Windows and converts it to the native record on 64-bit.
+struct TrayIconRecord {
+    std::uint32_t cbSize;
+    std::uint32_t hWnd;
+    std::uint32_t uID;
+    std::uint32_t uFlags;
+    std::uint32_t uCallbackMessage;
+    std::uint32_t hIcon;
+    char szTip[128];
+    std::uint32_t dwState;
+    std::uint32_t dwStateMask;
+    char szInfo[256];
+    std::uint32_t uTimeout;
+    char szInfoTitle[64];
+    std::uint32_t dwInfoFlags;
+};
+static_assert(sizeof(TrayIconRecord) == 488);
+static_assert(offsetof(TrayIconRecord, szTip) == 24);
+static_assert(offsetof(TrayIconRecord, dwState) == 152);
+static_assert(offsetof(TrayIconRecord, szInfo) == 160);
+static_assert(offsetof(TrayIconRecord, uTimeout) == 416);
+static_assert(offsetof(TrayIconRecord, szInfoTitle) == 420);
+static_assert(offsetof(TrayIconRecord, dwInfoFlags) == 484);
+
 class ShellService {
 public:
     virtual ~ShellService() = default;
@@ -92,8 +119,8 @@ public:
     virtual void ShellExecute(std::string_view verb, std::string_view file,
                               std::string_view parameters, std::string_view directory,
                               int showCommand) = 0;
-    // Shell_NotifyIcon with a 488-byte icon record; message 0 add, 1 modify, 2 delete.
-    virtual bool NotifyIcon(std::uint32_t message, const void* record) = 0;
+    // Shell_NotifyIcon; message 0 add, 1 modify, 2 delete. True when the shell agreed.
+    virtual bool NotifyIcon(std::uint32_t message, const TrayIconRecord& record) = 0;
 };
 
 // The running program.

@@ -388,7 +388,11 @@ std::vector<std::string> ExtraStoreKeys() {
 
 bool TrayIconExists(HWND window) {
     NOTIFYICONDATAA record{};
+#ifdef _WIN64
+    record.cbSize = sizeof record;  // the converter hands the shell the native record here
+#else
     record.cbSize = 488;  // the record size the converter itself uses
+#endif
     record.hWnd = window;
     record.uID = 1;
     record.uFlags = 0;

@@ -238,11 +238,9 @@ void Platform::ShellExecute(std::string_view verb, std::string_view file,
                           std::string(directory), showCommand});
 }
 
-bool Platform::NotifyIcon(std::uint32_t message, const void* record) {
+bool Platform::NotifyIcon(std::uint32_t message, const TrayIconRecord& record) {
     notifyMessages.push_back(message);
-    std::uint32_t fields[3];
-    std::memcpy(fields, record, sizeof fields);  // cbSize, hWnd, uID
-    const auto key = std::make_pair(fields[1], fields[2]);
+    const auto key = std::make_pair(record.hWnd, record.uID);
     if (message == 0) return icons.insert(key).second;
     if (message == 2) return icons.erase(key) != 0;
     return icons.count(key) != 0;

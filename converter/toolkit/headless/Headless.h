@@ -140,7 +140,7 @@ public:
     // ShellService: icons present are kept by (window, uID).
     void ShellExecute(std::string_view verb, std::string_view file, std::string_view parameters,
                       std::string_view directory, int showCommand) override;
-    bool NotifyIcon(std::uint32_t message, const void* record) override;
+    bool NotifyIcon(std::uint32_t message, const TrayIconRecord& record) override;
     // AppService
     std::string Path() override { return appPath; }
     std::string CommandLine() override { return commandLine; }

@@ -5,16 +5,17 @@
 #include <cstddef>
 #include <cstdio>
 
-#include "../../mdlTrayIcon.h"
+#include <cstring>
 #include "Text.h"
 #include "Win32.h"
 
 namespace tk::win32 {
 
-// The icon record is handed to the shell as it is.
+#ifndef _WIN64
+// On 32-bit Windows the icon record is the shell's own 488-byte layout.
 static_assert(NOTIFYICONDATAA_V2_SIZE == 488);
-static_assert(sizeof(mdlTrayIcon::TrayIconRecord) == NOTIFYICONDATAA_V2_SIZE);
-using Rec = mdlTrayIcon::TrayIconRecord;
+static_assert(sizeof(TrayIconRecord) == NOTIFYICONDATAA_V2_SIZE);
+using Rec = TrayIconRecord;
 static_assert(offsetof(Rec, cbSize) == offsetof(NOTIFYICONDATAA, cbSize));
 static_assert(offsetof(Rec, hWnd) == offsetof(NOTIFYICONDATAA, hWnd));
 static_assert(offsetof(Rec, uID) == offsetof(NOTIFYICONDATAA, uID));
@@ -28,6 +29,7 @@ static_assert(offsetof(Rec, szInfo) == offsetof(NOTIFYICONDATAA, szInfo));
 static_assert(offsetof(Rec, uTimeout) == offsetof(NOTIFYICONDATAA, uTimeout));
 static_assert(offsetof(Rec, szInfoTitle) == offsetof(NOTIFYICONDATAA, szInfoTitle));
 static_assert(offsetof(Rec, dwInfoFlags) == offsetof(NOTIFYICONDATAA, dwInfoFlags));
+#endif
 static_assert(kMenuIdBase > kControlIdBase);
 
 namespace {
@@ -101,11 +103,42 @@ void SystemServices::ShellExecute(std::string_view verb, std::string_view file,
     ShellExecuteW(nullptr, v.c_str(), f.c_str(), p.c_str(), d.c_str(), showCommand);
 }
 
-bool SystemServices::NotifyIcon(std::uint32_t message, const void* record) {
+#ifdef _WIN64
+namespace {
+
+// A 32-bit handle value as the 64-bit handle it stands for (sign-extended, as Windows does).
+template <typename Handle>
+Handle WidenHandle(std::uint32_t value) {
+    return reinterpret_cast<Handle>(static_cast<INT_PTR>(static_cast<std::int32_t>(value)));
+}
+
+}  // namespace
+
+bool SystemServices::NotifyIcon(std::uint32_t message, const TrayIconRecord& record) {
+    // Window and icon handles fit 32 bits on 64-bit Windows; the shell wants its own layout.
+    NOTIFYICONDATAA data{};
+    data.cbSize = sizeof data;
+    data.hWnd = WidenHandle<HWND>(record.hWnd);
+    data.uID = record.uID;
+    data.uFlags = record.uFlags;
+    data.uCallbackMessage = record.uCallbackMessage;
+    data.hIcon = WidenHandle<HICON>(record.hIcon);
+    std::memcpy(data.szTip, record.szTip, sizeof data.szTip);
+    data.dwState = record.dwState;
+    data.dwStateMask = record.dwStateMask;
+    std::memcpy(data.szInfo, record.szInfo, sizeof data.szInfo);
+    data.uTimeout = record.uTimeout;
+    std::memcpy(data.szInfoTitle, record.szInfoTitle, sizeof data.szInfoTitle);
+    data.dwInfoFlags = record.dwInfoFlags;
+    return Shell_NotifyIconA(message, &data) != FALSE;
+}
+#else
+bool SystemServices::NotifyIcon(std::uint32_t message, const TrayIconRecord& record) {
     // The record is the shell's own 488-byte layout (see the asserts above).
-    auto* data = static_cast<NOTIFYICONDATAA*>(const_cast<void*>(record));
+    auto* data = reinterpret_cast<NOTIFYICONDATAA*>(const_cast<TrayIconRecord*>(&record));
     return Shell_NotifyIconA(message, data) != FALSE;
 }
+#endif
 
 std::string SystemServices::Path() {
     std::wstring path(MAX_PATH, L'\0');

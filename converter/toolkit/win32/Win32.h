@@ -145,7 +145,7 @@ public:
     LocalTime Now() override;
     void ShellExecute(std::string_view verb, std::string_view file, std::string_view parameters,
                       std::string_view directory, int showCommand) override;
-    bool NotifyIcon(std::uint32_t message, const void* record) override;
+    bool NotifyIcon(std::uint32_t message, const TrayIconRecord& record) override;
     std::string Path() override;
     std::string CommandLine() override;
 };
