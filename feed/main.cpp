@@ -1,0 +1,157 @@
+// pecun-feed [-o LIST] [--names FILE] [XML]
+//
+// Reads the euro reference rates document XML (standard input when absent or "-") and writes
+// the update list to standard output, or to LIST by way of a temporary file in LIST's folder
+// renamed over it, so that a reader sees the old list or the new one and never a part.
+// Exit status: 0 when the list was written, 1 on any fault (nothing written, an existing LIST
+// untouched), 2 on a usage error.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "Feed.h"
+
+namespace {
+
+constexpr const char* kDefaultNames = "/usr/share/iso-codes/json/iso_4217.json";
+constexpr const char* kUsage = "usage: pecun-feed [-o LIST] [--names FILE] [XML]\n";
+
+struct Options {
+    std::string xml = "-";
+    std::string list;  // empty: standard output
+    std::string names = kDefaultNames;
+};
+
+struct Text {
+    bool ok = false;
+    std::string text;  // the contents, or the error
+};
+
+void Report(const std::string& message) {
+    std::fprintf(stderr, "pecun-feed: %s\n", message.c_str());
+}
+
+std::string SystemError(const std::string& what) { return what + ": " + std::strerror(errno); }
+
+std::optional<Options> ParseArguments(int argc, char** argv) {
+    Options options;
+    bool haveXml = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if ((arg == "-o" || arg == "--names") && i + 1 < argc) {
+            (arg == "-o" ? options.list : options.names) = argv[++i];
+        } else if (arg != "-" && arg.starts_with("-")) {
+            return std::nullopt;
+        } else if (!haveXml) {
+            options.xml = arg;
+            haveXml = true;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (options.list == "-") options.list.clear();
+    return options;
+}
+
+Text ReadStream(std::FILE* in, const std::string& name) {
+    Text result;
+    char buffer[65536];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0) result.text.append(buffer, n);
+    if (std::ferror(in)) return {false, SystemError(name)};
+    result.ok = true;
+    return result;
+}
+
+Text ReadFile(const std::string& path) {
+    if (path == "-") return ReadStream(stdin, "standard input");
+    std::FILE* in = std::fopen(path.c_str(), "rb");
+    if (in == nullptr) return {false, SystemError(path)};
+    Text result = ReadStream(in, path);
+    std::fclose(in);
+    return result;
+}
+
+bool WriteAll(int fd, std::string_view text) {
+    while (!text.empty()) {
+        const ssize_t n = ::write(fd, text.data(), text.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        text.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+// The mode the new list takes: the old list's, or what a newly created file would get.
+mode_t ListMode(const std::string& path) {
+    struct stat old {};
+    if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) return old.st_mode & 07777;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+// Writes `text` to a new file beside `path` and renames it over `path`. Empty on success.
+std::string ReplaceFile(const std::string& path, std::string_view text) {
+    const std::filesystem::path target(path);
+    if (!target.has_filename()) return path + ": not a file name";
+    std::string temp =
+        (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) return SystemError("cannot create a temporary file beside " + path);
+    std::string error;
+    if (::fchmod(fd, ListMode(path)) != 0 || !WriteAll(fd, text)) error = SystemError(temp);
+    if (::close(fd) != 0 && error.empty()) error = SystemError(temp);
+    if (error.empty() && std::rename(temp.c_str(), path.c_str()) != 0) {
+        error = SystemError("cannot rename " + temp + " to " + path);
+    }
+    if (!error.empty()) ::unlink(temp.c_str());
+    return error;
+}
+
+std::string WriteStandardOutput(std::string_view text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) return SystemError("standard output");
+    return {};
+}
+
+int Run(const Options& options) {
+    const Text namesText = ReadFile(options.names);
+    if (!namesText.ok) return Report(namesText.text), 1;
+    const feed::NamesResult names = feed::LoadCurrencyNames(namesText.text);
+    if (!names.ok) return Report(options.names + ": " + names.error), 1;
+
+    const Text xml = ReadFile(options.xml);
+    if (!xml.ok) return Report(xml.text), 1;
+    const feed::FeedResult result = feed::MakeUpdateList(xml.text, names.names);
+    const std::string source = options.xml == "-" ? "standard input" : options.xml;
+    if (!result.ok) return Report(source + ": " + result.error), 1;
+
+    const std::string error = options.list.empty() ? WriteStandardOutput(result.list)
+                                                   : ReplaceFile(options.list, result.list);
+    if (!error.empty()) return Report(error), 1;
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 2 && (std::string_view(argv[1]) == "-h" || std::string_view(argv[1]) == "--help")) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    const std::optional<Options> options = ParseArguments(argc, argv);
+    if (!options) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    return Run(*options);
+}
