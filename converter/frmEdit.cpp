@@ -112,13 +112,12 @@ void FrmEdit::cmdOK_Click() {
     e.Value = value.value;
 
     if (FrmOpt* options = frmOpt.IfLoaded()) {
-        tk::WindowPeer& list = options->Peer();
-        const std::string line = DisplayText(e);
         if (EditListIndex == -1) {
-            const int pos = list.ListAdd(FrmOpt::lstCur, line);
-            list.SetItemData(FrmOpt::lstCur, pos, EditIndex);
-        } else if (EditListIndex < list.ListCount(FrmOpt::lstCur)) {
-            list.ListSetText(FrmOpt::lstCur, EditListIndex, line);
+            // A reused entry may still have the line its emptied name left.
+            options->RemoveLinesOf(EditIndex);
+            options->AddLine(EditIndex);
+        } else {
+            options->RewriteLine(EditListIndex, EditIndex);
         }
     }
     frmEdit.Unload();

@@ -84,13 +84,13 @@ const tk::FormSpec FrmOpt::kSpec = {
 
 void FrmOpt::Form_Load() {
     tk::WindowPeer& peer = Peer();
-    peer.ListClear(lstCur);
+    std::vector<tk::ListLine> lines;
     for (int i = 0; i < mdlData::CurrencyCount(); ++i) {
         const CurrencyEntry& e = mdlData::CurrencyTable[i];
-        if (e.Name.empty()) continue;
-        const int pos = peer.ListAdd(lstCur, DisplayText(e));
-        peer.SetItemData(lstCur, pos, i);
+        if (!e.Name.empty()) lines.push_back({DisplayText(e), i});
     }
+    SetLines({}, -1);
+    AddLines(std::move(lines));
     for (int k = 0; k < 9; ++k) {
         const int index = k < 8 ? mdlData::SelectedSlots[k] : mdlData::BaseCurrency;
         SetText(txtCur0 + k, DisplayTextOf(index));
@@ -189,6 +189,39 @@ void FrmOpt::cmdDelete_Click() {
     Peer().SetListIndex(lstCur, -1);
 }
 
+void FrmOpt::AddLines(std::vector<tk::ListLine> lines) {
+    if (lines.empty()) return;
+    std::vector<tk::ListLine> all = Lines();
+    int selected = SelectedLine();
+    tk::MergeAdded(all, std::move(lines), selected);
+    SetLines(std::move(all), selected);
+}
+
+void FrmOpt::AddLine(int entry) {
+    if (!mdlData::IsIndex(entry)) return;
+    const int pos = Peer().ListAdd(lstCur, DisplayTextOf(entry));
+    Peer().SetItemData(lstCur, pos, entry);
+}
+
+void FrmOpt::RewriteLine(int pos, int entry) {
+    if (pos < 0 || pos >= Peer().ListCount(lstCur) || !mdlData::IsIndex(entry)) return;
+    Peer().ListSetText(lstCur, pos, DisplayTextOf(entry));
+}
+
+void FrmOpt::RemoveLinesOf(int entry) {
+    for (int pos = Peer().ListCount(lstCur) - 1; pos >= 0; --pos) {
+        if (Peer().ItemData(lstCur, pos) == entry) Peer().ListRemove(lstCur, pos);
+    }
+}
+
+std::vector<tk::ListLine> FrmOpt::Lines() const { return Peer().ListLines(lstCur); }
+
+int FrmOpt::SelectedLine() const { return Peer().ListIndex(lstCur); }
+
+void FrmOpt::SetLines(std::vector<tk::ListLine> lines, int selected) {
+    Peer().ListSetLines(lstCur, std::move(lines), selected);
+}
+
 void FrmOpt::cmdDefault_Click() {
     if (tk::MsgBox(kDefaultPrompt, tk::kYesNo | tk::kIconExclamation) != tk::kResultYes) return;
     mdlData::RestoreDefaults();
@@ -198,6 +231,10 @@ void FrmOpt::cmdDefault_Click() {
     Form_Load();
 }
 
-void FrmOpt::cmdUpdate_Click() { frmUpdate.Show(true); }
+void FrmOpt::cmdUpdate_Click() {
+    // A start-up update dialog may still be open, modeless: this opening starts afresh.
+    frmUpdate.Unload();
+    frmUpdate.Show(true);
+}
 
 void FrmOpt::cmdOK_Click() { frmOpt.Unload(); }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "toolkit/Form.h"
 #include "toolkit/FormSlot.h"
@@ -45,6 +46,21 @@ public:
     void cmdDefault_Click();
     void cmdUpdate_Click();
     void cmdOK_Click();
+
+    // The currency list lstCur, as the editor and the update change it. Every line shows a
+    // currency's display text and carries its table index; no two lines carry one index.
+    // Adds `lines`, placed as adding them one by one would place them, in one pass.
+    void AddLines(std::vector<tk::ListLine> lines);
+    // Adds the line of table entry `entry`.
+    void AddLine(int entry);
+    // The line at `pos` shows entry `entry` now; it keeps its place. Nothing for a bad pos.
+    void RewriteLine(int pos, int entry);
+    // Removes every line that carries `entry`.
+    void RemoveLinesOf(int entry);
+    // Every line and the selected position (-1: none), and putting them back.
+    std::vector<tk::ListLine> Lines() const;
+    int SelectedLine() const;
+    void SetLines(std::vector<tk::ListLine> lines, int selected);
 };
 
 extern tk::FormSlot<FrmOpt> frmOpt;

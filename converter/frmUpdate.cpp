@@ -1,5 +1,8 @@
 #include "frmUpdate.h"
 
+#include <unordered_map>
+#include <unordered_set>
+
 #include "frmOpt.h"
 #include "mdlData.h"
 #include "toolkit/Services.h"
@@ -48,8 +51,24 @@ std::string NowText(tk::RegionalService& regional, tk::ClockService& clock) {
            regional.LongTime(now.hour, now.minute, now.second);
 }
 
+// Applies the list and saves the table, all or nothing: when the save fails, the table and
+// the options list are put back and saved again (if that fails too, memory keeps the old
+// state and the store whatever the writes left).
+bool ApplyAndSave(const UpdateList& list) {
+    FrmOpt& options = frmOpt();
+    std::vector<CurrencyEntry> oldTable = mdlData::CurrencyTable;
+    std::vector<tk::ListLine> oldLines = options.Lines();
+    const int oldSelection = options.SelectedLine();
+    if (!ApplyUpdate(list)) return false;
+    if (mdlData::SaveSettings()) return true;
+    mdlData::CurrencyTable = std::move(oldTable);
+    options.SetLines(std::move(oldLines), oldSelection);
+    mdlData::SaveSettings();
+    return false;
+}
+
 // Fetches, applies and saves the list, shows the success text and records the time; false
-// at the first step that fails. Records applied before a fault stay applied.
+// at the first step that fails. A failure before the save leaves everything as it was.
 bool RunUpdate(FrmUpdate& dialog) {
     const tk::ServiceSet& services = tk::Services();
     if (!services.http || !services.settings || !services.regional || !services.clock) {
@@ -57,12 +76,12 @@ bool RunUpdate(FrmUpdate& dialog) {
     }
     std::string body;
     if (!services.http->Fetch(UpdateBaseUrl, body) || body.empty()) return false;
+    const std::optional<UpdateList> list = ReadUpdateList(body);
+    if (!list) return false;
     // The list's new currencies go into frmOpt's list, which must exist first.
     frmOpt.Load();
-    std::string header;
-    if (!ApplyUpdateList(body, header)) return false;
-    if (!mdlData::SaveSettings()) return false;
-    dialog.SetText(FrmUpdate::lblStatus, std::string(kSuccessText) + header);
+    if (!ApplyAndSave(*list)) return false;
+    dialog.SetText(FrmUpdate::lblStatus, std::string(kSuccessText) + std::string(list->header));
     return services.settings->WriteSetting(mdlData::kApp, mdlData::kSection, kLastUpdateKey,
                                            NowText(*services.regional, *services.clock));
 }
@@ -120,62 +139,170 @@ void FrmUpdate::cmdClose_Click() { frmUpdate.Unload(); }
 
 namespace {
 
-// The live entry whose code is `code`, compared without case; -1 if none.
-int FindCurrency(std::string_view code) {
-    const std::string wanted = LowerAscii(code);
-    for (int i = 0; i < mdlData::CurrencyCount(); ++i) {
-        const CurrencyEntry& e = mdlData::CurrencyTable[i];
-        if (!e.Name.empty() && LowerAscii(e.Short.str()) == wanted) return i;
+// The first live entry of each code, by the code in lower case.
+using CodeIndex = std::unordered_map<std::string, std::int16_t>;
+
+CodeIndex IndexLiveCodes(const std::vector<CurrencyEntry>& table) {
+    CodeIndex index;
+    index.reserve(table.size());
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        if (!table[i].Name.empty())
+            index.try_emplace(LowerAscii(table[i].Short.str()), static_cast<std::int16_t>(i));
     }
-    return -1;
+    return index;
 }
 
-void AddListLine(int index) {
-    FrmOpt& options = frmOpt();
-    const int pos =
-        options.Peer().ListAdd(FrmOpt::lstCur, DisplayText(mdlData::CurrencyTable[index]));
-    options.Peer().SetItemData(FrmOpt::lstCur, pos, index);
+// The free entries a new code takes, lowest first; the table grows when none is left.
+class FreeEntries {
+public:
+    explicit FreeEntries(const std::vector<CurrencyEntry>& table) {
+        for (std::size_t i = 0; i < table.size(); ++i) {
+            if (table[i].Name.empty()) free_.push_back(static_cast<std::int16_t>(i));
+        }
+    }
+    // The lowest free entry, appended to the table if needed; nullopt when the table is full.
+    std::optional<std::int16_t> Peek(std::vector<CurrencyEntry>& table) {
+        if (next_ == free_.size()) {
+            if (table.size() >= static_cast<std::size_t>(mdlData::kMaxCurrencies))
+                return std::nullopt;
+            table.emplace_back();
+            free_.push_back(static_cast<std::int16_t>(table.size() - 1));
+        }
+        return free_[next_];
+    }
+    // The entry Peek gave was given a name: it is no longer free.
+    void Take() { ++next_; }
+
+private:
+    std::vector<std::int16_t> free_;
+    std::size_t next_ = 0;
+};
+
+// What the options list goes through, in order: batches of added lines, and removals of the
+// lines of an entry that a new currency takes over.
+struct ListStep {
+    std::vector<tk::ListLine> add;
+    int removeEntry = -1;
+};
+
+// The whole update worked out on a copy of the table, before anything changes.
+struct StagedUpdate {
+    std::vector<CurrencyEntry> table;
+    std::vector<ListStep> listSteps;
+};
+
+class Stager {
+public:
+    explicit Stager(const std::vector<tk::ListLine>& lines)
+        : staged_{mdlData::CurrencyTable, {}},
+          index_(IndexLiveCodes(staged_.table)),
+          free_(staged_.table) {
+        for (const tk::ListLine& line : lines) linedEntries_.insert(line.data);
+        staged_.listSteps.emplace_back();
+    }
+
+    bool Apply(const UpdateRecord& r) {
+        if (auto found = index_.find(LowerAscii(r.code)); found != index_.end()) {
+            staged_.table[static_cast<std::size_t>(found->second)].Value = r.rate;
+            return true;
+        }
+        const std::optional<std::int16_t> slot = free_.Peek(staged_.table);
+        if (!slot) return false;
+        CurrencyEntry& e = staged_.table[static_cast<std::size_t>(*slot)];
+        e.Name = std::string(r.name);
+        e.Short = UpperAscii(r.code);
+        e.Value = r.rate;
+        ReplaceLine(*slot, e);
+        if (!e.Name.empty()) {
+            free_.Take();
+            auto [it, added] = index_.try_emplace(LowerAscii(e.Short.str()), *slot);
+            if (!added && *slot < it->second) it->second = *slot;
+        }
+        return true;
+    }
+
+    StagedUpdate Result() && { return std::move(staged_); }
+
+private:
+    // The entry's new line, after whatever line still carries it (its name was empty).
+    void ReplaceLine(std::int16_t slot, const CurrencyEntry& e) {
+        std::vector<tk::ListLine>& pending = staged_.listSteps.back().add;
+        if (linedEntries_.erase(slot) != 0) {
+            if (!pending.empty() && pending.back().data == slot) {
+                // Added by this update's previous new code and never shown: it simply goes.
+                pending.pop_back();
+            } else {
+                staged_.listSteps.back().removeEntry = slot;
+                staged_.listSteps.emplace_back();
+            }
+        }
+        staged_.listSteps.back().add.push_back({DisplayText(e), slot});
+        linedEntries_.insert(slot);
+    }
+
+    StagedUpdate staged_;
+    CodeIndex index_;
+    FreeEntries free_;
+    std::unordered_set<std::int32_t> linedEntries_;  // entries some line carries
+};
+
+void RunListSteps(FrmOpt& options, std::vector<ListStep>& steps) {
+    for (ListStep& step : steps) {
+        options.AddLines(std::move(step.add));
+        if (step.removeEntry >= 0) options.RemoveLinesOf(step.removeEntry);
+    }
 }
 
 }  // namespace
 
-bool ApplyListLine(std::string_view record) {
+std::optional<UpdateRecord> ReadListLine(std::string_view record) {
     const std::size_t tab1 = record.find('\t');
-    if (tab1 == std::string_view::npos) return false;
+    if (tab1 == std::string_view::npos) return std::nullopt;
     const std::size_t tab2 = record.find('\t', tab1 + 1);
-    if (tab2 == std::string_view::npos) return false;
-    const std::string_view code = record.substr(0, tab1);
+    if (tab2 == std::string_view::npos) return std::nullopt;
     const std::string_view rateText = record.substr(tab1 + 1, tab2 - tab1 - 1);
-    const std::string_view name = record.substr(tab2 + 1);
-
     const Checked<Money> rate = MoneyFromDouble(ParseLeadingNumber(rateText) / 10000.0);
-    if (!rate.ok()) return false;
-
-    if (const int found = FindCurrency(code); found >= 0) {
-        mdlData::CurrencyTable[found].Value = rate.value;
-        return true;
-    }
-    const std::optional<std::int16_t> slot = mdlData::TakeNewEntryIndex();
-    if (!slot) return false;
-    CurrencyEntry& e = mdlData::CurrencyTable[*slot];
-    e.Name = std::string(name);
-    e.Short = UpperAscii(code);
-    e.Value = rate.value;
-    AddListLine(*slot);
-    return true;
+    if (!rate.ok()) return std::nullopt;
+    return UpdateRecord{record.substr(0, tab1), rate.value, record.substr(tab2 + 1)};
 }
 
-bool ApplyUpdateList(std::string_view text, std::string& header) {
+std::optional<UpdateList> ReadUpdateList(std::string_view text) {
     const std::size_t first = text.find('\n');
-    if (text.empty() || first == std::string_view::npos) return false;
-    header = std::string(text.substr(0, first));
+    if (first == std::string_view::npos) return std::nullopt;
+    UpdateList list{text.substr(0, first), {}};
     std::string_view rest = text.substr(first + 1);
     while (rest.size() >= 3) {
         const std::size_t end = rest.find('\n');
-        if (end == std::string_view::npos) return false;
-        if (!ApplyListLine(rest.substr(0, end))) return false;
+        if (end == std::string_view::npos) return std::nullopt;
+        std::optional<UpdateRecord> record = ReadListLine(rest.substr(0, end));
+        if (!record) return std::nullopt;
+        list.records.push_back(*record);
         rest = rest.substr(end + 1);
     }
+    return list;
+}
+
+bool ApplyUpdate(const UpdateList& list) {
+    FrmOpt& options = frmOpt();
+    Stager stager(options.Lines());
+    for (const UpdateRecord& record : list.records) {
+        if (!stager.Apply(record)) return false;
+    }
+    StagedUpdate staged = std::move(stager).Result();
+    mdlData::CurrencyTable = std::move(staged.table);
+    RunListSteps(options, staged.listSteps);
+    return true;
+}
+
+bool ApplyListLine(std::string_view record) {
+    std::optional<UpdateRecord> r = ReadListLine(record);
+    return r && ApplyUpdate(UpdateList{{}, {*r}});
+}
+
+bool ApplyUpdateList(std::string_view text, std::string& header) {
+    const std::optional<UpdateList> list = ReadUpdateList(text);
+    if (!list || !ApplyUpdate(*list)) return false;
+    header = std::string(list->header);
     return true;
 }
 

@@ -6,7 +6,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "Money.h"
 #include "toolkit/DateText.h"
 #include "toolkit/Form.h"
 #include "toolkit/FormSlot.h"
@@ -34,16 +36,39 @@ public:
 
 extern tk::FormSlot<FrmUpdate> frmUpdate;
 
-// Applies one record of an update list: code, TAB, rate in ten-thousandths, TAB, name. A
-// known code (matched without case against the three characters of a live entry's code)
-// gets the rate; a new one takes a new entry and a line in frmOpt's currency list. False,
-// with nothing changed, when the record has fewer than two TABs, the rate does not fit
-// Money, or the table is full.
+// One record of an update list: code, TAB, rate in ten-thousandths, TAB, name. Views into
+// the list's text.
+struct UpdateRecord {
+    std::string_view code;  // as it stands, not trimmed
+    Money rate;
+    std::string_view name;  // everything after the second TAB
+};
+
+struct UpdateList {
+    std::string_view header;
+    std::vector<UpdateRecord> records;  // in document order
+};
+
+// Reads one record; nullopt when it has fewer than two TABs or its rate does not fit Money.
+std::optional<UpdateRecord> ReadListLine(std::string_view record);
+
+// Reads a whole update list: the header line, then every record while at least 3 characters
+// remain; lines end with LF only. nullopt at any format fault.
+std::optional<UpdateList> ReadUpdateList(std::string_view text);
+
+// Applies a list that was read, all or nothing. Each record in turn: a known code (matched
+// without case against the three characters of the first live entry that has it) gets the
+// rate; a new one takes the lowest free entry (else a new one at the end) and a line in
+// frmOpt's currency list, which must be loaded. A code added by an earlier record is known
+// to the later ones. When a new code finds the table full, returns false and nothing has
+// changed. Linear in the sizes of the list, the table and the options list.
+bool ApplyUpdate(const UpdateList& list);
+
+// One record applied on its own, as ApplyUpdate of a list holding only it.
 bool ApplyListLine(std::string_view record);
 
-// Reads an update list: the header line (returned in `header`), then every record in
-// document order while at least 3 characters remain. Lines end with LF only. False on a
-// format fault; the records applied before it stay applied.
+// Reads and applies a whole list; false, with nothing changed, at any fault. `header` is set
+// on success.
 bool ApplyUpdateList(std::string_view text, std::string& header);
 
 // The date of the last update recorded in "LastUpdate", read by the user's short date form;

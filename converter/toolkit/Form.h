@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "ListOrder.h"
+
 namespace tk {
 
 class WindowPeer;
@@ -171,6 +173,11 @@ public:
     virtual void SetListIndex(int id, int pos) = 0;
     virtual void ListRemove(int id, int pos) = 0;
     virtual void ListClear(int id) = 0;
+    // Every line with its item data, in list order.
+    virtual std::vector<ListLine> ListLines(int id) const = 0;
+    // Replaces every line at once, in the order given (a sorted list takes it as it is), and
+    // selects line `selected` (-1: none). One pass, without redrawing line by line.
+    virtual void ListSetLines(int id, std::vector<ListLine> lines, int selected) = 0;
 };
 
 // Creates windows for forms; one per process, installed with the other services.

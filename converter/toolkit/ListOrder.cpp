@@ -47,4 +47,45 @@ void ListOrder::Clear() {
     inOrder_ = true;
 }
 
+void ListOrder::Assign(const std::vector<ListLine>& lines) {
+    keys_.clear();
+    keys_.reserve(lines.size());
+    for (const ListLine& line : lines) keys_.push_back(SortKey(line.text));
+    inOrder_ = std::is_sorted(keys_.begin(), keys_.end());
+}
+
+// One by one, a line goes before the first line that sorts after it. That first line is also
+// the first whose running maximum (the largest key up to it) sorts after the new line, and a
+// new line never changes the running maxima of the lines after it. So the old lines act as
+// their running maxima, a sorted sequence, and the new lines, stably sorted, merge into it,
+// an old line first among equals.
+void MergeAdded(std::vector<ListLine>& lines, std::vector<ListLine> added, int& selected) {
+    if (added.empty()) return;
+    std::vector<std::string> runningMax(lines.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        std::string key = SortKey(lines[i].text);
+        runningMax[i] = (i > 0 && runningMax[i - 1] > key) ? runningMax[i - 1] : std::move(key);
+    }
+    std::vector<std::pair<std::string, std::size_t>> newKeys;
+    newKeys.reserve(added.size());
+    for (std::size_t j = 0; j < added.size(); ++j) newKeys.emplace_back(SortKey(added[j].text), j);
+    std::stable_sort(newKeys.begin(), newKeys.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+
+    std::vector<ListLine> merged;
+    merged.reserve(lines.size() + added.size());
+    int movedSelection = -1;
+    std::size_t i = 0, j = 0;
+    while (i < lines.size() || j < newKeys.size()) {
+        if (j < newKeys.size() && (i == lines.size() || newKeys[j].first < runningMax[i])) {
+            merged.push_back(std::move(added[newKeys[j++].second]));
+        } else {
+            if (static_cast<int>(i) == selected) movedSelection = static_cast<int>(merged.size());
+            merged.push_back(std::move(lines[i++]));
+        }
+    }
+    lines = std::move(merged);
+    selected = movedSelection;
+}
+
 }  // namespace tk

@@ -5,11 +5,19 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace tk {
+
+// One line of a list box and the number it carries (its item data).
+struct ListLine {
+    std::string text;
+    std::int32_t data = 0;
+    friend bool operator==(const ListLine&, const ListLine&) = default;
+};
 
 class ListOrder {
 public:
@@ -19,11 +27,18 @@ public:
     void Rewrite(std::size_t pos, std::string_view text);
     void Remove(std::size_t pos);
     void Clear();
+    // Records the lines of a list that was replaced whole, in list order.
+    void Assign(const std::vector<ListLine>& lines);
     std::size_t size() const { return keys_.size(); }
 
 private:
     std::vector<std::string> keys_;
     bool inOrder_ = true;  // whether keys_ is still sorted, so that a binary search serves
 };
+
+// Adds `added`, in their order, to the sorted list `lines`, placing every line exactly where
+// adding them one by one would (also when a rewrite has left `lines` out of order), in
+// n + m log m steps. `selected`, a position in `lines` or -1, follows its line.
+void MergeAdded(std::vector<ListLine>& lines, std::vector<ListLine> added, int& selected);
 
 }  // namespace tk

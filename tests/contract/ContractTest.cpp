@@ -146,6 +146,19 @@ TEST_F(Contract, RewrittenLineKeepsItsPlaceDataAndSelection) {
     EXPECT_EQ(W().ListAdd(lstSorted, "zzz"), 3);
 }
 
+TEST_F(Contract, ListsReplacedWholeKeepTheirOrderDataAndSelection) {
+    W().ListAdd(lstSorted, "old");
+    W().ListSetLines(lstSorted, {{"b", 2}, {"a", 1}, {"c", 3}}, 1);
+    EXPECT_EQ(Lines(lstSorted), (Texts{"b=2", "a=1", "c=3"})) << "taken in the order given";
+    EXPECT_EQ(W().ListLines(lstSorted), (std::vector<tk::ListLine>{{"b", 2}, {"a", 1}, {"c", 3}}));
+    EXPECT_EQ(W().ListIndex(lstSorted), 1);
+    // Adding one by one goes on from the lines as they stand.
+    EXPECT_EQ(W().ListAdd(lstSorted, "bb"), 2);
+    W().ListSetLines(lstSorted, {}, 0);
+    EXPECT_EQ(W().ListCount(lstSorted), 0);
+    EXPECT_EQ(W().ListIndex(lstSorted), -1) << "a selection outside the lines is none";
+}
+
 TEST_F(Contract, PositionsOutsideTheListAreHarmless) {
     W().ListAdd(lstSorted, "only");
     for (int pos : {-1, 1, 1000}) {

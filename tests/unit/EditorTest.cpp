@@ -142,6 +142,19 @@ TEST_F(EditorTest, AddReusesTheLowestDeletedEntry) {
     EXPECT_EQ(mdlData::CurrencyCount(), 22) << "without a deleted entry the table grows";
 }
 
+TEST_F(EditorTest, AnAddAfterAnEmptiedNameLeavesOneLinePerEntry) {
+    Enter(kBEF, {"", nullptr, nullptr});
+    EXPECT_EQ(LineText(kBEF), " (BEF)") << "an emptied name keeps its line until the entry is reused";
+    Enter(-1, {"Polish zloty", "pln", "4"});
+    EXPECT_EQ(CurrencyTable[kBEF].Name, "Polish zloty");
+    int lines = 0;
+    for (int i = 0; i < list().ListCount(FrmOpt::lstCur); ++i) {
+        if (list().ItemData(FrmOpt::lstCur, i) == kBEF) ++lines;
+    }
+    EXPECT_EQ(lines, 1) << "lines carrying the reused entry";
+    EXPECT_EQ(LineText(kBEF), "Polish zloty (PLN)");
+}
+
 TEST_F(EditorTest, EditShowsTheRateInTheBaseAndReadsItBack) {
     mdlData::BaseCurrency = kUSD;
     EXPECT_EQ(Enter(kESP, {}), "Edit currency|Spanish peseta|ESP|1 USD =|156.7757");

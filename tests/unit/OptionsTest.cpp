@@ -317,6 +317,27 @@ TEST_F(OptionsTest, UpdateButtonShowsTheUpdateDialogModally) {
     EXPECT_TRUE(frmOpt.Loaded());
 }
 
+TEST_F(OptionsTest, UpdateWhileAStartupUpdateDialogIsOpenStartsAfresh) {
+    frmUpdate.Show(false);
+    frmUpdate().cmdOK_Click();  // no server: the failure stays on show
+    ASSERT_NE(frmUpdate().Text(FrmUpdate::lblStatus).find("Error"), std::string::npos);
+    const tk::Form* startup = frmUpdate.Get();
+    std::string status;
+    bool okEnabled = false;
+    ui.onModal = [&](tk::Form& form) {
+        if (&form != frmUpdate.Get()) return;
+        status = frmUpdate().Text(FrmUpdate::lblStatus);
+        okEnabled = tk::headless::Platform::PeerOf(frmUpdate()).Enabled(FrmUpdate::cmdOK);
+        ui.Click(frmUpdate(), FrmUpdate::cmdClose);
+    };
+    ui.Click(opt(), FrmOpt::cmdUpdate);
+    EXPECT_NE(frmUpdate.Get(), startup);
+    EXPECT_EQ(status.rfind("This will get an update list", 0), 0u) << "status: " << status;
+    EXPECT_TRUE(okEnabled) << "the fresh dialog is not in Ready";
+    EXPECT_FALSE(frmUpdate.Loaded());
+    EXPECT_TRUE(frmOpt.Loaded());
+}
+
 TEST_F(OptionsTest, MainMenuOpensTheDialogModally) {
     frmOpt.Discard();
     ui.onModal = [](tk::Form& form) {

@@ -256,23 +256,37 @@ TEST_F(UpdateDialogTest, EveryFailureShowsOneTextAndRecordsNothing) {
     }
 }
 
-TEST_F(UpdateDialogTest, AnyFailedWriteIsAFailure) {
-    // A failing rate key leaves the rest of the table saved and LastUpdate unwritten; a
-    // failing LastUpdate comes after the table was saved.
-    const std::pair<const char*, std::optional<const char*>> cases[] = {{"V12", std::nullopt},
-                                                                        {"LastUpdate", " 1.1264"}};
-    for (const auto& [key, storedUsd] : cases) {
-        SCOPED_TRACE(key);
+struct FailedWriteCase {
+    const char* key;                        // the key whose writes fail
+    std::optional<const char*> storedUsd;   // V12 afterwards
+    std::int64_t usd;                       // the dollar's rate in memory afterwards
+    int count;                              // the table's size afterwards
+};
+
+TEST_F(UpdateDialogTest, AFailedSaveIsAFailureThatPutsTheTableBack) {
+    // A failing rate key: the table and the options list are put back and saved again. A
+    // failing LastUpdate comes after the table was saved: the new rates stay.
+    const FailedWriteCase cases[] = {{"V12", std::nullopt, 10613, 21},
+                                     {"LastUpdate", " 1.1264", 11264, 22}};
+    for (const FailedWriteCase& c : cases) {
+        SCOPED_TRACE(c.key);
         mdlData::RestoreDefaults();
         ui.settings.values.clear();
         Serve(kList);
-        ui.settings.failKey = key;
+        ui.settings.failKey = c.key;
         frmUpdate.Load();
+        const std::vector<tk::ListLine> lines = frmOpt().Lines();
         frmUpdate().cmdOK_Click();
         EXPECT_EQ(Status(), kFailureText);
-        ExpectFinished(key);
-        EXPECT_EQ(Stored("V12"), storedUsd);
-        EXPECT_EQ(Stored("V21"), " 4.5") << "the other keys are saved";
+        ExpectFinished(c.key);
+        EXPECT_EQ(Stored("V12"), c.storedUsd);
+        EXPECT_EQ(mdlData::CurrencyTable[12].Value.Raw(), c.usd);
+        EXPECT_EQ(mdlData::CurrencyCount(), c.count);
+        EXPECT_EQ(Stored("CN"), std::to_string(c.count));
+        EXPECT_EQ(frmOpt().Lines().size(), static_cast<std::size_t>(c.count));
+        if (c.count == 21) {
+            EXPECT_EQ(frmOpt().Lines(), lines) << "the options list changed";
+        }
         EXPECT_FALSE(Stored("LastUpdate").has_value());
         frmUpdate.Unload();
         frmOpt.Discard();

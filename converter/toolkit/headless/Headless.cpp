@@ -171,6 +171,19 @@ void Window::ListClear(int id) {
     }
 }
 
+std::vector<ListLine> Window::ListLines(int id) const {
+    const ControlState* c = At(id);
+    return c ? c->lines : std::vector<ListLine>{};
+}
+
+void Window::ListSetLines(int id, std::vector<ListLine> lines, int selected) {
+    ControlState* c = At(id);
+    if (c == nullptr) return;
+    c->lines = std::move(lines);
+    c->order.Assign(c->lines);
+    c->listIndex = selected >= 0 && selected < static_cast<int>(c->lines.size()) ? selected : -1;
+}
+
 Platform::Platform() {
     ServiceSet mine;
     mine.windows = this;

@@ -19,11 +19,6 @@
 
 namespace tk::headless {
 
-struct ListLine {
-    std::string text;
-    std::int32_t data = 0;
-};
-
 struct ControlState {
     std::string text;
     bool enabled = true;
@@ -73,6 +68,8 @@ public:
     void SetListIndex(int id, int pos) override;
     void ListRemove(int id, int pos) override;
     void ListClear(int id) override;
+    std::vector<ListLine> ListLines(int id) const override;
+    void ListSetLines(int id, std::vector<ListLine> lines, int selected) override;
 
     Form& form;
     std::string caption;

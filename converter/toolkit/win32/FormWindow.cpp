@@ -418,6 +418,47 @@ void FormWindow::ListClear(int id) {
     listOrder_[id].Clear();
 }
 
+std::vector<ListLine> FormWindow::ListLines(int id) const {
+    std::vector<ListLine> lines;
+    if (ListControl(id) == nullptr) return lines;
+    const int count = ListCount(id);
+    lines.reserve(static_cast<std::size_t>(count));
+    for (int pos = 0; pos < count; ++pos) lines.push_back({ListText(id, pos), ItemData(id, pos)});
+    return lines;
+}
+
+void FormWindow::ListSetLines(int id, std::vector<ListLine> lines, int selected) {
+    HWND h = ListControl(id);
+    if (h == nullptr) return;
+    std::vector<std::wstring> texts;
+    texts.reserve(lines.size());
+    std::size_t bytes = 0;
+    for (const ListLine& line : lines) {
+        texts.push_back(Widen(line.text));
+        bytes += (texts.back().size() + 1) * sizeof(wchar_t);
+    }
+    SendMessageW(h, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(h, LB_RESETCONTENT, 0, 0);
+    SendMessageW(h, LB_INITSTORAGE, lines.size(), static_cast<LPARAM>(bytes));
+    listOrder_[id].Clear();
+    for (std::size_t pos = 0; pos < lines.size(); ++pos) {
+        const LRESULT got = SendMessageW(h, LB_INSERTSTRING, static_cast<WPARAM>(-1),
+                                         reinterpret_cast<LPARAM>(texts[pos].c_str()));
+        if (got < 0) {  // out of memory: the list holds what fitted
+            lines.resize(pos);
+            break;
+        }
+        SendMessageW(h, LB_SETITEMDATA, static_cast<WPARAM>(got),
+                     static_cast<LPARAM>(lines[pos].data));
+    }
+    listOrder_[id].Assign(lines);
+    SendMessageW(h, LB_SETCURSEL,
+                 ValidLine(id, selected) ? static_cast<WPARAM>(selected) : static_cast<WPARAM>(-1),
+                 0);
+    SendMessageW(h, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(h, nullptr, TRUE);
+}
+
 void FormWindow::PressButton(int id) {
     HWND h = Control(id);
     if (h == nullptr || !IsWindowEnabled(h) || !IsWindowVisible(h)) return;

@@ -56,6 +56,8 @@ public:
     void SetListIndex(int id, int pos) override;
     void ListRemove(int id, int pos) override;
     void ListClear(int id) override;
+    std::vector<ListLine> ListLines(int id) const override;
+    void ListSetLines(int id, std::vector<ListLine> lines, int selected) override;
 
     HWND Hwnd() const { return hwnd_; }
     Form& GetForm() const { return form_; }
