@@ -115,6 +115,7 @@ std::optional<std::int16_t> TakeNewEntryIndex() {
 }
 
 void LoadSettings() {
+    const tk::SettingsBatch batch(kApp, kSection);
     // A count that is not a number, negative or too large is no table: a first run.
     auto count = WholeNumber(Read("CN", "0"), 0, kMaxCurrencies);
     CurrencyTable.resize(count ? static_cast<std::size_t>(*count) : 0);
@@ -139,6 +140,7 @@ void LoadSettings() {
 }
 
 bool SaveSettings() {
+    const tk::SettingsBatch batch(kApp, kSection);
     bool ok = Write("CN", std::to_string(CurrencyCount()));
     ok = Write("BC", std::to_string(BaseCurrency)) && ok;
     for (int i = 0; i < CurrencyCount(); ++i) {

@@ -23,6 +23,15 @@ int MsgBox(std::string_view prompt, int flags, std::string_view title) {
     return box ? box->MsgBox(prompt, flags, title) : 0;
 }
 
+SettingsBatch::SettingsBatch(std::string_view app, std::string_view section)
+    : store_(Services().settings) {
+    if (store_) store_->BeginBatch(app, section);
+}
+
+SettingsBatch::~SettingsBatch() {
+    if (store_) store_->EndBatch();
+}
+
 void Beep() {
     if (SoundService* sound = Services().sound) sound->Beep();
 }

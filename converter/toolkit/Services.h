@@ -84,6 +84,22 @@ public:
     // Creates or replaces the key's text; false when the store could not be written.
     virtual bool WriteSetting(std::string_view app, std::string_view section, std::string_view key,
                               std::string_view text) = 0;
+    // Many reads and writes of one section follow until EndBatch: the store may stay open
+    // meanwhile. Calls pair up and may nest; every answer is the same with or without them.
+    virtual void BeginBatch(std::string_view /*app*/, std::string_view /*section*/) {}
+    virtual void EndBatch() {}
+};
+
+// A batch of the installed store for one scope; nothing when no store is installed.
+class SettingsBatch {
+public:
+    SettingsBatch(std::string_view app, std::string_view section);
+    ~SettingsBatch();
+    SettingsBatch(const SettingsBatch&) = delete;
+    SettingsBatch& operator=(const SettingsBatch&) = delete;
+
+private:
+    SettingsStore* store_;
 };
 
 // The shell's notification-icon record as the program fills it: the 488-byte layout of

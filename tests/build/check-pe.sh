@@ -13,7 +13,7 @@ if [ "$found" != "$format" ]; then
     status=1
 fi
 
-system_dlls='^(kernel32|user32|gdi32|advapi32|shell32|comctl32|comdlg32|wininet|ws2_32|ole32|oleaut32|msvcrt|version|shlwapi)\.dll$'
+system_dlls='^(kernel32|user32|gdi32|advapi32|shell32|comctl32|comdlg32|wininet|winhttp|ws2_32|ole32|oleaut32|msvcrt|version|shlwapi)\.dll$'
 while read -r dll; do
     if ! [[ "${dll,,}" =~ $system_dlls ]]; then
         echo "$exe: imports $dll, which is not a system DLL"

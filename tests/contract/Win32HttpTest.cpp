@@ -1,9 +1,10 @@
-// The WinINet fetch against a server on the loopback address.
+// The HTTP fetch against a server on the loopback address.
 #include <winsock2.h>
 // After winsock2.h.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 
 #include "LoopbackServer.h"
@@ -15,7 +16,7 @@ namespace {
 TEST(Win32Http, AnOkAnswerGivesItsWholeBody) {
     const std::string body = "Rates of 2026-12-08\r\nUSD 1.0613\r\n";
     LoopbackServer server("200 OK", body);
-    tk::win32::WinInetHttp http;
+    tk::win32::HttpFetch http;
     std::string got;
     ASSERT_TRUE(http.Fetch(server.Url(), got));
     EXPECT_EQ(got, body);
@@ -23,7 +24,7 @@ TEST(Win32Http, AnOkAnswerGivesItsWholeBody) {
 
 TEST(Win32Http, AnAnsiBodyArrivesAsUtf8) {
     LoopbackServer server("200 OK", "Z\xB9oty");  // not UTF-8
-    tk::win32::WinInetHttp http;
+    tk::win32::HttpFetch http;
     std::string got;
     ASSERT_TRUE(http.Fetch(server.Url(), got));
     EXPECT_EQ(got, tk::win32::Narrow(tk::win32::Widen("Z\xB9oty")));
@@ -33,16 +34,45 @@ TEST(Win32Http, AnAnsiBodyArrivesAsUtf8) {
 TEST(Win32Http, ErrorAnswersAndMissingServersAreNoTransfer) {
     {
         LoopbackServer server("404 Not Found", "<html>no list here</html>");
-        tk::win32::WinInetHttp http;
+        tk::win32::HttpFetch http;
         std::string got = "untouched";
         EXPECT_FALSE(http.Fetch(server.Url(), got)) << "a 404 page is not an update list";
         EXPECT_EQ(got, "untouched");
     }
-    tk::win32::WinInetHttp http;
+    tk::win32::HttpFetch http;
     std::string got;
     EXPECT_FALSE(http.Fetch("http://127.0.0.1:1/pecunup/", got)) << "refused connection";
     EXPECT_FALSE(http.Fetch("ftp://127.0.0.1/pecunup/", got)) << "not HTTP";
     EXPECT_FALSE(http.Fetch("not a url", got));
+}
+
+struct HostileCase {
+    const char* name;
+    LoopbackServer::Behaviour behaviour;
+};
+
+TEST(Win32Http, EveryHostileServerEndsInAFailureByTheDeadline) {
+    const HostileCase cases[] = {
+        {"endless chunked body", hostile::EndlessChunkedBody()},
+        {"Content-Length of 10^12", hostile::HugeContentLength()},
+        {"a byte every 500 ms", hostile::Trickle(500)},
+        {"stall after the headers", hostile::StallAfterHeaders()},
+        {"stall before the headers", hostile::StallBeforeHeaders()},
+    };
+    for (const HostileCase& c : cases) {
+        LoopbackServer server(c.behaviour);
+        tk::win32::HttpFetch http;
+        http.deadlineMs = 3000;
+        http.waitMs = 2000;
+        http.maxBody = 1u << 20;
+        std::string got = "untouched";
+        const DWORD start = GetTickCount();
+        EXPECT_FALSE(http.Fetch(server.Url(), got)) << c.name;
+        const DWORD took = GetTickCount() - start;
+        EXPECT_LT(took, 8000u) << c.name << ": the fetch ran " << took << " ms, deadline 3000";
+        EXPECT_EQ(got, "untouched") << c.name;
+        std::printf("%s: failed after %lu ms\n", c.name, static_cast<unsigned long>(took));
+    }
 }
 
 }  // namespace

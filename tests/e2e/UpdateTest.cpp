@@ -4,6 +4,7 @@
 #include <winsock2.h>
 // After winsock2.h.
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <mutex>
@@ -259,6 +260,98 @@ INSTANTIATE_TEST_SUITE_P(Update, UpdateFailureTest,
                                            Failure{"ServerError", true, "500 Internal Error"},
                                            Failure{"Refused", false, ""}),
                          ParamName<Failure>);
+
+// Whatever a server that accepts the connection does, the update ends in the failure text
+// within a minute and writes nothing.
+struct Hostile {
+    const char* name;
+    LoopbackServer::Behaviour (*behaviour)();
+};
+
+void PrintTo(const Hostile& c, std::ostream* out) { *out << c.name; }
+
+class HostileServerTest : public UpdateTest, public ::testing::WithParamInterface<Hostile> {};
+
+TEST_P(HostileServerTest, EndsInTheFailureTextAndSavesNothing) {
+    LoopbackServer server(GetParam().behaviour());
+    ProxyTo(server.Port());
+    ASSERT_TRUE(SeedStore(DefaultStore()));
+    const std::optional<MainWindow> main = Open();
+    ASSERT_TRUE(main);
+    const std::optional<Dialogs> dialogs = OpenUpdate(*main);
+    ASSERT_TRUE(dialogs);
+    const UpdateDialog& d = dialogs->update;
+    const DWORD start = GetTickCount();
+    Click(d.ok);
+    EXPECT_TRUE(WaitUntil([&] { return StoredText(d.status) == kFailureText; }, 75s))
+        << "status: " << StoredText(d.status);
+    const DWORD took = GetTickCount() - start;
+    std::printf("%s: the failure text after %lu ms\n", GetParam().name,
+                static_cast<unsigned long>(took));
+    EXPECT_EQ(ReadStore(), DefaultStore()) << "the failed update wrote to the store";
+    ASSERT_TRUE(Type(d.form, "\x1b"));
+    EXPECT_TRUE(WaitUntil([&] { return Gone(d.form); })) << "Esc did not close the dialog";
+}
+
+LoopbackServer::Behaviour SlowTrickle() { return hostile::Trickle(3000); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Update, HostileServerTest,
+    ::testing::Values(Hostile{"EndlessChunkedBody", hostile::EndlessChunkedBody},
+                      Hostile{"HugeContentLength", hostile::HugeContentLength},
+                      Hostile{"Trickle", SlowTrickle},
+                      Hostile{"StallAfterHeaders", hostile::StallAfterHeaders},
+                      Hostile{"StallBeforeHeaders", hostile::StallBeforeHeaders}),
+    ParamName<Hostile>);
+
+TEST_F(UpdateTest, AListWithAMalformedLastRecordChangesNothingEvenAfterOptionsCloses) {
+    LoopbackServer server("200 OK", std::string(kList) + "XAU\t123456\n");
+    ProxyTo(server.Port());
+    ASSERT_TRUE(SeedStore(DefaultStore()));
+    const std::optional<MainWindow> main = Open();
+    ASSERT_TRUE(main);
+    const std::optional<Dialogs> dialogs = OpenUpdate(*main);
+    ASSERT_TRUE(dialogs);
+    const UpdateDialog& d = dialogs->update;
+    Click(d.ok);
+    ASSERT_TRUE(WaitText(d.status, kFailureText)) << "status: " << Text(d.status);
+    const HWND list = Control(dialogs->options, 100 + FrmOpt::lstCur);
+    EXPECT_FALSE(HasListLine(list, "Polish zloty (PLN)")) << "a record of the failed list is listed";
+    ASSERT_TRUE(Type(d.form, "\x1b"));
+    ASSERT_TRUE(WaitUntil([&] { return Gone(d.form); }));
+    ASSERT_TRUE(Type(dialogs->options, "\x1b"));
+    ASSERT_TRUE(WaitUntil([&] { return Gone(dialogs->options); }));
+    // Closing the options dialog saves the table: it must be the one from before the update.
+    EXPECT_TRUE(WaitUntil([&] { return ReadStore() == DefaultStore(); }))
+        << "the store differs from the one before the failed update";
+}
+
+TEST_F(UpdateTest, OptionsUpdateWhileTheStartupDialogIsOpenWorksAndCloses) {
+    LoopbackServer server("404 Not Found", "no list");
+    ProxyTo(server.Port());
+    Store seeded = DefaultStore();
+    seeded["DownloadOnStartup"] = "True";
+    ASSERT_TRUE(SeedStore(seeded));
+    const std::optional<MainWindow> main = Open();
+    ASSERT_TRUE(main);
+    const std::vector<HWND> startup = TopWindows(program->Pid(), kFormClass, kUpdateTitle);
+    ASSERT_EQ(startup.size(), 1u) << "expected the failed start-up update on screen";
+    const std::optional<Dialogs> dialogs = OpenUpdate(*main);
+    ASSERT_TRUE(dialogs);
+    const UpdateDialog& d = dialogs->update;
+    EXPECT_FALSE(IsWindow(startup.front())) << "the start-up dialog is still there";
+    EXPECT_TRUE(WaitText(d.status, kLoadText)) << "status: " << Text(d.status);
+    EXPECT_TRUE(IsWindowEnabled(d.form)) << "the update dialog takes no input";
+    Click(d.ok);
+    EXPECT_TRUE(WaitText(d.status, kFailureText)) << "status: " << Text(d.status);
+    ASSERT_TRUE(Type(d.form, "\x1b"));
+    ASSERT_TRUE(WaitUntil([&] { return Gone(d.form); })) << "Esc did not close the dialog";
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(dialogs->options); }));
+    ASSERT_TRUE(Type(dialogs->options, "\x1b"));
+    ASSERT_TRUE(WaitUntil([&] { return Gone(dialogs->options); }));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(main->form); }))
+        << "the main window was left disabled";
+}
 
 // "/update" updates the store and ends, showing nothing; with DownloadOnStartup set the
 // start-up update runs first.

@@ -1,8 +1,60 @@
 #include "LoopbackServer.h"
 
-LoopbackServer::LoopbackServer(std::string status, std::string body)
-    : response_("HTTP/1.0 " + status + "\r\nContent-Type: text/plain\r\nContent-Length: " +
-                std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body) {
+namespace {
+
+bool SendAll(SOCKET client, std::string_view data) {
+    while (!data.empty()) {
+        const int n = send(client, data.data(), static_cast<int>(data.size()), 0);
+        if (n <= 0) return false;
+        data.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+// Waits up to `ms` unless the client closes or `stop` turns true; false then.
+bool Linger(SOCKET client, const std::atomic<bool>& stop, int ms) {
+    for (int waited = 0; waited < ms && !stop; waited += 50) {
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(client, &readable);
+        timeval wait{0, 50000};
+        if (select(0, &readable, nullptr, nullptr, &wait) > 0) {
+            char byte;
+            if (recv(client, &byte, 1, 0) <= 0) return false;
+        }
+    }
+    return !stop;
+}
+
+// Sends `piece` again and again while the client takes it.
+void Flood(SOCKET client, const std::atomic<bool>& stop, const std::string& piece) {
+    // A client that stops reading blocks a send; the time-out brings the loop back to `stop`.
+    DWORD ms = 200;
+    setsockopt(client, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&ms), sizeof ms);
+    while (!stop) {
+        const int n = send(client, piece.data(), static_cast<int>(piece.size()), 0);
+        if (n <= 0 && WSAGetLastError() != WSAETIMEDOUT) return;
+    }
+}
+
+constexpr char kOkHeaders[] = "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\n";
+
+}  // namespace
+
+LoopbackServer::LoopbackServer(std::string status, std::string body) {
+    const std::string response = "HTTP/1.0 " + status +
+                                 "\r\nContent-Type: text/plain\r\nContent-Length: " +
+                                 std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" +
+                                 body;
+    behaviour_ = [response](SOCKET client, const std::atomic<bool>&) {
+        SendAll(client, response);
+    };
+    Start();
+}
+
+LoopbackServer::LoopbackServer(Behaviour behaviour) : behaviour_(std::move(behaviour)) { Start(); }
+
+void LoopbackServer::Start() {
     WSADATA wsa;
     WSAStartup(MAKEWORD(2, 2), &wsa);
     listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
@@ -63,7 +115,7 @@ void LoopbackServer::Answer(SOCKET client) {
         hook = beforeAnswer_;
     }
     if (hook) hook();
-    send(client, response_.data(), static_cast<int>(response_.size()), 0);
+    behaviour_(client, stop_);
     shutdown(client, SD_SEND);
 }
 
@@ -81,3 +133,47 @@ unsigned short ClosedLoopbackPort() {
     WSACleanup();
     return ntohs(addr.sin_port);
 }
+
+namespace hostile {
+
+LoopbackServer::Behaviour EndlessChunkedBody() {
+    return [](SOCKET client, const std::atomic<bool>& stop) {
+        if (!SendAll(client, std::string(kOkHeaders) + "Transfer-Encoding: chunked\r\n\r\n"))
+            return;
+        Flood(client, stop, "4000\r\n" + std::string(0x4000, 'x') + "\r\n");
+    };
+}
+
+LoopbackServer::Behaviour HugeContentLength() {
+    return [](SOCKET client, const std::atomic<bool>& stop) {
+        if (!SendAll(client, std::string(kOkHeaders) + "Content-Length: 1000000000000\r\n\r\n"))
+            return;
+        Flood(client, stop, std::string(0x4000, 'x'));
+    };
+}
+
+LoopbackServer::Behaviour Trickle(int everyMs) {
+    return [everyMs](SOCKET client, const std::atomic<bool>& stop) {
+        if (!SendAll(client, std::string(kOkHeaders) + "Content-Length: 100000\r\n\r\nH\n"))
+            return;
+        while (Linger(client, stop, everyMs) && SendAll(client, "x")) {
+        }
+    };
+}
+
+LoopbackServer::Behaviour StallAfterHeaders() {
+    return [](SOCKET client, const std::atomic<bool>& stop) {
+        if (!SendAll(client, std::string(kOkHeaders) + "Content-Length: 100\r\n\r\n")) return;
+        while (Linger(client, stop, 1000)) {
+        }
+    };
+}
+
+LoopbackServer::Behaviour StallBeforeHeaders() {
+    return [](SOCKET client, const std::atomic<bool>& stop) {
+        while (Linger(client, stop, 1000)) {
+        }
+    };
+}
+
+}  // namespace hostile

@@ -15,8 +15,13 @@
 
 class LoopbackServer {
 public:
+    // How the server answers one connection once the request has arrived: it may send what it
+    // likes, and returns soon after `stop` turns true or the client goes.
+    using Behaviour = std::function<void(SOCKET client, const std::atomic<bool>& stop)>;
+
     // `status` such as "200 OK"; the body goes out with its Content-Length.
     LoopbackServer(std::string status, std::string body);
+    explicit LoopbackServer(Behaviour behaviour);
     ~LoopbackServer();
     LoopbackServer(const LoopbackServer&) = delete;
     LoopbackServer& operator=(const LoopbackServer&) = delete;
@@ -30,10 +35,11 @@ public:
     void SetBeforeAnswer(std::function<void()> hook);
 
 private:
+    void Start();
     void Serve();
     void Answer(SOCKET client);
 
-    std::string response_;
+    Behaviour behaviour_;
     SOCKET listener_ = INVALID_SOCKET;
     unsigned short port_ = 0;
     std::atomic<bool> stop_{false};
@@ -45,3 +51,17 @@ private:
 
 // A loopback port that nobody listens on.
 unsigned short ClosedLoopbackPort();
+
+// Servers that never give a proper answer in time.
+namespace hostile {
+// 200 with a chunked body that never ends, sent as fast as the client takes it.
+LoopbackServer::Behaviour EndlessChunkedBody();
+// 200 declaring a body of 10^12 bytes, sent as fast as the client takes it.
+LoopbackServer::Behaviour HugeContentLength();
+// 200 and its headers, then one byte of the body every `everyMs`.
+LoopbackServer::Behaviour Trickle(int everyMs);
+// 200 and its headers, then nothing.
+LoopbackServer::Behaviour StallAfterHeaders();
+// Nothing at all after the request.
+LoopbackServer::Behaviour StallBeforeHeaders();
+}  // namespace hostile

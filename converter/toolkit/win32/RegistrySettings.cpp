@@ -30,13 +30,43 @@ LONG DeleteTree(HKEY root, const std::wstring& path) {
 
 }  // namespace
 
+RegistrySettings::~RegistrySettings() {
+    if (batchKey_ != nullptr) RegCloseKey(batchKey_);
+}
+
+void RegistrySettings::BeginBatch(std::string_view app, std::string_view section) {
+    if (batchDepth_++ == 0) batchPath_ = KeyPath(app, section);
+}
+
+void RegistrySettings::EndBatch() {
+    if (batchDepth_ == 0 || --batchDepth_ != 0) return;
+    if (batchKey_ != nullptr) RegCloseKey(batchKey_);
+    batchKey_ = nullptr;
+    batchPath_.clear();
+}
+
+HKEY RegistrySettings::Open(const std::wstring& path, bool create, bool& owned) {
+    const bool batched = batchDepth_ > 0 && path == batchPath_;
+    owned = !batched;
+    if (batched && batchKey_ != nullptr) return batchKey_;
+    HKEY hkey = nullptr;
+    // A batch opens the key once for reading and writing; a read never creates it.
+    const REGSAM access = batched ? KEY_QUERY_VALUE | KEY_SET_VALUE
+                                  : (create ? KEY_SET_VALUE : KEY_QUERY_VALUE);
+    const LONG rc =
+        create ? RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, access, nullptr,
+                                 &hkey, nullptr)
+               : RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, access, &hkey);
+    if (rc != ERROR_SUCCESS) return nullptr;
+    if (batched) batchKey_ = hkey;
+    return hkey;
+}
+
 std::string RegistrySettings::ReadSetting(std::string_view app, std::string_view section,
                                           std::string_view key, std::string_view fallback) {
-    HKEY hkey = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, KeyPath(app, section).c_str(), 0, KEY_QUERY_VALUE,
-                      &hkey) != ERROR_SUCCESS) {
-        return std::string(fallback);
-    }
+    bool owned = false;
+    HKEY hkey = Open(KeyPath(app, section), false, owned);
+    if (hkey == nullptr) return std::string(fallback);
     const std::wstring name = Widen(key);
     DWORD type = 0;
     DWORD bytes = 0;
@@ -54,22 +84,20 @@ std::string RegistrySettings::ReadSetting(std::string_view app, std::string_view
             result = Narrow(text);
         }
     }
-    RegCloseKey(hkey);
+    if (owned) RegCloseKey(hkey);
     return result;
 }
 
 bool RegistrySettings::WriteSetting(std::string_view app, std::string_view section,
                                     std::string_view key, std::string_view text) {
-    HKEY hkey = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, KeyPath(app, section).c_str(), 0, nullptr, 0,
-                        KEY_SET_VALUE, nullptr, &hkey, nullptr) != ERROR_SUCCESS) {
-        return false;
-    }
+    bool owned = false;
+    HKEY hkey = Open(KeyPath(app, section), true, owned);
+    if (hkey == nullptr) return false;
     const std::wstring value = Widen(text);
     const auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
     const LONG rc = RegSetValueExW(hkey, Widen(key).c_str(), 0, REG_SZ,
                                    reinterpret_cast<const BYTE*>(value.c_str()), bytes);
-    RegCloseKey(hkey);
+    if (owned) RegCloseKey(hkey);
     return rc == ERROR_SUCCESS;
 }
 

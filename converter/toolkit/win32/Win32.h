@@ -110,8 +110,25 @@ public:
                             std::string_view fallback) override;
     bool WriteSetting(std::string_view app, std::string_view section, std::string_view key,
                       std::string_view text) override;
+    // The section's key stays open from the outermost BeginBatch to its EndBatch.
+    void BeginBatch(std::string_view app, std::string_view section) override;
+    void EndBatch() override;
     // Removes HKEY_CURRENT_USER\Software\<app> with everything under it (for tests).
     static bool DeleteApp(std::string_view app);
+
+    RegistrySettings() = default;
+    RegistrySettings(const RegistrySettings&) = delete;
+    RegistrySettings& operator=(const RegistrySettings&) = delete;
+    ~RegistrySettings() override;
+
+private:
+    // The open key of `path`, creating the key when `create`; nullptr if it cannot be had.
+    // `owned` tells whether the caller must close it.
+    HKEY Open(const std::wstring& path, bool create, bool& owned);
+
+    int batchDepth_ = 0;
+    std::wstring batchPath_;
+    HKEY batchKey_ = nullptr;
 };
 
 class Clipboard : public ClipboardService {
@@ -151,10 +168,22 @@ public:
 };
 
 // One HTTP GET through WinINet: only a 2xx answer counts as a transfer.
-class WinInetHttp : public HttpService {
+// The proxy that the user's Internet settings name (as WinINet reads them); an empty server
+// for none.
+struct ProxySetting {
+    std::wstring server;
+    std::wstring bypass;
+};
+ProxySetting UserProxy();
+
+// One HTTP GET through WinHTTP, by the proxy of the user's Internet settings. Whatever the
+// server does, the fetch ends within deadlineMs (plus a moment), and stops reading as soon as
+// the answer passes maxBody, without draining the rest.
+class HttpFetch : public HttpService {
 public:
     bool Fetch(std::string_view url, std::string& body) override;
-    int timeoutMs = 30000;                      // connect, send and receive, each
+    int waitMs = 20000;                         // the longest any one wait may take
+    int deadlineMs = 50000;                     // the whole fetch, from its start
     std::size_t maxBody = 16u * 1024u * 1024u;  // a longer answer is a failure
 };
 
@@ -173,7 +202,7 @@ public:
     RegistrySettings settings;
     Clipboard clipboard;
     SystemServices system;
-    WinInetHttp http;
+    HttpFetch http;
 
 private:
     ServiceSet previous_;

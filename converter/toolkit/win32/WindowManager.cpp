@@ -196,10 +196,15 @@ void WindowManager::RunModal(Form& form, const std::function<bool()>& done) {
         SetWindowLongPtrW(self, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(frame.previous));
     EnumThreadWindows(GetCurrentThreadId(), DisableForm, reinterpret_cast<LPARAM>(&frame));
     modal_.push_back(std::move(frame));
+    // A form that an outer modal loop disabled (shown modeless before it) must take input now,
+    // or no window would; it goes back to disabled when this loop ends.
+    const bool wasDisabled = !IsWindowEnabled(self);
+    EnableWindow(self, TRUE);
     if (IsWindowVisible(self)) SetForegroundWindow(self);
 
     MessageLoop([&done] { return !done(); });
     // The form may be gone: only the window handle is used from here on.
+    if (wasDisabled && IsWindow(self)) EnableWindow(self, FALSE);
     ReleaseModal(self);
     modal_.erase(std::remove_if(modal_.begin(), modal_.end(),
                                 [self](const ModalFrame& f) { return f.form == self; }),
