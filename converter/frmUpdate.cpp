@@ -1,7 +1,7 @@
 #include "frmUpdate.h"
 
+#include <algorithm>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "frmOpt.h"
 #include "mdlData.h"
@@ -23,6 +23,7 @@ constexpr std::string_view kFailureText =
     "Error !\r\nThe updated list could not be downloaded. Check your internet "
     "connection or try again later.";
 constexpr std::string_view kLastUpdateKey = "LastUpdate";
+constexpr std::string_view kUpdateUrlKey = "UpdateUrl";
 
 constexpr tk::ControlSpec kControls[] = {
     {Kind::Label, "lblStatus", -1, "", {120, 120, 2655, 1335}, 0, tk::kWordWrap},
@@ -51,6 +52,12 @@ std::string NowText(tk::RegionalService& regional, tk::ClockService& clock) {
            regional.LongTime(now.hour, now.minute, now.second);
 }
 
+// The address the update fetches: "UpdateUrl" when the user or an administrator set one.
+std::string UpdateAddress(tk::SettingsStore& store) {
+    std::string url = store.ReadSetting(mdlData::kApp, mdlData::kSection, kUpdateUrlKey, "");
+    return url.empty() ? std::string(UpdateBaseUrl) : url;
+}
+
 // Applies the list and saves the table, all or nothing: when the save fails, the table and
 // the options list are put back and saved again (if that fails too, memory keeps the old
 // state and the store whatever the writes left).
@@ -75,7 +82,7 @@ bool RunUpdate(FrmUpdate& dialog) {
         return false;
     }
     std::string body;
-    if (!services.http->Fetch(UpdateBaseUrl, body) || body.empty()) return false;
+    if (!services.http->Fetch(UpdateAddress(*services.settings), body) || body.empty()) return false;
     const std::optional<UpdateList> list = ReadUpdateList(body);
     if (!list) return false;
     // The list's new currencies go into frmOpt's list, which must exist first.
@@ -142,9 +149,9 @@ namespace {
 // The first live entry of each code, by the code in lower case.
 using CodeIndex = std::unordered_map<std::string, std::int16_t>;
 
-CodeIndex IndexLiveCodes(const std::vector<CurrencyEntry>& table) {
+CodeIndex IndexLiveCodes(const std::vector<CurrencyEntry>& table, std::size_t more) {
     CodeIndex index;
-    index.reserve(table.size());
+    index.reserve(table.size() + more);
     for (std::size_t i = 0; i < table.size(); ++i) {
         if (!table[i].Name.empty())
             index.try_emplace(LowerAscii(table[i].Short.str()), static_cast<std::int16_t>(i));
@@ -193,11 +200,16 @@ struct StagedUpdate {
 
 class Stager {
 public:
-    explicit Stager(const std::vector<tk::ListLine>& lines)
+    Stager(const std::vector<tk::ListLine>& lines, std::size_t records)
         : staged_{mdlData::CurrencyTable, {}},
-          index_(IndexLiveCodes(staged_.table)),
-          free_(staged_.table) {
-        for (const tk::ListLine& line : lines) linedEntries_.insert(line.data);
+          index_(IndexLiveCodes(staged_.table, records)),
+          free_(staged_.table),
+          lined_(static_cast<std::size_t>(mdlData::kMaxCurrencies), false) {
+        staged_.table.reserve(std::min<std::size_t>(staged_.table.size() + records,
+                                                    mdlData::kMaxCurrencies));
+        for (const tk::ListLine& line : lines) {
+            if (mdlData::IsIndex(line.data)) lined_[static_cast<std::size_t>(line.data)] = true;
+        }
         staged_.listSteps.emplace_back();
     }
 
@@ -227,7 +239,7 @@ private:
     // The entry's new line, after whatever line still carries it (its name was empty).
     void ReplaceLine(std::int16_t slot, const CurrencyEntry& e) {
         std::vector<tk::ListLine>& pending = staged_.listSteps.back().add;
-        if (linedEntries_.erase(slot) != 0) {
+        if (lined_[static_cast<std::size_t>(slot)]) {
             if (!pending.empty() && pending.back().data == slot) {
                 // Added by this update's previous new code and never shown: it simply goes.
                 pending.pop_back();
@@ -237,13 +249,13 @@ private:
             }
         }
         staged_.listSteps.back().add.push_back({DisplayText(e), slot});
-        linedEntries_.insert(slot);
+        lined_[static_cast<std::size_t>(slot)] = true;
     }
 
     StagedUpdate staged_;
     CodeIndex index_;
     FreeEntries free_;
-    std::unordered_set<std::int32_t> linedEntries_;  // entries some line carries
+    std::vector<bool> lined_;  // by table index: some line carries the entry
 };
 
 void RunListSteps(FrmOpt& options, std::vector<ListStep>& steps) {
@@ -284,7 +296,7 @@ std::optional<UpdateList> ReadUpdateList(std::string_view text) {
 
 bool ApplyUpdate(const UpdateList& list) {
     FrmOpt& options = frmOpt();
-    Stager stager(options.Lines());
+    Stager stager(options.Lines(), list.records.size());
     for (const UpdateRecord& record : list.records) {
         if (!stager.Apply(record)) return false;
     }

@@ -13,8 +13,8 @@
 #include "toolkit/Form.h"
 #include "toolkit/FormSlot.h"
 
-// The one address the update fetches; the server gives the list as the folder's default
-// document.
+// The address the update fetches unless the settings value "UpdateUrl" names another (http or
+// https); the server gives the list as the folder's default document.
 inline constexpr std::string_view UpdateBaseUrl = "http://rates.pecunor.net/pecunup/";
 
 class FrmUpdate : public tk::Form {

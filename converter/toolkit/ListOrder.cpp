@@ -54,6 +54,22 @@ void ListOrder::Assign(const std::vector<ListLine>& lines) {
     inOrder_ = std::is_sorted(keys_.begin(), keys_.end());
 }
 
+namespace {
+
+// The order of SortKey's keys, without making them.
+bool KeyLess(std::string_view a, std::string_view b) {
+    const auto fold = [](char c) {
+        return static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    };
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        if (fold(a[i]) != fold(b[i])) return fold(a[i]) < fold(b[i]);
+    }
+    return a.size() < b.size();
+}
+
+}  // namespace
+
 // One by one, a line goes before the first line that sorts after it. That first line is also
 // the first whose running maximum (the largest key up to it) sorts after the new line, and a
 // new line never changes the running maxima of the lines after it. So the old lines act as
@@ -61,24 +77,25 @@ void ListOrder::Assign(const std::vector<ListLine>& lines) {
 // an old line first among equals.
 void MergeAdded(std::vector<ListLine>& lines, std::vector<ListLine> added, int& selected) {
     if (added.empty()) return;
-    std::vector<std::string> runningMax(lines.size());
+    std::vector<std::size_t> runningMax(lines.size());  // the line holding each running maximum
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        std::string key = SortKey(lines[i].text);
-        runningMax[i] = (i > 0 && runningMax[i - 1] > key) ? runningMax[i - 1] : std::move(key);
+        runningMax[i] =
+            (i > 0 && KeyLess(lines[i].text, lines[runningMax[i - 1]].text)) ? runningMax[i - 1] : i;
     }
-    std::vector<std::pair<std::string, std::size_t>> newKeys;
-    newKeys.reserve(added.size());
-    for (std::size_t j = 0; j < added.size(); ++j) newKeys.emplace_back(SortKey(added[j].text), j);
-    std::stable_sort(newKeys.begin(), newKeys.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<std::size_t> order(added.size());
+    for (std::size_t j = 0; j < order.size(); ++j) order[j] = j;
+    std::stable_sort(order.begin(), order.end(), [&added](std::size_t x, std::size_t y) {
+        return KeyLess(added[x].text, added[y].text);
+    });
 
     std::vector<ListLine> merged;
     merged.reserve(lines.size() + added.size());
     int movedSelection = -1;
     std::size_t i = 0, j = 0;
-    while (i < lines.size() || j < newKeys.size()) {
-        if (j < newKeys.size() && (i == lines.size() || newKeys[j].first < runningMax[i])) {
-            merged.push_back(std::move(added[newKeys[j++].second]));
+    while (i < lines.size() || j < order.size()) {
+        if (j < order.size() &&
+            (i == lines.size() || KeyLess(added[order[j]].text, lines[runningMax[i]].text))) {
+            merged.push_back(std::move(added[order[j++]]));
         } else {
             if (static_cast<int>(i) == selected) movedSelection = static_cast<int>(merged.size());
             merged.push_back(std::move(lines[i++]));

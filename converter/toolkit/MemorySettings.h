@@ -1,7 +1,7 @@
 // A settings store kept in memory: the headless peer's store, and the tests'.
 #pragma once
 
-#include <map>
+#include <unordered_map>
 #include <string>
 #include <vector>
 
@@ -17,7 +17,7 @@ public:
                       std::string_view text) override;
 
     // Keys are "app\section\key".
-    std::map<std::string, std::string> values;
+    std::unordered_map<std::string, std::string> values;
     // Every key written, in order, failed writes included.
     std::vector<std::string> writes;
     // Writes fail while this is true (nothing is stored).

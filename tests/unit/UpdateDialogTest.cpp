@@ -195,6 +195,32 @@ TEST_F(UpdateDialogTest, SuccessSavesTheListAndRecordsTheTime) {
               std::string(kLoadText) + "\r\nThe lastest update was performed on 12/8/2026");
 }
 
+TEST_F(UpdateDialogTest, UpdateUrlNamesTheAddressWhenSetAndIsNeverSaved) {
+    const std::pair<std::optional<const char*>, const char*> cases[] = {
+        {std::nullopt, kUrl},
+        {"", kUrl},
+        {"https://feed.example/pecunup/", "https://feed.example/pecunup/"},
+    };
+    for (const auto& [setting, fetched] : cases) {
+        SCOPED_TRACE(setting.value_or("(absent)"));
+        ui.settings.values.clear();
+        if (setting) SetStored("UpdateUrl", *setting);
+        WatchingHttp http(ui);
+        frmUpdate.Load();
+        frmUpdate().cmdOK_Click();
+        ASSERT_EQ(http.fetches.size(), 1u);
+        EXPECT_EQ(http.fetches[0].url, fetched);
+        frmUpdate.Unload();
+        frmOpt.Unload();  // saves the settings
+        EXPECT_EQ(Stored("UpdateUrl"), setting ? std::optional<std::string>(*setting) : std::nullopt)
+            << "the store's UpdateUrl changed";
+    }
+    ui.settings.values.clear();
+    mdlData::SaveSettings();
+    mdlData::LoadSettings();
+    EXPECT_FALSE(Stored("UpdateUrl").has_value()) << "loading or saving wrote UpdateUrl";
+}
+
 TEST_F(UpdateDialogTest, LastUpdateFollowsTheRegionalForms) {
     ui.shortDatePattern = "dd.MM.yyyy";
     ui.now = {2027, 1, 5, 0, 7, 3};
