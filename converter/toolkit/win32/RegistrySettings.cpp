@@ -68,21 +68,24 @@ std::string RegistrySettings::ReadSetting(std::string_view app, std::string_view
     HKEY hkey = Open(KeyPath(app, section), false, owned);
     if (hkey == nullptr) return std::string(fallback);
     const std::wstring name = Widen(key);
+    // Most texts fit the first buffer: one query; a longer one is asked for again.
+    std::wstring text(128, L'\0');
     DWORD type = 0;
-    DWORD bytes = 0;
-    std::string result(fallback);
-    LONG rc = RegQueryValueExW(hkey, name.c_str(), nullptr, &type, nullptr, &bytes);
-    if (rc == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ)) {
-        std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
-        DWORD got = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    DWORD bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    LONG rc = RegQueryValueExW(hkey, name.c_str(), nullptr, &type,
+                               reinterpret_cast<BYTE*>(text.data()), &bytes);
+    if (rc == ERROR_MORE_DATA) {
+        text.assign(bytes / sizeof(wchar_t) + 1, L'\0');
+        bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
         rc = RegQueryValueExW(hkey, name.c_str(), nullptr, &type,
-                              reinterpret_cast<BYTE*>(text.data()), &got);
-        if (rc == ERROR_SUCCESS) {
-            text.resize(got / sizeof(wchar_t));
-            // The stored terminator, when there is one; the text itself may hold anything.
-            if (!text.empty() && text.back() == L'\0') text.pop_back();
-            result = Narrow(text);
-        }
+                              reinterpret_cast<BYTE*>(text.data()), &bytes);
+    }
+    std::string result(fallback);
+    if (rc == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ)) {
+        text.resize(bytes / sizeof(wchar_t));
+        // The stored terminator, when there is one; the text itself may hold anything.
+        if (!text.empty() && text.back() == L'\0') text.pop_back();
+        result = Narrow(text);
     }
     if (owned) RegCloseKey(hkey);
     return result;
