@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
 # Builds pecun.exe for 64-bit Windows and starts it under wine64, in a prefix of its own
-# (build/run-prefix). On a display it runs until you close it. Without one (DISPLAY unset)
-# it runs under a private Xvfb, types a sample amount, converts it, and leaves a screenshot
-# of the main window under build/, whose path it prints.
+# (build/run-prefix), with real rates to fetch: pecun-feed turns a sample of the central
+# bank's euro reference rates (feed/testdata/) into an update list, nginx serves it on
+# 127.0.0.1, and the prefix's "UpdateUrl" points the converter there. nginx stops when the
+# converter ends.
+#   On a display: runs until you close it; a first run asks whether to download the rates.
+#   Without one (DISPLAY unset): a private Xvfb, an empty store (so a first run), Yes to the
+#   download, then 100 EUR converted into USD, printed, and a screenshot under build/.
 #   PECUN_BUILD_DIR  the 64-bit Windows build tree to use (default build/x64)
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -13,6 +17,8 @@ build=${PECUN_BUILD_DIR:-build/x64}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
       -DCMAKE_TOOLCHAIN_FILE=cmake/x86_64-w64-mingw32.cmake >/dev/null
 cmake --build "$build" -j "$(nproc)" --target pecun pecun-drive
+cmake -S . -B build/feed -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build/feed -j "$(nproc)" --target pecun-feed
 
 export WINEPREFIX="$PWD/build/run-prefix"
 source tests/wine/wine-env.sh
@@ -20,26 +26,37 @@ wine() { "$WINELOADER" "$@"; }
 pecun="$build/bin/pecun.exe"
 drive="$build/bin/pecun-drive.exe"
 
-if [ -n "${DISPLAY:-}" ]; then
-    tests/wine/wine-session start
-    status=0
-    wine "$pecun" || status=$?
-    tests/wine/wine-session stop
-    exit $status
-fi
-
-# No display: a private Xvfb, and a sample conversion.
-n=70
-while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
+# The rates list, served.
+state="$PWD/build/run-feed"
+mkdir -p "$state"
+build/feed/bin/pecun-feed -o "$state/list.txt" feed/testdata/eurofxref-daily-2019-04-11.xml
+xvfb_pid=
 pecun_pid=
 cleanup() {
     [ -n "$pecun_pid" ] && kill "$pecun_pid" 2>/dev/null
     tests/wine/wine-session stop || true
-    kill "$xvfb_pid" 2>/dev/null || true
+    feed/serve.sh stop "$state/nginx" >/dev/null 2>&1 || true
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
 }
 trap cleanup EXIT
+feed/serve.sh stop "$state/nginx" >/dev/null 2>&1 || true
+url=$(feed/serve.sh start "$state/nginx" "$state/list.txt")
+echo "Rates served at $url"
+
+settings='HKCU\Software\Pecun\Settings'
+if [ -n "${DISPLAY:-}" ]; then
+    tests/wine/wine-session start
+    wine reg add "$settings" /v UpdateUrl /d "$url" /f >/dev/null 2>&1
+    status=0
+    wine "$pecun" || status=$?
+    exit $status
+fi
+
+# No display: a private Xvfb, a first run that downloads the rates, a sample conversion.
+n=70
+while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
 export DISPLAY=":$n"
 deadline=$((SECONDS + 10))
 until [ -e "/tmp/.X11-unix/X$n" ]; do
@@ -48,15 +65,19 @@ until [ -e "/tmp/.X11-unix/X$n" ]; do
 done
 
 tests/wine/wine-session start
+wine reg delete 'HKCU\Software\Pecun' /f >/dev/null 2>&1 || true
+wine reg add "$settings" /v UpdateUrl /d "$url" /f >/dev/null 2>&1
 wine "$pecun" >/dev/null 2>&1 &
 pecun_pid=$!
-# Amount 100 in euros, converted into Belgian francs.
-wine "$drive" start amount:100 click:EUR expect:102=EUR click:BEF expect:102=BEF
+wine "$drive" yes \
+    'update:Update successful!\nNew rates from ECB euro reference rates of 2019-04-11' \
+    closeupdate main amount:100 click:EUR expect:102=EUR click:USD expect:102=USD
 amount=$(wine "$drive" print:101 | tr -d '\r')
 place=$(wine "$drive" rect | tr -d '\r')
 shot="$PWD/build/run-screenshot.png"
 import -window root -crop "$place" +repage "$shot"
-echo "100 EUR = $amount BEF"
+# The display shows the amount with its decimal separator even when whole ("112.64", "5.").
+echo "100 EUR = ${amount%.} USD"
 echo "Screenshot of the main window: $shot"
 wine "$drive" close
 wait "$pecun_pid" || true

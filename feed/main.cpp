@@ -103,8 +103,9 @@ mode_t ListMode(const std::string& path) {
 std::string ReplaceFile(const std::string& path, std::string_view text) {
     const std::filesystem::path target(path);
     if (!target.has_filename()) return path + ": not a file name";
-    std::string temp =
-        (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
+    std::string name = ".";
+    name.append(target.filename().string()).append(".XXXXXX");
+    std::string temp = (target.parent_path() / name).string();
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) return SystemError("cannot create a temporary file beside " + path);
     std::string error;

@@ -1,6 +1,9 @@
 // A small driver for the running converter, used by run.sh: each argument is one step, run
 // in order; every wait has a deadline. Exits 1 at the first step that fails.
 //   start           wait for the main window, answering No to a first-run question
+//   yes             wait for the first-run question and answer Yes
+//   update:TEXT     wait until the update dialog's status shows TEXT ("\n" for a line break)
+//   closeupdate     press the update dialog's Close and wait until it is gone
 //   main            wait for the main window
 //   print:ID        print the text of control ID of the main window
 //   rect            print the main window's place as WIDTHxHEIGHT+LEFT+TOP
@@ -47,6 +50,11 @@ std::wstring TextOf(HWND h) {
 
 HWND MainWindow() {
     HWND h = FindWindowW(L"PecunForm", L"Pecunor");
+    return h != nullptr && IsWindowVisible(h) ? h : nullptr;
+}
+
+HWND UpdateDialog() {
+    HWND h = FindWindowW(L"PecunForm", L"Update");
     return h != nullptr && IsWindowVisible(h) ? h : nullptr;
 }
 
@@ -128,6 +136,42 @@ bool Step(const std::string& step) {
         if (no == nullptr) return false;
         PostMessageW(no, BM_CLICK, 0, 0);
         return WaitFor([&] { return !IsWindow(box); });
+    }
+    if (step == "yes") {
+        HWND box = nullptr;
+        if (!WaitFor([&] { return (box = FindWindowW(L"#32770", L"Pecunor")) != nullptr; }))
+            return false;
+        HWND yes = GetDlgItem(box, IDYES);
+        if (yes == nullptr) return false;
+        PostMessageW(yes, BM_CLICK, 0, 0);
+        return WaitFor([&] { return !IsWindow(box); });
+    }
+    if (step.rfind("update:", 0) == 0) {
+        std::wstring want;
+        for (const wchar_t c : Wide(step.substr(7))) {
+            if (!want.empty() && want.back() == L'\\' && c == L'n') {
+                want.back() = L'\r';
+                want += L'\n';
+            } else {
+                want += c;
+            }
+        }
+        std::wstring last;
+        const bool ok = WaitFor(
+            [&] {
+                HWND dialog = UpdateDialog();
+                return dialog != nullptr && (last = TextOf(ControlById(dialog, 100))) == want;
+            },
+            std::chrono::seconds(75));
+        if (!ok) std::fprintf(stderr, "update status: \"%ls\"\n", last.c_str());
+        return ok;
+    }
+    if (step == "closeupdate") {
+        HWND dialog = UpdateDialog();
+        HWND close = dialog != nullptr ? ControlById(dialog, 102) : nullptr;
+        if (close == nullptr) return false;
+        PostMessageW(close, BM_CLICK, 0, 0);
+        return WaitFor([&] { return UpdateDialog() == nullptr; });
     }
     if (step == "main") return WaitFor([] { return MainWindow() != nullptr; });
     HWND main = MainWindow();
