@@ -11,7 +11,6 @@
 namespace e2e {
 namespace {
 
-constexpr wchar_t kOptionsTitle[] = L"Pecunor - Options";
 
 HWND OptionsControl(HWND dialog, int id) { return Control(dialog, 100 + id); }
 

@@ -2,6 +2,9 @@
 
 #include <iterator>
 
+#include "frmOpt.h"
+#include "frmUpdate.h"
+
 namespace e2e {
 
 namespace {
@@ -137,6 +140,45 @@ std::optional<MainWindow> PecunTest::Open(const std::string& arguments, const st
     return ::testing::AssertionFailure()
            << "expected the posted keys Esc " << digit << " to show \"" << expected
            << "\"; the display shows \"" << Text(window.value) << "\"";
+}
+
+std::optional<UpdateDialog> WaitUpdateDialog(DWORD pid) {
+    UpdateDialog d;
+    d.form = WaitWindow(pid, kFormClass, kUpdateTitle);
+    if (d.form == nullptr ||
+        !WaitUntil([&] { return Control(d.form, 100 + FrmUpdate::cmdClose) != nullptr; })) {
+        return std::nullopt;
+    }
+    d.status = Control(d.form, 100 + FrmUpdate::lblStatus);
+    d.ok = Control(d.form, 100 + FrmUpdate::cmdOK);
+    d.close = Control(d.form, 100 + FrmUpdate::cmdClose);
+    return d;
+}
+
+std::optional<OptionsAndUpdate> OpenUpdateFromOptions(const MainWindow& main, DWORD pid) {
+    OptionsAndUpdate d;
+    if (!ChooseMenu(main.form, kMenuOptions)) return std::nullopt;
+    d.options = WaitWindow(pid, kFormClass, kOptionsTitle);
+    if (d.options == nullptr) return std::nullopt;
+    const HWND button = Control(d.options, 100 + FrmOpt::cmdUpdate);
+    if (!WaitUntil([&] { return Control(d.options, 100 + FrmOpt::chkDlStartup) != nullptr; }))
+        return std::nullopt;
+    Click(button);
+    std::optional<UpdateDialog> update = WaitUpdateDialog(pid);
+    if (!update) return std::nullopt;
+    d.update = *update;
+    return d;
+}
+
+bool HasListLine(HWND list, const std::string& text) {
+    const auto count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        wchar_t line[256] = {};
+        if (SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0) >= 256) continue;
+        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(line));
+        if (Utf8(line) == text) return true;
+    }
+    return false;
 }
 
 }  // namespace e2e

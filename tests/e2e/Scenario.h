@@ -46,6 +46,31 @@ std::string ParamName(const ::testing::TestParamInfo<Param>& test) {
     return test.param.name;
 }
 
+inline constexpr wchar_t kOptionsTitle[] = L"Pecunor - Options";
+inline constexpr wchar_t kUpdateTitle[] = L"Update";
+
+// The update dialog's window and controls.
+struct UpdateDialog {
+    HWND form = nullptr;
+    HWND status = nullptr;
+    HWND ok = nullptr;
+    HWND close = nullptr;
+};
+
+// The update dialog of `pid` once it is there with all its controls.
+std::optional<UpdateDialog> WaitUpdateDialog(DWORD pid);
+
+struct OptionsAndUpdate {
+    HWND options = nullptr;
+    UpdateDialog update;
+};
+
+// Opens the options dialog from the main window's menu, then the update dialog from it.
+std::optional<OptionsAndUpdate> OpenUpdateFromOptions(const MainWindow& main, DWORD pid);
+
+// Whether list box `list` holds a line reading `text`.
+bool HasListLine(HWND list, const std::string& text);
+
 // Whether `button` is drawn as its dialog's default button.
 bool IsDefaultButton(HWND button);
 

@@ -20,8 +20,6 @@
 namespace e2e {
 namespace {
 
-constexpr wchar_t kOptionsTitle[] = L"Pecunor - Options";
-constexpr wchar_t kUpdateTitle[] = L"Update";
 constexpr wchar_t kInternetSettings[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 
@@ -52,26 +50,6 @@ std::string TodayShortDate() {
     return Utf8(std::wstring_view(text, static_cast<std::size_t>(n > 1 ? n - 1 : 0)));
 }
 
-struct UpdateDialog {
-    HWND form = nullptr;
-    HWND status = nullptr;
-    HWND ok = nullptr;
-    HWND close = nullptr;
-};
-
-std::optional<UpdateDialog> WaitUpdateDialog(DWORD pid) {
-    UpdateDialog d;
-    d.form = WaitWindow(pid, kFormClass, kUpdateTitle);
-    if (d.form == nullptr ||
-        !WaitUntil([&] { return Control(d.form, 100 + FrmUpdate::cmdClose) != nullptr; })) {
-        return std::nullopt;
-    }
-    d.status = Control(d.form, 100 + FrmUpdate::lblStatus);
-    d.ok = Control(d.form, 100 + FrmUpdate::cmdOK);
-    d.close = Control(d.form, 100 + FrmUpdate::cmdClose);
-    return d;
-}
-
 bool Gone(HWND window) { return !IsWindow(window) || !IsWindowVisible(window); }
 
 RECT WindowRect(HWND window) {
@@ -95,40 +73,14 @@ protected:
         proxyEnable_.reset();
     }
 
-    // Opens the options dialog from the main window, then the update dialog from it.
-    struct Dialogs {
-        HWND options = nullptr;
-        UpdateDialog update;
-    };
+    using Dialogs = OptionsAndUpdate;
     std::optional<Dialogs> OpenUpdate(const MainWindow& main) {
-        Dialogs d;
-        if (!ChooseMenu(main.form, kMenuOptions)) return std::nullopt;
-        d.options = WaitWindow(program->Pid(), kFormClass, kOptionsTitle);
-        if (d.options == nullptr) return std::nullopt;
-        const HWND button = Control(d.options, 100 + FrmOpt::cmdUpdate);
-        if (!WaitUntil([&] { return Control(d.options, 100 + FrmOpt::chkDlStartup) != nullptr; }))
-            return std::nullopt;
-        Click(button);
-        std::optional<UpdateDialog> update = WaitUpdateDialog(program->Pid());
-        if (!update) return std::nullopt;
-        d.update = *update;
-        return d;
+        return OpenUpdateFromOptions(main, program->Pid());
     }
 
     std::optional<RegistryOverride> proxyEnable_;
     std::optional<RegistryOverride> proxyServer_;
 };
-
-bool HasListLine(HWND list, const std::string& text) {
-    const auto count = SendMessageW(list, LB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        wchar_t line[256] = {};
-        if (SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0) >= 256) continue;
-        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(line));
-        if (Utf8(line) == text) return true;
-    }
-    return false;
-}
 
 // Under a short date form other than the prefix's own, so that the date written and read
 // back is the user's.
