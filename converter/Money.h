@@ -4,6 +4,7 @@
 // status for the caller to act on.
 #pragma once
 
+#include <compare>
 #include <cstdint>
 
 class Money {

@@ -15,18 +15,68 @@ namespace {
 using tk::Kind;
 
 constexpr tk::ControlSpec kControls[] = {
-    {Kind::Label, "Label1", -1, "Name", {120, 120, 735, 255}, 5},
-    {Kind::TextBox, "txtName", -1, "", {960, 120, 1695, 285}, 0},
-    {Kind::Label, "Label2", -1, "Short", {120, 480, 735, 255}, 6},
-    {Kind::TextBox, "txtShort", -1, "", {960, 480, 1695, 285}, 1, 0, -1, 3},
-    {Kind::Label, "lblBase", -1, "", {120, 840, 735, 255}, 7},
-    {Kind::TextBox, "txtValue", -1, "", {960, 840, 1695, 285}, 2},
-    {Kind::Button, "cmdOK", -1, "OK", {840, 1260, 855, 375}, 3, tk::kDefault},
-    {Kind::Button, "cmdCancel", -1, "Cancel", {1800, 1260, 855, 375}, 4, tk::kCancel},
-    {Kind::Label, "lblDo", -1, "What to do ?", {120, 1320, 975, 255}, 8},
+    {.kind = Kind::Label,
+     .name = "Label1",
+     .caption = "Name",
+     .rect = {120, 120, 735, 255},
+     .tabOrder = 5},
+    {.kind = Kind::TextBox,
+     .name = "txtName",
+     .caption = "",
+     .rect = {960, 120, 1695, 285},
+     .tabOrder = 0},
+    {.kind = Kind::Label,
+     .name = "Label2",
+     .caption = "Short",
+     .rect = {120, 480, 735, 255},
+     .tabOrder = 6},
+    {.kind = Kind::TextBox,
+     .name = "txtShort",
+     .caption = "",
+     .rect = {960, 480, 1695, 285},
+     .tabOrder = 1,
+     .maxLength = 3},
+    {.kind = Kind::Label,
+     .name = "lblBase",
+     .caption = "",
+     .rect = {120, 840, 735, 255},
+     .tabOrder = 7},
+    {.kind = Kind::TextBox,
+     .name = "txtValue",
+     .caption = "",
+     .rect = {960, 840, 1695, 285},
+     .tabOrder = 2},
+    {.kind = Kind::Button,
+     .name = "cmdOK",
+     .caption = "OK",
+     .rect = {840, 1260, 855, 375},
+     .tabOrder = 3,
+     .flags = tk::kDefault},
+    {.kind = Kind::Button,
+     .name = "cmdCancel",
+     .caption = "Cancel",
+     .rect = {1800, 1260, 855, 375},
+     .tabOrder = 4,
+     .flags = tk::kCancel},
+    {.kind = Kind::Label,
+     .name = "lblDo",
+     .caption = "What to do ?",
+     .rect = {120, 1320, 975, 255},
+     .tabOrder = 8},
 };
 
+// Every control id of FrmEdit names its control in the table.
 static_assert(std::size(kControls) == FrmEdit::lblDo + 1);
+static_assert(tk::ControlsAre(kControls, FrmEdit::Label1, "Label1"));
+static_assert(tk::ControlsAre(kControls, FrmEdit::txtName, "txtName"));
+static_assert(tk::ControlsAre(kControls, FrmEdit::Label2, "Label2"));
+static_assert(tk::ControlsAre(kControls, FrmEdit::txtShort, "txtShort"));
+static_assert(tk::ControlsAre(kControls, FrmEdit::lblBase, "lblBase"));
+static_assert(tk::ControlsAre(kControls, FrmEdit::txtValue, "txtValue"));
+static_assert(tk::ControlsAre(kControls, FrmEdit::cmdOK, "cmdOK"));
+static_assert(tk::ControlsAre(kControls, FrmEdit::cmdCancel, "cmdCancel"));
+static_assert(tk::ControlsAre(kControls, FrmEdit::lblDo, "lblDo"));
+
 
 // Value(entry) / Value(base) as the editor shows it. A quotient that cannot be formed (a
 // base worth 0, or a result outside Money) shows as 0.

@@ -26,10 +26,31 @@ constexpr std::string_view kLastUpdateKey = "LastUpdate";
 constexpr std::string_view kUpdateUrlKey = "UpdateUrl";
 
 constexpr tk::ControlSpec kControls[] = {
-    {Kind::Label, "lblStatus", -1, "", {120, 120, 2655, 1335}, 0, tk::kWordWrap},
-    {Kind::Button, "cmdOK", -1, "Update", {240, 1560, 1095, 375}, 1, tk::kDefault},
-    {Kind::Button, "cmdClose", -1, "Close", {1560, 1560, 1095, 375}, 2, tk::kCancel},
+    {.kind = Kind::Label,
+     .name = "lblStatus",
+     .caption = "",
+     .rect = {120, 120, 2655, 1335},
+     .tabOrder = 0,
+     .flags = tk::kWordWrap},
+    {.kind = Kind::Button,
+     .name = "cmdOK",
+     .caption = "Update",
+     .rect = {240, 1560, 1095, 375},
+     .tabOrder = 1,
+     .flags = tk::kDefault},
+    {.kind = Kind::Button,
+     .name = "cmdClose",
+     .caption = "Close",
+     .rect = {1560, 1560, 1095, 375},
+     .tabOrder = 2,
+     .flags = tk::kCancel},
 };
+
+// Every control id of FrmUpdate names its control in the table.
+static_assert(std::size(kControls) == FrmUpdate::cmdClose + 1);
+static_assert(tk::ControlsAre(kControls, FrmUpdate::lblStatus, "lblStatus"));
+static_assert(tk::ControlsAre(kControls, FrmUpdate::cmdOK, "cmdOK"));
+static_assert(tk::ControlsAre(kControls, FrmUpdate::cmdClose, "cmdClose"));
 
 }  // namespace
 
@@ -82,7 +103,8 @@ bool RunUpdate(FrmUpdate& dialog) {
         return false;
     }
     std::string body;
-    if (!services.http->Fetch(UpdateAddress(*services.settings), body) || body.empty()) return false;
+    if (!services.http->Fetch(UpdateAddress(*services.settings), body) || body.empty())
+        return false;
     const std::optional<UpdateList> list = ReadUpdateList(body);
     if (!list) return false;
     // The list's new currencies go into frmOpt's list, which must exist first.
@@ -205,8 +227,8 @@ public:
           index_(IndexLiveCodes(staged_.table, records)),
           free_(staged_.table),
           lined_(static_cast<std::size_t>(mdlData::kMaxCurrencies), false) {
-        staged_.table.reserve(std::min<std::size_t>(staged_.table.size() + records,
-                                                    mdlData::kMaxCurrencies));
+        staged_.table.reserve(
+            std::min<std::size_t>(staged_.table.size() + records, mdlData::kMaxCurrencies));
         for (const tk::ListLine& line : lines) {
             if (mdlData::IsIndex(line.data)) lined_[static_cast<std::size_t>(line.data)] = true;
         }

@@ -44,7 +44,7 @@ struct TwipsRect {
 struct ControlSpec {
     Kind kind;
     const char* name;     // the control's name without index: "cmdCur", "lblVal"
-    int index;            // index within an indexed group (cmdCur 0-7), -1 when alone
+    int index = -1;       // index within an indexed group (cmdCur 0-7), -1 when alone
     const char* caption;  // design-time caption or text, UTF-8
     TwipsRect rect;
     int tabOrder;  // 0 first
@@ -54,6 +54,20 @@ struct ControlSpec {
     const char* fontFace = nullptr;  // nullptr: the dialog font
     int fontHundredthsPt = 0;        // font size in hundredths of a point (975 = 9.75 pt)
 };
+
+// Whether the controls from `id` on are `count` controls named `name`, indexed 0 to count - 1
+// (count 0: one control alone, index -1). Forms check their control ids against their table
+// with it at compile time, so that an id and the table cannot disagree.
+constexpr bool ControlsAre(std::span<const ControlSpec> table, int id, std::string_view name,
+                           int count = 0) {
+    const int n = count == 0 ? 1 : count;
+    if (id < 0 || static_cast<std::size_t>(id + n) > table.size()) return false;
+    for (int k = 0; k < n; ++k) {
+        const ControlSpec& c = table[static_cast<std::size_t>(id + k)];
+        if (std::string_view(c.name) != name || c.index != (count == 0 ? -1 : k)) return false;
+    }
+    return true;
+}
 
 struct MenuSpec {
     const char* name;     // "mnuOptions"

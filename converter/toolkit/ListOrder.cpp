@@ -79,8 +79,9 @@ void MergeAdded(std::vector<ListLine>& lines, std::vector<ListLine> added, int& 
     if (added.empty()) return;
     std::vector<std::size_t> runningMax(lines.size());  // the line holding each running maximum
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        runningMax[i] =
-            (i > 0 && KeyLess(lines[i].text, lines[runningMax[i - 1]].text)) ? runningMax[i - 1] : i;
+        runningMax[i] = (i > 0 && KeyLess(lines[i].text, lines[runningMax[i - 1]].text))
+                            ? runningMax[i - 1]
+                            : i;
     }
     std::vector<std::size_t> order(added.size());
     for (std::size_t j = 0; j < order.size(); ++j) order[j] = j;
