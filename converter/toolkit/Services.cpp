@@ -1,5 +1,9 @@
 #include "Services.h"
 
+#include <cstdio>
+#include <exception>
+#include <string>
+
 namespace tk {
 namespace {
 
@@ -8,7 +12,36 @@ ServiceSet& Current() {
     return services;
 }
 
+Reporter& CurrentReporter() {
+    static Reporter reporter;
+    return reporter;
+}
+
 }  // namespace
+
+Reporter InstallReporter(Reporter reporter) {
+    Reporter previous = std::move(CurrentReporter());
+    CurrentReporter() = std::move(reporter);
+    return previous;
+}
+
+void Report(std::string_view what) {
+    if (CurrentReporter()) {
+        CurrentReporter()(what);
+    } else {
+        std::fprintf(stderr, "%.*s\n", static_cast<int>(what.size()), what.data());
+    }
+}
+
+void RunHandler(std::string_view what, const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const std::exception& e) {
+        Report(std::string(what) + " threw: " + e.what());
+    } catch (...) {
+        Report(std::string(what) + " threw");
+    }
+}
 
 ServiceSet Install(const ServiceSet& services) {
     ServiceSet previous = Current();

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -171,6 +172,17 @@ struct ServiceSet {
 // Installs the services of the process (pointers not owned) and returns the previous set.
 ServiceSet Install(const ServiceSet& services);
 const ServiceSet& Services();
+
+// What a developer must see and a user need not: a handler that threw, a modal dialog that a
+// scripted user left open. The installed reporter gets it (the program writes it to the
+// debugger output; the tests fail the running test); with none installed it goes to stderr.
+using Reporter = std::function<void(std::string_view what)>;
+// Installs `reporter` (empty: none) and returns the previous one.
+Reporter InstallReporter(Reporter reporter);
+void Report(std::string_view what);
+
+// Runs an event handler for a peer: whatever it throws is reported, and the program goes on.
+void RunHandler(std::string_view what, const std::function<void()>& handler);
 
 // The application title, used by message boxes unless another title is given.
 inline constexpr std::string_view kAppTitle = "Pecunor";

@@ -17,7 +17,9 @@ public:
             run();
         };
     }
-    std::optional<bool> TakesInput(const tk::Form&) const override { return std::nullopt; }
+    std::optional<bool> TakesInput(const tk::Form& form) const override {
+        return !platform_.Blocked(form);
+    }
 
 private:
     tk::headless::Platform platform_;

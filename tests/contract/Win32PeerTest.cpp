@@ -1,5 +1,6 @@
 // The Win32 peer's own promises: what programs driving the converter from outside read
 // (classes, ids, texts, pixel places), and how window messages become form events.
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -241,11 +242,11 @@ TEST_F(Win32Peer, TabMovesTheFocusInTabOrder) {
 }
 
 TEST_F(Win32Peer, DefaultButtonMoves) {
-    frmPeer().Peer().SetDefaultButton(cmdThrow);
+    frmPeer().Peer().SetDefaultButton(cmdB);
     SetFocus(Ctl(txtIn));
     events.clear();
     Key(Ctl(txtIn), VK_RETURN);
-    EXPECT_EQ(events, (Events{"down 13 0", "press 13", "click 7"}));
+    EXPECT_EQ(events, (Events{"down 13 0", "press 13", "click 3"}));
 }
 
 TEST_F(Win32Peer, MessagesBecomeFormEvents) {
@@ -263,11 +264,20 @@ TEST_F(Win32Peer, MessagesBecomeFormEvents) {
                               "move " + std::to_string(514 * tpp), "close frmPeer"}));
 }
 
-TEST_F(Win32Peer, AThrowingHandlerLeavesTheProgramRunning) {
-    PostMessageW(Ctl(cmdThrow), BM_CLICK, 0, 0);
-    PostMessageW(Ctl(cmdA), BM_CLICK, 0, 0);
-    Pump();
+TEST_F(Win32Peer, AThrowingHandlerIsReportedAndTheProgramGoesOn) {
+    testing::TestPartResultArray reported;
+    {
+        testing::ScopedFakeTestPartResultReporter intercept(
+            testing::ScopedFakeTestPartResultReporter::INTERCEPT_ONLY_CURRENT_THREAD, &reported);
+        PostMessageW(Ctl(cmdThrow), BM_CLICK, 0, 0);
+        PostMessageW(Ctl(cmdA), BM_CLICK, 0, 0);
+        Pump();
+    }
     EXPECT_EQ(events, (Events{"click 7", "click 2"}));
+    ASSERT_EQ(reported.size(), 1) << "expected the throw reported once";
+    EXPECT_NE(std::string(reported.GetTestPartResult(0).message()).find("threw: handler failed"),
+              std::string::npos)
+        << reported.GetTestPartResult(0).message();
 }
 
 TEST_F(Win32Peer, MinimisingAndRestoringReachFormResize) {

@@ -144,7 +144,8 @@ TEST_F(EditorTest, AddReusesTheLowestDeletedEntry) {
 
 TEST_F(EditorTest, AnAddAfterAnEmptiedNameLeavesOneLinePerEntry) {
     Enter(kBEF, {"", nullptr, nullptr});
-    EXPECT_EQ(LineText(kBEF), " (BEF)") << "an emptied name keeps its line until the entry is reused";
+    EXPECT_EQ(LineText(kBEF), " (BEF)")
+        << "an emptied name keeps its line until the entry is reused";
     Enter(-1, {"Polish zloty", "pln", "4"});
     EXPECT_EQ(CurrencyTable[kBEF].Name, "Polish zloty");
     int lines = 0;
@@ -263,16 +264,26 @@ TEST_F(EditorTest, RateOutsideMoneyOrAFullTableBeepsAndChangesNothing) {
         EXPECT_EQ(mdlData::CurrencyCount(), 21) << "rate " << rate;
         EXPECT_EQ(list().ListCount(FrmOpt::lstCur), 21) << "rate " << rate;
     }
-    Enter(kBEF, {"Changed", nullptr, "1e15"});
+    // OK that beeps leaves the editor open; the user then cancels.
+    const auto okThenCancel = [&](const char* name, const char* rate) {
+        bool openAfter = false;
+        Open(name ? kBEF : -1, [&](FrmEdit& editor) {
+            if (name) editor.SetText(FrmEdit::txtName, name);
+            if (rate) editor.SetText(FrmEdit::txtValue, rate);
+            ui.Click(editor, FrmEdit::cmdOK);
+            openAfter = frmEdit.Loaded();
+            ui.Click(editor, FrmEdit::cmdCancel);
+        });
+        return openAfter;
+    };
+    EXPECT_TRUE(okThenCancel("Changed", "1e15"));
     EXPECT_EQ(CurrencyTable[kBEF].Name, "Belgian franc") << "an edit with a bad rate was stored";
-    frmEdit.Discard();
 
     CurrencyTable.resize(mdlData::kMaxCurrencies, CurrencyTable[kBEF]);
     ui.beeps = 0;
-    Enter(-1, {});
+    EXPECT_TRUE(okThenCancel(nullptr, nullptr)) << "the editor closed on a full table";
     EXPECT_EQ(ui.beeps, 1);
     EXPECT_EQ(mdlData::CurrencyCount(), mdlData::kMaxCurrencies);
-    EXPECT_TRUE(frmEdit.Loaded()) << "the editor closed on a full table";
     EXPECT_EQ(list().ListCount(FrmOpt::lstCur), 21);
 }
 

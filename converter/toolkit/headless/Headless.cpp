@@ -209,10 +209,15 @@ std::unique_ptr<WindowPeer> Platform::CreatePeer(Form& form) {
 }
 
 void Platform::RunModal(Form& form, const std::function<bool()>& done) {
-    modalForms.emplace_back(form.Layout().name);
-    if (onModal) onModal(form);
+    const std::string name = form.Layout().name;
+    modalForms.push_back(name);
+    // Meanwhile only the modal form takes input.
+    modalStack_.push_back(&form);
+    if (onModal) RunHandler("the scripted user of " + name, [&] { onModal(form); });
+    modalStack_.pop_back();
+    // The scripted user stands for the real one, who closes the dialog before anything goes on.
+    if (!done()) Report(name + " was shown modally and left open by the scripted user");
     RetireUnloaded();
-    (void)done;
 }
 
 int Platform::MsgBox(std::string_view prompt, int flags, std::string_view title) {
@@ -267,8 +272,11 @@ bool Platform::Fetch(std::string_view url, std::string& body) {
 }
 
 void Platform::Deliver(Form& form, std::int16_t keyCode, std::int16_t shift, std::int16_t ch) {
-    form.Form_KeyDown(keyCode, shift);
-    if (ch != 0) form.Form_KeyPress(ch);
+    if (Blocked(form)) return;
+    RunHandler("a key handler", [&] {
+        form.Form_KeyDown(keyCode, shift);
+        if (ch != 0) form.Form_KeyPress(ch);
+    });
     RetireUnloaded();
 }
 
@@ -283,15 +291,15 @@ void Platform::Ctrl(Form& form, char letter) {
 
 void Platform::Click(Form& form, int control) {
     Window& w = PeerOf(form);
-    if (w.destroyed || !w.Enabled(control)) return;
-    form.Click(control);
+    if (w.destroyed || Blocked(form) || !w.Enabled(control)) return;
+    RunHandler("a click handler", [&] { form.Click(control); });
     RetireUnloaded();
 }
 
 void Platform::DblClick(Form& form, int control) {
     Window& w = PeerOf(form);
-    if (w.destroyed || !w.Enabled(control)) return;
-    form.DblClick(control);
+    if (w.destroyed || Blocked(form) || !w.Enabled(control)) return;
+    RunHandler("a double-click handler", [&] { form.DblClick(control); });
     RetireUnloaded();
 }
 
@@ -315,8 +323,13 @@ void Platform::Escape(Form& form) {
 }
 
 void Platform::Menu(Form& form, int menu) {
-    form.MenuClick(menu);
+    if (Blocked(form)) return;
+    RunHandler("a menu handler", [&] { form.MenuClick(menu); });
     RetireUnloaded();
+}
+
+bool Platform::Blocked(const Form& form) const {
+    return !modalStack_.empty() && modalStack_.back() != &form;
 }
 
 Window& Platform::PeerOf(const Form& form) { return static_cast<Window&>(form.Peer()); }

@@ -156,6 +156,8 @@ public:
     void Menu(Form& form, int menu);
 
     static Window& PeerOf(const Form& form);
+    // Whether another form is shown modally, so that `form` takes no input.
+    bool Blocked(const Form& form) const;
 
     MemorySettings settings;
     std::deque<int> answers;
@@ -173,7 +175,8 @@ public:
     std::map<std::string, std::string> httpBodies;
     std::string shortDatePattern = "M/d/yyyy";
     LocalTime now{2026, 12, 8, 14, 5, 9};
-    // Runs while a form is shown modally; the form must be unloaded or hidden by then.
+    // Runs while a form is shown modally, as the user; the form must be unloaded or hidden by
+    // then, else the modal show reports it (see tk::Report).
     std::function<void(Form&)> onModal;
     std::vector<std::string> modalForms;
 
@@ -181,6 +184,7 @@ private:
     void Deliver(Form& form, std::int16_t keyCode, std::int16_t shift, std::int16_t ch);
     ServiceSet previous_;
     std::uint32_t nextHandle_ = 0x10010;
+    std::vector<const Form*> modalStack_;  // the forms shown modally, innermost last
 };
 
 }  // namespace tk::headless

@@ -101,11 +101,7 @@ FormWindow* WindowManager::FormOf(HWND hwnd) const {
 
 void WindowManager::Call(const std::function<void()>& handler) {
     ++running_;
-    try {
-        handler();
-    } catch (...) {
-        // A failing handler leaves the program running.
-    }
+    RunHandler("an event handler", handler);  // a failing handler leaves the program running
     --running_;
 }
 
