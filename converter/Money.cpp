@@ -3,17 +3,17 @@
 #include <cmath>
 #include <limits>
 
+#include "toolkit/NumberFormat.h"
+
 namespace {
+
+using tk::Magnitude;
 
 constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
 constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
 constexpr double kTwo63 = 9223372036854775808.0;
 
 constexpr Checked<Money> Overflow() { return {Money(), MoneyStatus::Overflow}; }
-
-std::uint64_t Magnitude(std::int64_t v) {
-    return v < 0 ? ~static_cast<std::uint64_t>(v) + 1 : static_cast<std::uint64_t>(v);
-}
 
 // 128 by 32-bit long division: quotient in place, remainder returned.
 std::uint32_t DivideWide(Product128& n, std::uint32_t d) {

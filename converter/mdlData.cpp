@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "toolkit/NumberFormat.h"
 #include "toolkit/Services.h"
 
 namespace mdlData {
@@ -156,17 +157,9 @@ bool SaveSettings() {
 }
 
 std::string MoneyStoreText(Money value) {
-    const std::int64_t raw = value.Raw();
-    const std::uint64_t m =
-        raw < 0 ? ~static_cast<std::uint64_t>(raw) + 1 : static_cast<std::uint64_t>(raw);
-    std::string out = raw < 0 ? "-" : " ";
-    out += std::to_string(m / 10000);
-    if (std::uint64_t frac = m % 10000; frac != 0) {
-        std::string digits = std::to_string(frac + 10000).substr(1);
-        while (digits.back() == '0') digits.pop_back();
-        out += "." + digits;
-    }
-    return out;
+    // The plain number with "." for its point, and a blank where a minus sign would stand.
+    return (value.Raw() < 0 ? "" : " ") +
+           tk::FormatPlain(value.Raw(), {.decimal = ".", .thousands = ""});
 }
 
 bool ParseBool(std::string_view text, bool fallback) {

@@ -5,6 +5,7 @@
 #include "frmOpt.h"
 #include "frmUpdate.h"
 #include "mdlData.h"
+#include "toolkit/Program.h"
 #include "toolkit/Services.h"
 
 namespace mdlMain {
@@ -32,3 +33,12 @@ void EndProgram() {
 }
 
 }  // namespace mdlMain
+
+namespace tk::program {
+
+bool Start() { return mdlMain::Main(); }
+bool MainWindowLoaded() { return frmMain.Loaded(); }
+void EndSession() { frmMain.Unload(); }
+void End() { mdlMain::EndProgram(); }
+
+}  // namespace tk::program

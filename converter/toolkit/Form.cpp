@@ -28,12 +28,4 @@ void Form::SetTag(int id, std::string text) {
     if (id >= 0 && static_cast<std::size_t>(id) < tags_.size()) tags_[id] = std::move(text);
 }
 
-int Form::ControlId(std::string_view name, int index) const {
-    const auto& controls = Layout().controls;
-    for (std::size_t i = 0; i < controls.size(); ++i) {
-        if (controls[i].name == name && controls[i].index == index) return static_cast<int>(i);
-    }
-    return -1;
-}
-
 }  // namespace tk

@@ -131,8 +131,6 @@ public:
     void SetText(int id, std::string_view text);
     const std::string& Tag(int id) const;
     void SetTag(int id, std::string text);
-    // The id of control `name` (index within its group, or -1), or -1 if there is none.
-    int ControlId(std::string_view name, int index = -1) const;
 
 private:
     std::unique_ptr<WindowPeer> peer_;

@@ -12,7 +12,23 @@ std::vector<std::unique_ptr<Form>>& Retired() {
     return retired;
 }
 
+std::vector<FormSlotBase*>& Slots() {
+    static std::vector<FormSlotBase*> slots;
+    return slots;
+}
+
 }  // namespace
+
+FormSlotBase::FormSlotBase() { Slots().push_back(this); }
+
+FormSlotBase::~FormSlotBase() { std::erase(Slots(), this); }
+
+FormSlotBase* SlotOf(const Form& form) {
+    for (FormSlotBase* slot : Slots()) {
+        if (slot->Get() == &form) return slot;
+    }
+    return nullptr;
+}
 
 Form& FormSlotBase::Load() {
     if (form_) return *form_;

@@ -10,12 +10,13 @@
 
 namespace tk {
 
+// Every slot registers itself, so that a peer can find the slot of a form (SlotOf).
 class FormSlotBase {
 public:
-    FormSlotBase() = default;
+    FormSlotBase();
     FormSlotBase(const FormSlotBase&) = delete;
     FormSlotBase& operator=(const FormSlotBase&) = delete;
-    virtual ~FormSlotBase() = default;
+    virtual ~FormSlotBase();
 
     bool Loaded() const { return form_ != nullptr; }
     // Creates the window hidden and runs Form_Load; does nothing if already loaded.
@@ -53,5 +54,8 @@ protected:
 
 // Frees the forms unloaded since the last call; the peers call it between events.
 void RetireUnloaded();
+
+// The slot that holds `form`, or nullptr: a peer unloads a form through it (the close box).
+FormSlotBase* SlotOf(const Form& form);
 
 }  // namespace tk

@@ -5,11 +5,6 @@
 namespace tk {
 namespace {
 
-// Magnitude of a count; safe for the most negative value.
-std::uint64_t Magnitude(std::int64_t v) {
-    return v < 0 ? ~static_cast<std::uint64_t>(v) + 1 : static_cast<std::uint64_t>(v);
-}
-
 std::string Grouped(std::uint64_t whole, const std::string& thousands) {
     std::string digits = std::to_string(whole);
     std::string out;

@@ -8,6 +8,11 @@
 
 namespace tk {
 
+// The magnitude of a count, also of the most negative one.
+constexpr std::uint64_t Magnitude(std::int64_t v) {
+    return v < 0 ? ~static_cast<std::uint64_t>(v) + 1 : static_cast<std::uint64_t>(v);
+}
+
 struct Separators {
     std::string decimal = ".";
     std::string thousands = ",";

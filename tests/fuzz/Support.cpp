@@ -18,7 +18,11 @@ void Fail(const std::string& what) {
 }
 
 tk::headless::Platform& Ui() {
-    static tk::headless::Platform* ui = new tk::headless::Platform;
+    static tk::headless::Platform* ui = [] {
+        // A handler that threw, or a modal dialog left open, is a finding too.
+        tk::InstallReporter([](std::string_view what) { Fail("the peer reported: " + std::string(what)); });
+        return new tk::headless::Platform;
+    }();
     return *ui;
 }
 

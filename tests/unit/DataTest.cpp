@@ -47,7 +47,9 @@ const std::array<std::int16_t, 8> kDefaultSlots = {0, 12, 13, 14, 2, 4, 20, 1};
 
 class DataTest : public testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override { Reset(); }
+    // An empty table and the options' defaults, as at the start of every test.
+    void Reset() {
         CurrencyTable.clear();
         SelectedSlots = {};
         mdlData::BaseCurrency = 0;
@@ -159,13 +161,9 @@ TEST_F(DataTest, FirstRunAnsweredYesRunsTheUpdate) {
     EXPECT_EQ(runs, 1);
 }
 
-struct FirstRunCount {
-    const char* cn;
-};
-
 TEST_F(DataTest, CountsThatAreNoTableMeanAFirstRun) {
     for (const char* cn : {"0", "abc", "-1", "32768", "", " ", "1e9", "-0.5"}) {
-        SetUp();
+        Reset();
         ui.msgboxes.clear();
         values_.clear();
         SeedTable(3);
@@ -202,7 +200,7 @@ TEST_F(DataTest, ValueTextsReadBackExactly) {
         {" 1.95583", 19558}, {"-1e300", 10000},
     };
     for (const auto& [text, raw] : cases) {
-        SetUp();
+        Reset();
         values_.clear();
         Seed({{"CN", "1"}, {"V0", text}});
         Load();
@@ -240,7 +238,7 @@ TEST_F(DataTest, IndicesOutsideTheTableFallBack) {
     EXPECT_EQ(mdlData::BaseCurrency, 0);
     EXPECT_EQ(SelectedSlots, (std::array<std::int16_t, 8>{2, 0, 0, 0, 2, 1, 0, 1}));
 
-    SetUp();
+    Reset();
     values_.clear();
     SeedTable(25);
     Seed({{"BC", "24"}, {"U1", "30"}, {"U6", " 22"}});
@@ -265,7 +263,7 @@ TEST_F(DataTest, FlagTexts) {
 
 TEST_F(DataTest, DownloadOnStartupKeepsAFailedDialogOpen) {
     for (bool fails : {false, true}) {
-        SetUp();
+        Reset();
         values_.clear();
         SeedTable(2);
         Seed({{"DownloadOnStartup", "True"}});

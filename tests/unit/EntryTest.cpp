@@ -14,11 +14,16 @@ constexpr int EUR = 0, USD = 1, JPY = 2, GBP = 3, DEM = 4, FRF = 5, CHF = 6, BEF
 
 class EntryTest : public testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override { Reset(); }
+    void TearDown() override { Close(); }
+    // The default table and a fresh main window, as at the start of every test.
+    void Reset() {
+        Close();
+        ui.beeps = 0;
         mdlData::RestoreDefaults();
         frmMain.Show();
     }
-    void TearDown() override {
+    void Close() {
         frmMain.Discard();
         tk::RetireUnloaded();
     }
@@ -80,14 +85,12 @@ TEST_F(EntryTest, TypedAmountsShowAsTyped) {
          "5.", 50000, 0, 0},
     };
     for (const auto& c : cases) {
-        SetUp();
-        const int beepsBefore = ui.beeps;
+        Reset();
         Type(c.keys);
         EXPECT_EQ(Display(), c.display) << "keys \"" << c.keys << "\"";
         EXPECT_EQ(form().CurrentAmount.Raw(), c.raw) << "keys \"" << c.keys << "\"";
         EXPECT_EQ(form().DecimalState, c.decimalState) << "keys \"" << c.keys << "\"";
-        EXPECT_EQ(ui.beeps - beepsBefore, c.beeps) << "keys \"" << c.keys << "\"";
-        TearDown();
+        EXPECT_EQ(ui.beeps, c.beeps) << "keys \"" << c.keys << "\"";
     }
 }
 
@@ -176,13 +179,12 @@ TEST_F(EntryTest, PasteTakesTheLeadingNumber) {
         {"0", "7.", 70000},          {"", "7.", 70000},
     };
     for (const auto& c : cases) {
-        SetUp();
+        Reset();
         Type("7");
         Paste(c.clipboard);
         EXPECT_EQ(Display(), c.display) << "clipboard \"" << c.clipboard << "\"";
         EXPECT_EQ(form().CurrentAmount.Raw(), c.raw) << "clipboard \"" << c.clipboard << "\"";
         EXPECT_EQ(ui.beeps, 0);
-        TearDown();
     }
 }
 
@@ -308,7 +310,7 @@ TEST_F(EntryTest, ButtonsShowTheirSlotsCodes) {
     const char* codes[] = {"EUR", "USD", "JPY", "GBP", "DEM", "FRF", "CHF", "BEF"};
     for (int i = 0; i < 8; ++i) EXPECT_EQ(form().Text(FrmMain::cmdCur0 + i), codes[i]) << i;
 
-    TearDown();
+    Close();
     mdlData::CurrencyTable[1].Short = "ZA";
     mdlData::CurrencyTable[1].Name.clear();  // a deleted entry still shows its code
     frmMain.Show();

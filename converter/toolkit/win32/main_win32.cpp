@@ -4,11 +4,9 @@
 // Needs the types of windows.h.
 #include <commctrl.h>
 
-#include "../../frmEdit.h"
-#include "../../frmMain.h"
-#include "../../frmOpt.h"
-#include "../../frmUpdate.h"
-#include "../../mdlMain.h"
+#include "../FormSlot.h"
+#include "../Program.h"
+#include "Text.h"
 #include "Win32.h"
 
 namespace {
@@ -26,13 +24,13 @@ void DeclareDpiAware() {
 
 // A form's close box unloads it through the slot that holds it.
 void UnloadByClose(tk::Form& form) {
-    tk::FormSlotBase* slots[] = {&frmMain, &frmOpt, &frmEdit, &frmUpdate};
-    for (tk::FormSlotBase* slot : slots) {
-        if (slot->Get() == &form) {
-            slot->Unload();
-            return;
-        }
-    }
+    if (tk::FormSlotBase* slot = tk::SlotOf(form)) slot->Unload();
+}
+
+// What the program reports for developers goes to the debugger output.
+void ReportToDebugger(std::string_view what) {
+    std::wstring text = L"Pecunor: " + tk::win32::Widen(what) + L"\n";
+    OutputDebugStringW(text.c_str());
 }
 
 }  // namespace
@@ -43,11 +41,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     tk::win32::Platform platform(instance);
     platform.windows.onClose = UnloadByClose;
     // A log-off ends the program as its close box does, so the unload saves what it saves.
-    platform.windows.onEndSession = [] { frmMain.Unload(); };
+    platform.windows.onEndSession = tk::program::EndSession;
+    tk::InstallReporter(ReportToDebugger);
 
     bool shown = false;
-    platform.windows.Call([&shown] { shown = mdlMain::Main(); });
-    if (shown) platform.windows.MessageLoop([] { return frmMain.Loaded(); });
-    mdlMain::EndProgram();
+    platform.windows.Call([&shown] { shown = tk::program::Start(); });
+    if (shown) platform.windows.MessageLoop(tk::program::MainWindowLoaded);
+    tk::program::End();
     return 0;
 }

@@ -1,0 +1,16 @@
+// The program a peer runs. The program defines these (mdlMain does); a peer's entry point
+// calls them and includes nothing else of the program.
+#pragma once
+
+namespace tk::program {
+
+// Start-up. True when the main window was shown: the peer then handles events while
+// MainWindowLoaded() holds, and calls End().
+bool Start();
+bool MainWindowLoaded();
+// The user's session ends (log-off, shutdown): the program closes as by its main window.
+void EndSession();
+// Destroys every window that is still loaded, without running its Form_Unload.
+void End();
+
+}  // namespace tk::program
