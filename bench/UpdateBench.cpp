@@ -22,9 +22,9 @@ std::string NewCode(int& next) {
     for (;;) {
         const int n = next++;
         std::string code{kDigits[n / 1296 % 36], kDigits[n / 36 % 36], kDigits[n % 36]};
-        const bool taken = std::any_of(
-            mdlData::CurrencyTable.begin(), mdlData::CurrencyTable.end(),
-            [&](const CurrencyEntry& e) { return e.Short.str() == code; });
+        const bool taken =
+            std::any_of(mdlData::CurrencyTable.begin(), mdlData::CurrencyTable.end(),
+                        [&](const CurrencyEntry& e) { return e.Short.str() == code; });
         if (!taken) return code;
     }
 }
@@ -93,10 +93,11 @@ double RawStoreWritesMs(std::size_t entries) {
         texts.push_back(" 1.2345");
     }
     tk::MemorySettings store;
-    return BestMs([&] { store = tk::MemorySettings{}; }, [&] {
-        for (std::size_t k = 0; k < keys.size(); ++k)
-            store.WriteSetting("Pecun", "Settings", keys[k], texts[k]);
-    });
+    return BestMs([&] { store = tk::MemorySettings{}; },
+                  [&] {
+                      for (std::size_t k = 0; k < keys.size(); ++k)
+                          store.WriteSetting("Pecun", "Settings", keys[k], texts[k]);
+                  });
 }
 
 }  // namespace
@@ -111,7 +112,8 @@ int main() {
     const double smallMs = BestMs(FreshDefaults, [&] { ok = ApplyAndSave(small) && ok; });
     const double largeMs = BestMs(FreshDefaults, [&] { ok = ApplyAndSave(large) && ok; });
     std::string header;
-    const double applyMs = BestMs(FreshDefaults, [&] { ok = ApplyUpdateList(large, header) && ok; });
+    const double applyMs =
+        BestMs(FreshDefaults, [&] { ok = ApplyUpdateList(large, header) && ok; });
     const double saveMs = BestMs(ForgetWrites, [&] { ok = mdlData::SaveSettings() && ok; });
     const double rawMs = RawStoreWritesMs(mdlData::CurrencyTable.size());
 
@@ -125,14 +127,16 @@ int main() {
     tk::RetireUnloaded();
 
     std::printf("apply and save, 1,000 new currencies:               %8.2f ms\n", smallMs);
-    std::printf("apply and save, 32,746 new currencies:              %8.2f ms  (goal: under 50 ms)\n",
-                largeMs);
+    std::printf(
+        "apply and save, 32,746 new currencies:              %8.2f ms  (goal: under 50 ms)\n",
+        largeMs);
     std::printf("  of which applying the list:                       %8.2f ms\n", applyMs);
     std::printf("  of which saving the table:                        %8.2f ms\n", saveMs);
     std::printf("  the same number of bare writes into the store:    %8.2f ms\n", rawMs);
     std::printf("apply and save, 32,767 known codes, full table:     %8.2f ms\n", knownMs);
-    std::printf("ratio 32,746 / 1,000 new currencies:                %8.1f     (goal: at most 40)\n",
-                largeMs / smallMs);
+    std::printf(
+        "ratio 32,746 / 1,000 new currencies:                %8.1f     (goal: at most 40)\n",
+        largeMs / smallMs);
     std::printf("load the settings of a full table:                  %8.2f ms\n", loadMs);
     std::printf("load the options dialog with a full table:          %8.2f ms\n", optionsMs);
     if (!ok) std::printf("an update or a save FAILED: the figures are not valid\n");

@@ -77,7 +77,6 @@ static_assert(tk::ControlsAre(kControls, FrmEdit::cmdOK, "cmdOK"));
 static_assert(tk::ControlsAre(kControls, FrmEdit::cmdCancel, "cmdCancel"));
 static_assert(tk::ControlsAre(kControls, FrmEdit::lblDo, "lblDo"));
 
-
 // Value(entry) / Value(base) as the editor shows it. A quotient that cannot be formed (a
 // base worth 0, or a result outside Money) shows as 0.
 std::string RateText(int entry) {

@@ -251,7 +251,6 @@ static_assert(tk::ControlsAre(kControls, FrmOpt::txtCur0, "txtCur", 9));
 static_assert(tk::ControlsAre(kControls, FrmOpt::chkMinTray, "chkMinTray"));
 static_assert(tk::ControlsAre(kControls, FrmOpt::chkDlStartup, "chkDlStartup"));
 
-
 constexpr const char* kDefaultPrompt =
     "This will restore all currencies in the state when Pecunor was installed !\r\n"
     "Are you sure you want to continue ?";

@@ -1,8 +1,8 @@
 // A settings store kept in memory: the headless peer's store, and the tests'.
 #pragma once
 
-#include <unordered_map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "Services.h"

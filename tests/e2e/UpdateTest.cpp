@@ -77,6 +77,15 @@ protected:
     std::optional<Dialogs> OpenUpdate(const MainWindow& main) {
         return OpenUpdateFromOptions(main, program->Pid());
     }
+    // The converter started on the default store, its update dialog opened from Options.
+    std::optional<Dialogs> OpenUpdateOnDefaults() {
+        if (!SeedStore(DefaultStore())) {
+            ADD_FAILURE() << "the store could not be seeded";
+            return std::nullopt;
+        }
+        const std::optional<MainWindow> main = Open();
+        return main ? OpenUpdate(*main) : std::nullopt;
+    }
 
     std::optional<RegistryOverride> proxyEnable_;
     std::optional<RegistryOverride> proxyServer_;
@@ -189,10 +198,7 @@ TEST_P(UpdateFailureTest, ShowsTheFailureAndSavesNothing) {
     } else {
         ProxyTo(ClosedLoopbackPort());
     }
-    ASSERT_TRUE(SeedStore(DefaultStore()));
-    const std::optional<MainWindow> main = Open();
-    ASSERT_TRUE(main);
-    const std::optional<Dialogs> dialogs = OpenUpdate(*main);
+    const std::optional<Dialogs> dialogs = OpenUpdateOnDefaults();
     ASSERT_TRUE(dialogs);
     const UpdateDialog& d = dialogs->update;
     Click(d.ok);
@@ -227,10 +233,7 @@ class HostileServerTest : public UpdateTest, public ::testing::WithParamInterfac
 TEST_P(HostileServerTest, EndsInTheFailureTextAndSavesNothing) {
     LoopbackServer server(GetParam().behaviour());
     ProxyTo(server.Port());
-    ASSERT_TRUE(SeedStore(DefaultStore()));
-    const std::optional<MainWindow> main = Open();
-    ASSERT_TRUE(main);
-    const std::optional<Dialogs> dialogs = OpenUpdate(*main);
+    const std::optional<Dialogs> dialogs = OpenUpdateOnDefaults();
     ASSERT_TRUE(dialogs);
     const UpdateDialog& d = dialogs->update;
     const DWORD start = GetTickCount();
@@ -259,16 +262,14 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(UpdateTest, AListWithAMalformedLastRecordChangesNothingEvenAfterOptionsCloses) {
     LoopbackServer server("200 OK", std::string(kList) + "XAU\t123456\n");
     ProxyTo(server.Port());
-    ASSERT_TRUE(SeedStore(DefaultStore()));
-    const std::optional<MainWindow> main = Open();
-    ASSERT_TRUE(main);
-    const std::optional<Dialogs> dialogs = OpenUpdate(*main);
+    const std::optional<Dialogs> dialogs = OpenUpdateOnDefaults();
     ASSERT_TRUE(dialogs);
     const UpdateDialog& d = dialogs->update;
     Click(d.ok);
     ASSERT_TRUE(WaitText(d.status, kFailureText)) << "status: " << Text(d.status);
     const HWND list = Control(dialogs->options, 100 + FrmOpt::lstCur);
-    EXPECT_FALSE(HasListLine(list, "Polish zloty (PLN)")) << "a record of the failed list is listed";
+    EXPECT_FALSE(HasListLine(list, "Polish zloty (PLN)"))
+        << "a record of the failed list is listed";
     ASSERT_TRUE(Type(d.form, "\x1b"));
     ASSERT_TRUE(WaitUntil([&] { return Gone(d.form); }));
     ASSERT_TRUE(Type(dialogs->options, "\x1b"));

@@ -42,13 +42,11 @@ constexpr char kOkHeaders[] = "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\n";
 }  // namespace
 
 LoopbackServer::LoopbackServer(std::string status, std::string body) {
-    const std::string response = "HTTP/1.0 " + status +
-                                 "\r\nContent-Type: text/plain\r\nContent-Length: " +
-                                 std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" +
-                                 body;
-    behaviour_ = [response](SOCKET client, const std::atomic<bool>&) {
-        SendAll(client, response);
-    };
+    const std::string response =
+        "HTTP/1.0 " + status +
+        "\r\nContent-Type: text/plain\r\nContent-Length: " + std::to_string(body.size()) +
+        "\r\nConnection: close\r\n\r\n" + body;
+    behaviour_ = [response](SOCKET client, const std::atomic<bool>&) { SendAll(client, response); };
     Start();
 }
 
@@ -154,8 +152,7 @@ LoopbackServer::Behaviour HugeContentLength() {
 
 LoopbackServer::Behaviour Trickle(int everyMs) {
     return [everyMs](SOCKET client, const std::atomic<bool>& stop) {
-        if (!SendAll(client, std::string(kOkHeaders) + "Content-Length: 100000\r\n\r\nH\n"))
-            return;
+        if (!SendAll(client, std::string(kOkHeaders) + "Content-Length: 100000\r\n\r\nH\n")) return;
         while (Linger(client, stop, everyMs) && SendAll(client, "x")) {
         }
     };

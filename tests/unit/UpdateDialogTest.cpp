@@ -212,7 +212,8 @@ TEST_F(UpdateDialogTest, UpdateUrlNamesTheAddressWhenSetAndIsNeverSaved) {
         EXPECT_EQ(http.fetches[0].url, fetched);
         frmUpdate.Unload();
         frmOpt.Unload();  // saves the settings
-        EXPECT_EQ(Stored("UpdateUrl"), setting ? std::optional<std::string>(*setting) : std::nullopt)
+        EXPECT_EQ(Stored("UpdateUrl"),
+                  setting ? std::optional<std::string>(*setting) : std::nullopt)
             << "the store's UpdateUrl changed";
     }
     ui.settings.values.clear();
@@ -283,10 +284,10 @@ TEST_F(UpdateDialogTest, EveryFailureShowsOneTextAndRecordsNothing) {
 }
 
 struct FailedWriteCase {
-    const char* key;                        // the key whose writes fail
-    std::optional<const char*> storedUsd;   // V12 afterwards
-    std::int64_t usd;                       // the dollar's rate in memory afterwards
-    int count;                              // the table's size afterwards
+    const char* key;                       // the key whose writes fail
+    std::optional<const char*> storedUsd;  // V12 afterwards
+    std::int64_t usd;                      // the dollar's rate in memory afterwards
+    int count;                             // the table's size afterwards
 };
 
 TEST_F(UpdateDialogTest, AFailedSaveIsAFailureThatPutsTheTableBack) {

@@ -65,14 +65,13 @@ bool HttpFetch::Fetch(std::string_view url, std::string& body) {
     if (object.empty()) object = L"/";
 
     const ProxySetting proxy = UserProxy();
-    Handle session{proxy.server.empty()
-                       ? WinHttpOpen(L"Pecunor", WINHTTP_ACCESS_TYPE_NO_PROXY,
-                                     WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0)
-                       : WinHttpOpen(L"Pecunor", WINHTTP_ACCESS_TYPE_NAMED_PROXY,
-                                     proxy.server.c_str(),
-                                     proxy.bypass.empty() ? WINHTTP_NO_PROXY_BYPASS
-                                                          : proxy.bypass.c_str(),
-                                     0)};
+    Handle session{
+        proxy.server.empty()
+            ? WinHttpOpen(L"Pecunor", WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
+                          WINHTTP_NO_PROXY_BYPASS, 0)
+            : WinHttpOpen(L"Pecunor", WINHTTP_ACCESS_TYPE_NAMED_PROXY, proxy.server.c_str(),
+                          proxy.bypass.empty() ? WINHTTP_NO_PROXY_BYPASS : proxy.bypass.c_str(),
+                          0)};
     if (!session.h) return false;
     Handle connection{WinHttpConnect(session.h, host.c_str(), parts.nPort, 0)};
     if (!connection.h) return false;
@@ -83,8 +82,8 @@ bool HttpFetch::Fetch(std::string_view url, std::string& body) {
     if (!request.h) return false;
 
     if (!deadline.Arm(request.h) ||
-        !WinHttpSendRequest(request.h, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA,
-                            0, 0, 0) ||
+        !WinHttpSendRequest(request.h, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0,
+                            0, 0) ||
         !deadline.Arm(request.h) || !WinHttpReceiveResponse(request.h, nullptr)) {
         return false;
     }
@@ -105,7 +104,8 @@ bool HttpFetch::Fetch(std::string_view url, std::string& body) {
             return false;
         if (available == 0) break;
         DWORD got = 0;
-        const DWORD want = available < buffer.size() ? available : static_cast<DWORD>(buffer.size());
+        const DWORD want =
+            available < buffer.size() ? available : static_cast<DWORD>(buffer.size());
         if (!WinHttpReadData(request.h, buffer.data(), want, &got)) return false;
         if (got == 0) break;
         if (received.size() + got > maxBody) return false;

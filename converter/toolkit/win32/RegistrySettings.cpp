@@ -51,12 +51,11 @@ HKEY RegistrySettings::Open(const std::wstring& path, bool create, bool& owned) 
     if (batched && batchKey_ != nullptr) return batchKey_;
     HKEY hkey = nullptr;
     // A batch opens the key once for reading and writing; a read never creates it.
-    const REGSAM access = batched ? KEY_QUERY_VALUE | KEY_SET_VALUE
-                                  : (create ? KEY_SET_VALUE : KEY_QUERY_VALUE);
-    const LONG rc =
-        create ? RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, access, nullptr,
-                                 &hkey, nullptr)
-               : RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, access, &hkey);
+    const REGSAM access =
+        batched ? KEY_QUERY_VALUE | KEY_SET_VALUE : (create ? KEY_SET_VALUE : KEY_QUERY_VALUE);
+    const LONG rc = create ? RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, access,
+                                             nullptr, &hkey, nullptr)
+                           : RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, access, &hkey);
     if (rc != ERROR_SUCCESS) return nullptr;
     if (batched) batchKey_ = hkey;
     return hkey;

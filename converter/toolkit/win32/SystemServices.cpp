@@ -4,8 +4,8 @@
 
 #include <cstddef>
 #include <cstdio>
-
 #include <cstring>
+
 #include "Text.h"
 #include "Win32.h"
 
