@@ -158,8 +158,9 @@ bool SaveSettings() {
 
 std::string MoneyStoreText(Money value) {
     // The plain number with "." for its point, and a blank where a minus sign would stand.
-    return (value.Raw() < 0 ? "" : " ") +
-           tk::FormatPlain(value.Raw(), {.decimal = ".", .thousands = ""});
+    std::string text(value.Raw() < 0 ? 0 : 1, ' ');
+    text.append(tk::FormatPlain(value.Raw(), {.decimal = ".", .thousands = ""}));
+    return text;
 }
 
 bool ParseBool(std::string_view text, bool fallback) {

@@ -115,13 +115,16 @@ TEST_F(DataTest, FirstRunWritesExactlyTheDefaultsAndAsksOnce) {
     ExpectDefaultTable();
     std::map<std::string, std::string> expected = {
         {"CN", "21"}, {"BC", "0"}, {"MinimizeToTray", "False"}, {"DownloadOnStartup", "False"}};
+    const auto key = [](char letter, int i) {
+        std::string k(1, letter);
+        return k.append(std::to_string(i));
+    };
     for (int i = 0; i < 21; ++i) {
-        expected["L" + std::to_string(i)] = kDefaults[i].name;
-        expected["S" + std::to_string(i)] = kDefaults[i].code;
-        expected["V" + std::to_string(i)] = kDefaults[i].stored;
+        expected[key('L', i)] = kDefaults[i].name;
+        expected[key('S', i)] = kDefaults[i].code;
+        expected[key('V', i)] = kDefaults[i].stored;
     }
-    for (int j = 0; j < 8; ++j)
-        expected["U" + std::to_string(j)] = std::to_string(kDefaultSlots[j]);
+    for (int j = 0; j < 8; ++j) expected[key('U', j)] = std::to_string(kDefaultSlots[j]);
     EXPECT_EQ(Stored(), expected);
 
     ASSERT_EQ(ui.msgboxes.size(), 1u);
