@@ -40,6 +40,7 @@ trap '[ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true' EXIT
 status=0
 echo "== native tests"
 (cd build/native && ctest --output-on-failure -j "$jobs") || status=1
+echo "== fuzz smoke runs"; tests/fuzz/smoke.sh || status=1
 
 echo "== the headless suites as a 32-bit x86 program, under qemu-i386-static"
 (cd build/x86 && ctest --output-on-failure -j "$jobs") || status=1

@@ -49,8 +49,10 @@ Product128 MultiplyWide(std::uint64_t a, std::uint64_t b) {
     return {hh + (lh >> 32) + (hl >> 32) + (mid >> 32), (mid << 32) | (ll & 0xffffffffu)};
 }
 
-Checked<Money> MoneyFromDouble(double x) {
-    const double r = std::nearbyint(x * 10000.0);  // default rounding: halves to even
+Checked<Money> MoneyFromDouble(double x) { return MoneyFromCount(x * 10000.0); }
+
+Checked<Money> MoneyFromCount(double count) {
+    const double r = std::nearbyint(count);  // default rounding: halves to even
     if (!(r >= -kTwo63 && r < kTwo63)) return Overflow();
     return {Money::FromRaw(static_cast<std::int64_t>(r))};
 }

@@ -36,6 +36,10 @@ struct Checked {
 // x times 10,000, rounded to the nearest count, halves to even. NaN and results outside
 // the range are an overflow.
 Checked<Money> MoneyFromDouble(double x);
+// A count of ten-thousandths, rounded to the nearest whole count, halves to even: exact for
+// every whole count a double holds (all up to 2^53). NaN and counts outside the range are an
+// overflow.
+Checked<Money> MoneyFromCount(double count);
 // The nearest double (exact for counts up to 2^53 in magnitude).
 double ToDouble(Money m);
 

@@ -295,7 +295,9 @@ std::optional<UpdateRecord> ReadListLine(std::string_view record) {
     const std::size_t tab2 = record.find('\t', tab1 + 1);
     if (tab2 == std::string_view::npos) return std::nullopt;
     const std::string_view rateText = record.substr(tab1 + 1, tab2 - tab1 - 1);
-    const Checked<Money> rate = MoneyFromDouble(ParseLeadingNumber(rateText) / 10000.0);
+    // The field is the count itself: through a quotient by 10,000 some counts above 2^51
+    // would come back one off.
+    const Checked<Money> rate = MoneyFromCount(ParseLeadingNumber(rateText));
     if (!rate.ok()) return std::nullopt;
     return UpdateRecord{record.substr(0, tab1), rate.value, record.substr(tab2 + 1)};
 }

@@ -66,8 +66,7 @@ std::int16_t DefaultSlot(int j) {
 }
 
 Money ReadValue(std::string_view key) {
-    auto v = MoneyFromDouble(ParseLeadingNumber(Read(key, "1")));
-    return v.ok() ? v.value : Money::Whole(1);
+    return MoneyFromStoreText(Read(key, "1")).value_or(Money::Whole(1));
 }
 
 void AskFirstRunDownload() {
@@ -161,6 +160,35 @@ std::string MoneyStoreText(Money value) {
     std::string text(value.Raw() < 0 ? 0 : 1, ' ');
     text.append(tk::FormatPlain(value.Raw(), {.decimal = ".", .thousands = ""}));
     return text;
+}
+
+std::optional<Money> MoneyFromStoreText(std::string_view text) {
+    const bool negative = text.starts_with('-');
+    std::string_view digits = text;
+    if (negative || text.starts_with(' ')) digits.remove_prefix(1);
+    const std::size_t point = digits.find('.');
+    const std::string_view whole = digits.substr(0, point);
+    const std::string_view fraction =
+        point == std::string_view::npos ? std::string_view() : digits.substr(point + 1);
+    const auto isDigits = [](std::string_view t) {
+        return t.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    bool exact = !whole.empty() && isDigits(whole) && isDigits(fraction) &&
+                 (point == std::string_view::npos || (!fraction.empty() && fraction.size() <= 4));
+    std::uint64_t m = 0;  // the magnitude in ten-thousandths
+    const auto append = [&](char c) {
+        exact = exact && !__builtin_mul_overflow(m, 10u, &m) &&
+                !__builtin_add_overflow(m, static_cast<unsigned>(c - '0'), &m);
+    };
+    for (const char c : whole) append(c);
+    for (std::size_t i = 0; i < 4; ++i) append(i < fraction.size() ? fraction[i] : '0');
+    const std::uint64_t limit = std::uint64_t{1} << 63;  // the magnitude of the least value
+    if (exact && (m < limit || (m == limit && negative))) {
+        return Money::FromRaw(negative ? static_cast<std::int64_t>(~m + 1)
+                                       : static_cast<std::int64_t>(m));
+    }
+    const Checked<Money> v = MoneyFromDouble(ParseLeadingNumber(text));
+    return v.ok() ? std::optional<Money>(v.value) : std::nullopt;
 }
 
 bool ParseBool(std::string_view text, bool fallback) {

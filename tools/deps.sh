@@ -7,6 +7,7 @@ pecun_packages=(
     g++-multilib qemu-user-static             # the headless suites as a 32-bit program
     wine wine64 xvfb imagemagick xauth python3
     libexpat1-dev nlohmann-json3-dev iso-codes nginx-light   # the rates feed and its server
+    clang libclang-rt-14-dev                  # the fuzz targets (libFuzzer and the sanitizers)
 )
 
 pecun_missing_packages() {

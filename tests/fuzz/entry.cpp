@@ -4,7 +4,8 @@
 //   c x v      Ctrl+C, Ctrl+X, Ctrl+V
 //   p TEXT LF  puts TEXT (escapes as in Support.h) on the clipboard, then Ctrl+V
 //   n          empties the clipboard
-//   r          the next of the regional separator pairs
+//   r          (leading only) the next of the regional separator pairs, which the window
+//              finds when it opens
 //   o ... ;    opens the options dialog for the commands up to ";" (or the end), closes it
 //   any other  typed as a key (digits, ".", Esc \x1b, Backspace \b, ...)
 // In the options dialog:
@@ -71,6 +72,12 @@ public:
     void Run() {
         tk::headless::Platform& ui = fuzz::Ui();
         ui.onModal = [this](tk::Form& form) { OnModal(form); };
+        std::size_t separators = 0;
+        while (!script_.Done() && script_.rest.front() == 'r') {
+            script_.Next();
+            separators = (separators + 1) % std::size(kSeparators);
+        }
+        ui.separators = kSeparators[separators];
         frmMain.Show(false);
         CheckEntry("start");
         while (!script_.Done()) {
@@ -100,9 +107,6 @@ private:
             Paste();
         } else if (c == 'n') {
             ui.Clear();
-        } else if (c == 'r') {
-            separator_ = (separator_ + 1) % std::size(kSeparators);
-            ui.separators = kSeparators[separator_];
         } else if (c == 'o') {
             ui.Menu(Main(), FrmMain::mnuOptions);
             FUZZ_CHECK(!frmOpt.Loaded() && !frmEdit.Loaded(), Where() + ": a dialog stayed loaded");
@@ -348,7 +352,6 @@ private:
 
     Script script_;
     int step_ = 0;
-    std::size_t separator_ = 0;
     bool staleAllowed_ = false;
     std::string editFields_[3];
     std::string copied_;

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -127,8 +128,7 @@ void CheckArithmetic(std::int64_t a, std::int64_t b, int places) {
 
 // The store's text of a value: a blank or a minus sign, the whole digits, and only when
 // the fraction is not zero a point and its digits without trailing zeros; its exact
-// decimal value is the value. Read back as the store reads it, it gives the same value
-// wherever a double carries the digits.
+// decimal value is the value, and the store reads it back as such.
 void CheckStoreText(std::int64_t raw) {
     const std::string text = mdlData::MoneyStoreText(Money::FromRaw(raw));
     const std::string what = "MoneyStoreText(" + Str(raw) + ") = " + fuzz::Quote(text);
@@ -152,10 +152,29 @@ void CheckStoreText(std::int64_t raw) {
     if (raw < 0) value = -value;
     FUZZ_CHECK(value == raw, what + " reads as " + Str(value));
 
+    const std::optional<Money> back = mdlData::MoneyFromStoreText(text);
+    FUZZ_CHECK(back && back->Raw() == raw,
+               what + " reads back as " + (back ? Str(back->Raw()) : std::string("nothing")));
+    // As any number text: the same value while a double carries its digits.
     if (raw > -kExactThroughDouble && raw < kExactThroughDouble) {
-        const Checked<Money> back = MoneyFromDouble(ParseLeadingNumber(text));
-        FUZZ_CHECK(back.ok() && back.value.Raw() == raw,
-                   what + " reads back as " + (back.ok() ? Str(back.value.Raw()) : std::string("an error")));
+        const Checked<Money> number = MoneyFromDouble(ParseLeadingNumber(text));
+        FUZZ_CHECK(number.ok() && number.value.Raw() == raw,
+                   what + " reads as the number " + (number.ok() ? Str(number.value.Raw()) : std::string("an error")));
+    }
+}
+
+// Any text read as a stored value: where a double carries the digits, the same value as
+// the leading number it starts with; nothing exactly when that number is outside the range.
+void CheckStoreValueText(std::string_view text) {
+    const std::optional<Money> stored = mdlData::MoneyFromStoreText(text);
+    const Checked<Money> number = MoneyFromDouble(ParseLeadingNumber(text));
+    const std::string what = "MoneyFromStoreText(" + fuzz::Quote(text) + ")";
+    if (!stored) {
+        FUZZ_CHECK(!number.ok(), what + " is nothing, as a number " + Str(number.value.Raw()));
+    } else if (number.ok() && number.value.Raw() > -kExactThroughDouble &&
+               number.value.Raw() < kExactThroughDouble) {
+        FUZZ_CHECK(stored->Raw() == number.value.Raw(),
+                   what + " = " + Str(stored->Raw()) + ", as a number " + Str(number.value.Raw()));
     }
 }
 
@@ -213,6 +232,7 @@ std::int64_t Int64At(const std::uint8_t* data) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     CheckNumberText(std::string_view(reinterpret_cast<const char*>(data), size));
+    CheckStoreValueText(std::string_view(reinterpret_cast<const char*>(data), size));
     if (size >= 16) {
         const std::int64_t a = Int64At(data), b = Int64At(data + 8);
         const int places = size > 16 ? data[16] % 5 : 4;

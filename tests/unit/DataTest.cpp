@@ -201,6 +201,13 @@ TEST_F(DataTest, ValueTextsReadBackExactly) {
         {" 1.9558", 19558},  {" 0.7876", 7876}, {" .7876", 7876}, {"0.7876", 7876},
         {"abc", 0},          {"", 0},           {"1e300", 10000}, {"-2.5", -25000},
         {" 1.95583", 19558}, {"-1e300", 10000},
+        // Beyond what a double carries: the store's own form reads back to the count.
+        {" 431701059030.4885", 4317010590304885},
+        {"431701059030.4885", 4317010590304885},
+        {" 922337203685477.5807", std::numeric_limits<std::int64_t>::max()},
+        {"-922337203685477.5808", std::numeric_limits<std::int64_t>::min()},
+        {" 922337203685477.5808", 10000},
+        {"-922337203685477.6854", std::numeric_limits<std::int64_t>::min()},  // as a number
     };
     for (const auto& [text, raw] : cases) {
         Reset();

@@ -44,6 +44,26 @@ TEST(MoneyTest, FromDoubleOutsideTheRangeIsAnOverflow) {
     EXPECT_EQ(MoneyFromDouble(-922337203685477.5808).value.Raw(), kMin);
 }
 
+TEST(MoneyTest, FromCountIsExactForEveryWholeCountADoubleHolds) {
+    // Through x / 10,000 and back, 4317010590304885 would come back as ...886.
+    const FromDoubleCase cases[] = {
+        {4317010590304885.0, 4317010590304885},   {9007199254740992.0, 9007199254740992},
+        {-9007199254740991.0, -9007199254740991}, {11264.5, 11264},
+        {11265.5, 11266},                          {-0.5, 0},
+        {9223372036854774784.0, 9223372036854774784}, {-9223372036854775808.0, kMin},
+    };
+    for (const auto& c : cases) {
+        Checked<Money> m = MoneyFromCount(c.x);
+        EXPECT_TRUE(m.ok()) << c.x;
+        EXPECT_EQ(m.value.Raw(), c.raw) << "MoneyFromCount(" << c.x << ")";
+    }
+    for (double x : {9223372036854775808.0, -9223372036854777856.0,
+                     std::numeric_limits<double>::infinity(),
+                     std::numeric_limits<double>::quiet_NaN()}) {
+        EXPECT_EQ(MoneyFromCount(x).status, MoneyStatus::Overflow) << x;
+    }
+}
+
 TEST(MoneyTest, SumAndWholeProductAreExactAndChecked) {
     EXPECT_EQ(Add(M(1), M(2)).value.Raw(), 3);
     EXPECT_EQ(Add(M(kMax), M(1)).status, MoneyStatus::Overflow);

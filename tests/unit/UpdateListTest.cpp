@@ -102,6 +102,21 @@ TEST_F(UpdateListTest, DocumentsAreReadLineByLine) {
     }
 }
 
+TEST_F(UpdateListTest, RatesUpToTwoToThe53ArriveAsWritten) {
+    // pecun-feed writes counts up to 2^53 for the converter to take exactly; a fraction of a
+    // count rounds halves to even.
+    const std::pair<const char*, std::int64_t> cases[] = {
+        {"4317010590304885", 4317010590304885}, {"2251799813685249", 2251799813685249},
+        {"9007199254740991", 9007199254740991}, {"9007199254740992", 9007199254740992},
+        {"11264.5", 11264},                     {"11265.5", 11266},
+    };
+    for (const auto& [count, raw] : cases) {
+        Reset();
+        ASSERT_TRUE(Apply(std::string("H\nUSD\t") + count + "\tx\n")) << count;
+        EXPECT_EQ(Raw(kUSD), raw) << count;
+    }
+}
+
 TEST_F(UpdateListTest, AFaultAnywhereChangesNothing) {
     // Each list changes a rate and adds a currency besides its fault.
     const std::pair<const char*, const char*> cases[] = {
