@@ -280,8 +280,10 @@ void FrmOpt::Form_Load() {
         const CurrencyEntry& e = mdlData::CurrencyTable[i];
         if (!e.Name.empty()) lines.push_back({DisplayText(e), i});
     }
-    SetLines({}, -1);
-    AddLines(std::move(lines));
+    std::vector<tk::ListLine> sorted;
+    int noSelection = -1;
+    tk::MergeAdded(sorted, std::move(lines), noSelection);
+    SetLines(std::move(sorted), noSelection);
     for (int k = 0; k < 9; ++k) {
         const int index = k < 8 ? mdlData::SelectedSlots[k] : mdlData::BaseCurrency;
         SetText(txtCur0 + k, DisplayTextOf(index));

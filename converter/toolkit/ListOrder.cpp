@@ -5,11 +5,12 @@
 namespace tk {
 namespace {
 
+// ASCII letters without case; every other byte as it is.
+char Fold(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
 std::string SortKey(std::string_view text) {
     std::string key(text);
-    for (char& c : key) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
+    for (char& c : key) c = Fold(c);
     return key;
 }
 
@@ -58,9 +59,7 @@ namespace {
 
 // The order of SortKey's keys, without making them.
 bool KeyLess(std::string_view a, std::string_view b) {
-    const auto fold = [](char c) {
-        return static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    };
+    const auto fold = [](char c) { return static_cast<unsigned char>(Fold(c)); };
     const std::size_t n = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < n; ++i) {
         if (fold(a[i]) != fold(b[i])) return fold(a[i]) < fold(b[i]);
