@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# A fuzzing campaign: every target (or those named) for SECONDS each, at most as many at once
-# as the machine has cores (PECUN_FUZZ_PARALLEL lowers it):
-#   tests/fuzz/campaign.sh SECONDS [TARGET...]
+# A fuzzing campaign: every target (or those named) for SECONDS each, or for its own time
+# where named as TARGET:SECONDS, at most as many at once as the machine has cores
+# (PECUN_FUZZ_PARALLEL lowers it), in the order named:
+#   tests/fuzz/campaign.sh SECONDS [TARGET[:SECONDS]...]
 # The corpora grow under build/fuzz/campaign/<target>/corpus, starting from the seeds, and
 # are kept for the next campaign; nothing is written to the repository. Prints for each
 # target its executions, executions per second, coverage and corpus, and every finding with
@@ -9,21 +10,35 @@
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build="$root/build/fuzz"
+. "$root/tests/fuzz/common.sh"
 if [ $# -lt 1 ] || ! [ "$1" -gt 0 ] 2>/dev/null; then
-    echo "usage: $0 SECONDS [TARGET...]" >&2
+    echo "usage: $0 SECONDS [TARGET[:SECONDS]...]" >&2
     exit 2
 fi
 seconds=$1
 shift
-targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(money update_list settings entry feed)
+specs=("$@")
+[ ${#specs[@]} -eq 0 ] && specs=(money update_list settings entry feed)
+targets=()
+declare -A time_of
+for spec in "${specs[@]}"; do
+    t=${spec%%:*}
+    time_of[$t]=$seconds
+    if [ "$spec" != "$t" ]; then
+        time_of[$t]=${spec#*:}
+        if ! [ "${time_of[$t]}" -gt 0 ] 2>/dev/null; then
+            echo "$0: $spec: the time is not a number of seconds" >&2
+            exit 2
+        fi
+    fi
+    targets+=("$t")
+done
 parallel=$(nproc)
 if [ -n "${PECUN_FUZZ_PARALLEL:-}" ] && [ "$PECUN_FUZZ_PARALLEL" -lt "$parallel" ]; then
     parallel=$PECUN_FUZZ_PARALLEL
 fi
 
-if ! cmake -S "$root/tests/fuzz" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ >/dev/null ||
-   ! cmake --build "$build" -j "${PECUN_FUZZ_BUILD_JOBS:-$(nproc)}" >/dev/null; then
+if ! fuzz_build; then
     echo "fuzz targets: the build failed" >&2
     exit 1
 fi
@@ -33,12 +48,12 @@ run() {  # target
     mkdir -p "$work/corpus" "$work/artifacts"
     cp -n "$root/tests/fuzz/corpus/$t/"* "$work/corpus/"
     [ -f "$root/tests/fuzz/dict/$t.dict" ] && dict=(-dict="$root/tests/fuzz/dict/$t.dict")
-    (cd "$work" && "$build/fuzz_$t" -max_total_time="$seconds" -timeout=30 -print_final_stats=1 \
-        "${dict[@]}" -artifact_prefix="$work/artifacts/" "$work/corpus" >"$work/log" 2>&1)
+    (cd "$work" && "$build/fuzz_$t" -max_total_time="${time_of[$t]}" -timeout=30 -print_final_stats=1 \
+        "${fuzz_options[@]}" "${dict[@]}" -artifact_prefix="$work/artifacts/" "$work/corpus" >"$work/log" 2>&1)
     echo $? >"$work/status"
 }
 
-echo "campaign: ${#targets[@]} targets, $seconds s each, $parallel at once, started $(date '+%F %T')"
+echo "campaign: ${#targets[@]} targets ($(for t in "${targets[@]}"; do printf '%s %s s, ' "$t" "${time_of[$t]}"; done | sed 's/, $//')), $parallel at once, started $(date '+%F %T')"
 running=0
 for t in "${targets[@]}"; do
     if [ ! -x "$build/fuzz_$t" ]; then

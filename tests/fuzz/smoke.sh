@@ -7,11 +7,11 @@
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build="$root/build/fuzz"
+. "$root/tests/fuzz/common.sh"
 seconds=${1:-20}
 targets=(money update_list settings entry feed)
 
-if ! cmake -S "$root/tests/fuzz" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ >/dev/null ||
-   ! cmake --build "$build" -j "${PECUN_FUZZ_BUILD_JOBS:-$(nproc)}" >/dev/null; then
+if ! fuzz_build; then
     echo "fuzz targets: the build failed" >&2
     exit 1
 fi
@@ -34,7 +34,7 @@ for t in "${targets[@]}"; do
     dict=()
     [ -f "$root/tests/fuzz/dict/$t.dict" ] && dict=(-dict="$root/tests/fuzz/dict/$t.dict")
     (cd "$work" && "$build/fuzz_$t" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
-        "${dict[@]}" -artifact_prefix="$work/artifacts/" "$work/corpus" >"$work/log" 2>&1)
+        "${fuzz_options[@]}" "${dict[@]}" -artifact_prefix="$work/artifacts/" "$work/corpus" >"$work/log" 2>&1)
     rc=$?
     report "$t" "$work/log"
     reproducers=$(find "$work/artifacts" -type f)
