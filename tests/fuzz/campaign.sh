@@ -17,17 +17,17 @@ if [ $# -lt 1 ] || ! [ "$1" -gt 0 ] 2>/dev/null; then
 fi
 seconds=$1
 shift
-specs=("$@")
-[ ${#specs[@]} -eq 0 ] && specs=(money update_list settings entry feed)
+named=("$@")
+[ ${#named[@]} -eq 0 ] && named=(money update_list settings entry feed)
 targets=()
 declare -A time_of
-for spec in "${specs[@]}"; do
-    t=${spec%%:*}
+for arg in "${named[@]}"; do
+    t=${arg%%:*}
     time_of[$t]=$seconds
-    if [ "$spec" != "$t" ]; then
-        time_of[$t]=${spec#*:}
+    if [ "$arg" != "$t" ]; then
+        time_of[$t]=${arg#*:}
         if ! [ "${time_of[$t]}" -gt 0 ] 2>/dev/null; then
-            echo "$0: $spec: the time is not a number of seconds" >&2
+            echo "$0: $arg: the time is not a number of seconds" >&2
             exit 2
         fi
     fi
