@@ -7,8 +7,9 @@
 // After each update: the slots, the base and the options list are consistent; a success
 // leaves the table the simple rule of the update gives (worked out here entry by entry),
 // a store that reloads to it and, through the dialog, today's date in LastUpdate; a failure
-// leaves memory exactly as before, and the store too unless a write failed. (A full table is the unit tests' business: sorting 32,767 lines
-// for every input would slow the search a hundredfold.)
+// leaves memory exactly as before, and the store too unless a write failed. (A full table
+// is the unit tests' business: sorting 32,767 lines for every input would slow the search
+// a hundredfold.)
 #include <algorithm>
 #include <cstdint>
 #include <optional>
