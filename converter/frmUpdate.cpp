@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "RatesFeed.h"
 #include "frmOpt.h"
 #include "mdlData.h"
 #include "toolkit/Services.h"
@@ -24,6 +25,8 @@ constexpr std::string_view kFailureText =
     "connection or try again later.";
 constexpr std::string_view kLastUpdateKey = "LastUpdate";
 constexpr std::string_view kUpdateUrlKey = "UpdateUrl";
+constexpr std::string_view kFallbackUrlKey = "FallbackUrl";
+constexpr std::string_view kRatesHeaderKey = "RatesHeader";
 
 constexpr tk::ControlSpec kControls[] = {
     {.kind = Kind::Label,
@@ -73,10 +76,38 @@ std::string NowText(tk::RegionalService& regional, tk::ClockService& clock) {
            regional.LongTime(now.hour, now.minute, now.second);
 }
 
-// The address the update fetches: "UpdateUrl" when the user or an administrator set one.
-std::string UpdateAddress(tk::SettingsStore& store) {
-    std::string url = store.ReadSetting(mdlData::kApp, mdlData::kSection, kUpdateUrlKey, "");
-    return url.empty() ? std::string(UpdateBaseUrl) : url;
+// The addresses the update tries, in order (see UpdateBaseUrl).
+std::vector<std::string> UpdateSources(tk::SettingsStore& store) {
+    const auto read = [&store](std::string_view key) {
+        return store.ReadSetting(mdlData::kApp, mdlData::kSection, key, "");
+    };
+    if (std::string url = read(kUpdateUrlKey); !url.empty()) return {std::move(url)};
+    std::string fallback = read(kFallbackUrlKey);
+    if (fallback.empty()) fallback = CentralBankUrl;
+    return {std::string(UpdateBaseUrl), std::move(fallback)};
+}
+
+// The first list any source gives, fetched within the update's time from `start`; `text`
+// holds what `list` views.
+bool FetchList(const tk::ServiceSet& services, std::uint64_t start, std::string& text,
+               UpdateList& list) {
+    for (const std::string& url : UpdateSources(*services.settings)) {
+        const std::uint64_t spent = services.clock->Ticks() - start;
+        if (spent >= static_cast<std::uint64_t>(kUpdateTimeLimitMs)) return false;
+        std::string body;
+        if (!services.http->Fetch(url, kUpdateTimeLimitMs - static_cast<int>(spent), body) ||
+            body.empty()) {
+            continue;
+        }
+        std::optional<std::string> listText = ListTextOf(std::move(body));
+        if (!listText) continue;
+        text = std::move(*listText);
+        if (std::optional<UpdateList> read = ReadUpdateList(text)) {
+            list = std::move(*read);
+            return true;
+        }
+    }
+    return false;
 }
 
 // Applies the list and saves the table, all or nothing: when the save fails, the table and
@@ -95,39 +126,67 @@ bool ApplyAndSave(const UpdateList& list) {
     return false;
 }
 
-// Fetches, applies and saves the list, shows the success text and records the time; false
-// at the first step that fails. A failure before the save leaves everything as it was.
-bool RunUpdate(FrmUpdate& dialog) {
+// Fetches, applies and saves the list, shows the success text and records the time and the
+// header; false at the first step that fails. A failure before the save leaves everything as
+// it was.
+bool RunUpdate(FrmUpdate& dialog, std::uint64_t start) {
     const tk::ServiceSet& services = tk::Services();
     if (!services.http || !services.settings || !services.regional || !services.clock) {
         return false;
     }
-    std::string body;
-    if (!services.http->Fetch(UpdateAddress(*services.settings), body) || body.empty())
-        return false;
-    const std::optional<UpdateList> list = ReadUpdateList(body);
-    if (!list) return false;
+    std::string text;
+    UpdateList list;
+    if (!FetchList(services, start, text, list)) return false;
     // The list's new currencies go into frmOpt's list, which must exist first.
     frmOpt.Load();
-    if (!ApplyAndSave(*list)) return false;
-    dialog.SetText(FrmUpdate::lblStatus, std::string(kSuccessText) + std::string(list->header));
-    return services.settings->WriteSetting(mdlData::kApp, mdlData::kSection, kLastUpdateKey,
-                                           NowText(*services.regional, *services.clock));
+    if (!ApplyAndSave(list)) return false;
+    dialog.SetText(FrmUpdate::lblStatus, std::string(kSuccessText) + std::string(list.header));
+    tk::SettingsStore& store = *services.settings;
+    const bool headed =
+        store.WriteSetting(mdlData::kApp, mdlData::kSection, kRatesHeaderKey, list.header);
+    return store.WriteSetting(mdlData::kApp, mdlData::kSection, kLastUpdateKey,
+                              NowText(*services.regional, *services.clock)) &&
+           headed;
+}
+
+// The converter's names for the bank's currencies: the built-in table's, then the bank's own.
+const feed::CurrencyNames& BuiltInNames() {
+    static const feed::CurrencyNames names = [] {
+        feed::CurrencyNames n;
+        for (int i = 0; !mdlData::DefaultResource(300 + i).empty(); ++i) {
+            n.Add(std::string(mdlData::DefaultResource(300 + i)),
+                  std::string(mdlData::DefaultResource(200 + i)));
+        }
+        for (const feed::NamedCurrency& c : feed::PublishedCurrencies()) {
+            n.Add(std::string(c.code), std::string(c.name));
+        }
+        return n;
+    }();
+    return names;
 }
 
 }  // namespace
 
-std::optional<tk::Date> LastUpdateDate() {
+std::optional<tk::LocalTime> LastUpdateDate() {
     const std::string text = ReadLastUpdate();
     if (text == "0") return std::nullopt;
     tk::RegionalService* regional = tk::Services().regional;
     if (regional == nullptr) return std::nullopt;
-    return tk::ParseDate(regional->ShortDatePattern(), text);
+    return regional->ReadDateTime(text);
+}
+
+std::optional<std::string> ListTextOf(std::string body) {
+    tk::XmlReader* xml = tk::Services().xml;
+    if (xml == nullptr) return body;
+    feed::BodyReading reading = feed::ReadRatesBody(body, *xml, BuiltInNames());
+    if (!reading.isRatesDocument) return body;
+    if (!reading.list.ok) return std::nullopt;
+    return std::move(reading.list.list);
 }
 
 void FrmUpdate::Form_Load() {
     std::string text(kLoadText);
-    if (const std::optional<tk::Date> last = LastUpdateDate()) {
+    if (const std::optional<tk::LocalTime> last = LastUpdateDate()) {
         text += kLastUpdateText;
         text += tk::Services().regional->ShortDate(last->year, last->month, last->day);
     }
@@ -142,6 +201,8 @@ void FrmUpdate::Click(int control) {
 
 void FrmUpdate::cmdOK_Click() {
     if (!HasPeer()) return;
+    tk::ClockService* clock = tk::Services().clock;
+    const std::uint64_t start = clock ? clock->Ticks() : 0;
     tk::WindowPeer& peer = Peer();
     bool ok = false;
     try {
@@ -151,7 +212,7 @@ void FrmUpdate::cmdOK_Click() {
         if (peer.Visible()) peer.SetFocus(cmdClose);
         // The fetch blocks the event loop: the status must be on the screen before it.
         peer.Refresh();
-        ok = RunUpdate(*this);
+        ok = RunUpdate(*this, start);
     } catch (...) {
         ok = false;
     }

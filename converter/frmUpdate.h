@@ -9,13 +9,24 @@
 #include <vector>
 
 #include "Money.h"
-#include "toolkit/DateText.h"
 #include "toolkit/Form.h"
 #include "toolkit/FormSlot.h"
+#include "toolkit/Services.h"
 
-// The address the update fetches unless the settings value "UpdateUrl" names another (http or
-// https); the server gives the list as the folder's default document.
-inline constexpr std::string_view UpdateBaseUrl = "http://rates.pecunor.net/pecunup/";
+// Where the update looks for rates, in order, each address only when the one before it gave
+// no list (no transfer, an empty or non-2xx answer, a body that does not read):
+// - the settings value "UpdateUrl", when set, alone: an administrator's choice is never
+//   bypassed;
+// - else UpdateBaseUrl, the list's own server, which gives the list as the folder's default
+//   document, then the central bank's daily file, or the settings value "FallbackUrl" in its
+//   place when that is set.
+// Any address may give an update list or the bank's rates document. The program never writes
+// either setting.
+inline constexpr std::string_view UpdateBaseUrl = "https://rates.pecunor.net/pecunup/";
+inline constexpr std::string_view CentralBankUrl =
+    "https://www.ecb.europa.eu/stats/eurofxref/eurofxref-daily.xml";
+// The whole update, from its start to the result shown, however many addresses it tries.
+inline constexpr int kUpdateTimeLimitMs = 50000;
 
 class FrmUpdate : public tk::Form {
 public:
@@ -29,7 +40,8 @@ public:
 
     // The whole update operation, also called directly by start-up whether or not cmdOK is
     // enabled. Its outcome shows only in lblStatus ("Error" in it means failure); nothing
-    // escapes it. Afterwards cmdOK is disabled and cmdClose is the default button.
+    // escapes it. Afterwards cmdOK is disabled and cmdClose is the default button. A
+    // success also records "LastUpdate" and the list's header in "RatesHeader".
     void cmdOK_Click();
     void cmdClose_Click();
 };
@@ -71,9 +83,15 @@ bool ApplyListLine(std::string_view record);
 // on success.
 bool ApplyUpdateList(std::string_view text, std::string& header);
 
-// The date of the last update recorded in "LastUpdate", read by the user's short date form;
-// nullopt when none is recorded (no key, "0") or the text does not read as a date.
-std::optional<tk::Date> LastUpdateDate();
+// A fetched body as update-list text: the body itself, or, when it is the central bank's
+// rates document, the list made of it (names: the built-in table's for its codes, the
+// bank's currencies' own, else the code). nullopt when it is the bank's document and breaks
+// its rules, or when no list can be had of it.
+std::optional<std::string> ListTextOf(std::string body);
+
+// The date and time of the last update recorded in "LastUpdate", read back as the user's
+// settings wrote it; nullopt when none is recorded (no key, "0") or the text does not read.
+std::optional<tk::LocalTime> LastUpdateDate();
 
 // Connects the start-up routine's update steps to this dialog.
 void InstallStartupUpdate();

@@ -1,17 +1,8 @@
 #include <nlohmann/json.hpp>
 
-#include "Feed.h"
+#include "Names.h"
 
 namespace feed {
-
-void CurrencyNames::Add(std::string code, std::string name) {
-    names_.emplace(std::move(code), std::move(name));
-}
-
-const std::string* CurrencyNames::Find(std::string_view code) const {
-    const auto it = names_.find(code);
-    return it == names_.end() ? nullptr : &it->second;
-}
 
 namespace {
 

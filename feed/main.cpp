@@ -17,7 +17,8 @@
 #include <string>
 #include <string_view>
 
-#include "Feed.h"
+#include "Names.h"
+#include "toolkit/expat/ExpatXml.h"
 
 namespace {
 
@@ -131,8 +132,9 @@ int Run(const Options& options) {
     if (!names.ok) return Report(options.names + ": " + names.error), 1;
 
     const Text xml = ReadFile(options.xml);
+    tk::ExpatXmlReader reader;
     if (!xml.ok) return Report(xml.text), 1;
-    const feed::FeedResult result = feed::MakeUpdateList(xml.text, names.names);
+    const feed::FeedResult result = feed::MakeUpdateList(xml.text, reader, names.names);
     const std::string source = options.xml == "-" ? "standard input" : options.xml;
     if (!result.ok) return Report(source + ": " + result.error), 1;
 

@@ -6,12 +6,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace tk {
 
 class WindowSystem;
+class XmlReader;
 
 // Message box flags and results.
 enum : int {
@@ -45,20 +47,6 @@ public:
     virtual void Beep() = 0;  // the standard beep
 };
 
-// The user's regional settings.
-class RegionalService {
-public:
-    virtual ~RegionalService() = default;
-    virtual std::string DecimalSeparator() = 0;
-    virtual std::string ThousandsSeparator() = 0;
-    // A local date in the user's "Short Date" form.
-    virtual std::string ShortDate(int year, int month, int day) = 0;
-    // The picture of that form, as DateText.h reads it ("M/d/yyyy").
-    virtual std::string ShortDatePattern() = 0;
-    // A time of day (hour 0-23) in the user's long time form ("2:05:09 PM").
-    virtual std::string LongTime(int hour, int minute, int second) = 0;
-};
-
 // A local date and time of day.
 struct LocalTime {
     int year = 0;
@@ -67,12 +55,31 @@ struct LocalTime {
     int hour = 0;  // 0-23
     int minute = 0;
     int second = 0;
+    bool operator==(const LocalTime&) const = default;
+};
+
+// The user's regional settings.
+class RegionalService {
+public:
+    virtual ~RegionalService() = default;
+    virtual std::string DecimalSeparator() = 0;
+    virtual std::string ThousandsSeparator() = 0;
+    // A local (Gregorian) date in the user's "Short Date" form and calendar.
+    virtual std::string ShortDate(int year, int month, int day) = 0;
+    // A time of day (hour 0-23) in the user's long time form ("2:05:09 PM").
+    virtual std::string LongTime(int hour, int minute, int second) = 0;
+    // A date, or a date and a time, as ShortDate and LongTime (joined by a blank) write them
+    // under the user's present settings, read back by the system's own conversion: the
+    // Gregorian date and time, nullopt when the text does not read as one.
+    virtual std::optional<LocalTime> ReadDateTime(std::string_view text) = 0;
 };
 
 class ClockService {
 public:
     virtual ~ClockService() = default;
     virtual LocalTime Now() = 0;  // the current local date and time
+    // Milliseconds on a clock that only goes forward (not the time of day), for deadlines.
+    virtual std::uint64_t Ticks() = 0;
 };
 
 // The per-user settings store: texts by application, section and key.
@@ -148,12 +155,16 @@ public:
     virtual std::string CommandLine() = 0;  // what follows the program's name and blanks
 };
 
-// One synchronous HTTP GET.
+// One synchronous HTTP GET, http or https.
 class HttpService {
 public:
     virtual ~HttpService() = default;
-    // The whole body of the answer; false when no transfer could be made.
-    virtual bool Fetch(std::string_view url, std::string& body) = 0;
+    // The whole body of a 2xx answer, after at most kMaxRedirects redirects, none from https
+    // to http. False when no such answer came within `timeLimitMs` (a positive count of
+    // milliseconds): the call returns by then whatever the server does, and `body` is
+    // untouched.
+    virtual bool Fetch(std::string_view url, int timeLimitMs, std::string& body) = 0;
+    static constexpr int kMaxRedirects = 5;
 };
 
 struct ServiceSet {
@@ -167,6 +178,7 @@ struct ServiceSet {
     AppService* app = nullptr;
     HttpService* http = nullptr;
     ClockService* clock = nullptr;
+    XmlReader* xml = nullptr;  // none where the platform has no XML reader
 };
 
 // Installs the services of the process (pointers not owned) and returns the previous set.

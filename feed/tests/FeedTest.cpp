@@ -6,11 +6,18 @@
 #include <string>
 #include <vector>
 
-#include "Feed.h"
+#include "Names.h"
+#include "toolkit/expat/ExpatXml.h"
 #include "TestFiles.h"
 
 namespace feed {
 namespace {
+
+// The list through the native reader.
+FeedResult MakeUpdateList(std::string_view xml, const CurrencyNames& names) {
+    tk::ExpatXmlReader reader;
+    return feed::MakeUpdateList(xml, reader, names);
+}
 
 using test::ReadTestData;
 using test::SampleNames;

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "Feed.h"
+#include "Names.h"
 #include "TestFiles.h"
 
 namespace feed {

@@ -4,10 +4,16 @@
 #include <string>
 #include <vector>
 
-#include "RatesXml.h"
+#include "RatesFeed.h"
+#include "toolkit/expat/ExpatXml.h"
 
 namespace feed {
 namespace {
+
+ParsedRates ParseRatesXml(std::string_view xml) {
+    tk::ExpatXmlReader reader;
+    return feed::ParseRatesXml(xml, reader);
+}
 
 std::vector<std::string> Codes(const FeedDay& day) {
     std::vector<std::string> codes;

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <string>
 
-#include "Feed.h"
+#include "Names.h"
 
 namespace feed::test {
 

@@ -7,8 +7,14 @@
 #include <vector>
 
 #include "PeerFixture.h"
-#include "toolkit/DateText.h"
 #include "toolkit/FormSlot.h"
+
+namespace tk {
+void PrintTo(const LocalTime& t, std::ostream* os) {
+    *os << t.year << "-" << t.month << "-" << t.day << " " << t.hour << ":" << t.minute << ":"
+        << t.second;
+}
+}  // namespace tk
 
 namespace {
 
@@ -299,23 +305,28 @@ TEST_F(Contract, SettingsRoundTripEveryTextExactly) {
 }
 
 // A date and time written as the short date, a blank and the long time reads back to the
-// date through the short date picture.
-TEST_F(Contract, ShortDatesReadBackThroughTheirPicture) {
+// same date and time through the system's own conversion; the date alone to that day.
+TEST_F(Contract, DatesAndTimesReadBackAsWritten) {
     tk::RegionalService& regional = *tk::Services().regional;
-    const std::string picture = regional.ShortDatePattern();
-    const tk::Date dates[] = {{2026, 12, 8}, {2024, 2, 29}, {1999, 1, 31}, {2029, 10, 5}};
-    for (const tk::Date& d : dates) {
-        const std::string date = regional.ShortDate(d.year, d.month, d.day);
-        const std::string time = regional.LongTime(14, 5, 9);
-        EXPECT_EQ(tk::ParseDate(picture, date), d) << date << " by " << picture;
-        EXPECT_EQ(tk::ParseDate(picture, date + " " + time), d) << date << " " << time;
+    const tk::LocalTime times[] = {{2026, 12, 8, 14, 5, 9}, {2024, 2, 29, 0, 0, 1},
+                                   {1999, 1, 31, 23, 59, 59}, {2029, 10, 5, 12, 30, 0}};
+    for (const tk::LocalTime& t : times) {
+        const std::string date = regional.ShortDate(t.year, t.month, t.day);
+        const std::string time = regional.LongTime(t.hour, t.minute, t.second);
+        EXPECT_EQ(regional.ReadDateTime(date + " " + time), t) << date << " " << time;
+        EXPECT_EQ(regional.ReadDateTime(date), (tk::LocalTime{t.year, t.month, t.day, 0, 0, 0}))
+            << date;
+    }
+    for (const char* notADate : {"", "yesterday", "0x"}) {
+        EXPECT_EQ(regional.ReadDateTime(notADate), std::nullopt) << notADate;
     }
     const std::string time = regional.LongTime(14, 5, 9);
     EXPECT_NE(time.find("05"), std::string::npos) << time;
     EXPECT_NE(time.find("09"), std::string::npos) << time;
 
     const tk::LocalTime now = tk::Services().clock->Now();
-    EXPECT_TRUE(tk::IsValidDate({now.year, now.month, now.day}))
+    EXPECT_TRUE(now.year >= 2000 && now.month >= 1 && now.month <= 12 && now.day >= 1 &&
+                now.day <= 31)
         << now.year << "-" << now.month << "-" << now.day;
     EXPECT_TRUE(now.hour >= 0 && now.hour < 24 && now.minute >= 0 && now.minute < 60 &&
                 now.second >= 0 && now.second < 62)

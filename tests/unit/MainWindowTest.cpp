@@ -57,7 +57,7 @@ TEST_F(MainWindowTest, OnlyTheExactUpdateArgumentRunsTheSilentUpdate) {
 
 TEST_F(MainWindowTest, StartupUpdateClosesTheDialogAfterSuccess) {
     SetStored("DownloadOnStartup", "True");
-    ui.httpBodies["http://rates.pecunor.net/pecunup/"] = "Rates of today\n";
+    ui.httpBodies[std::string(UpdateBaseUrl)] = "Rates of today\n";
     ASSERT_TRUE(mdlMain::Main());
     EXPECT_TRUE(mdlData::DownloadOnStartup);
     EXPECT_FALSE(frmUpdate.Loaded());

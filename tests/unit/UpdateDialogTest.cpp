@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr char kUrl[] = "http://rates.pecunor.net/pecunup/";
+constexpr char kUrl[] = "https://rates.pecunor.net/pecunup/";
 constexpr char kLoadText[] =
     "This will get an update list of converion rates from the Internet. Make sure an internet "
     "connection is present and press Update.";
@@ -49,7 +49,7 @@ public:
     WatchingHttp(const WatchingHttp&) = delete;
     WatchingHttp& operator=(const WatchingHttp&) = delete;
 
-    bool Fetch(std::string_view url, std::string& body) override {
+    bool Fetch(std::string_view url, int timeLimitMs, std::string& body) override {
         FetchSeen seen;
         seen.url = url;
         if (FrmUpdate* f = frmUpdate.IfLoaded()) {
@@ -61,7 +61,7 @@ public:
         }
         fetches.push_back(seen);
         if (throws) throw std::runtime_error("transfer failed");
-        return ui_.Fetch(url, body);
+        return ui_.Fetch(url, timeLimitMs, body);
     }
 
     std::vector<FetchSeen> fetches;
@@ -195,31 +195,139 @@ TEST_F(UpdateDialogTest, SuccessSavesTheListAndRecordsTheTime) {
               std::string(kLoadText) + "\r\nThe lastest update was performed on 12/8/2026");
 }
 
-TEST_F(UpdateDialogTest, UpdateUrlNamesTheAddressWhenSetAndIsNeverSaved) {
-    const std::pair<std::optional<const char*>, const char*> cases[] = {
-        {std::nullopt, kUrl},
-        {"", kUrl},
-        {"https://feed.example/pecunup/", "https://feed.example/pecunup/"},
+constexpr char kBankUrl[] = "https://www.ecb.europa.eu/stats/eurofxref/eurofxref-daily.xml";
+constexpr char kMirror[] = "http://127.0.0.1:8080/eurofxref-daily.xml";
+constexpr char kOwnList[] = "https://feed.example/pecunup/";
+constexpr char kBankDay[] =
+    "<?xml version='1.0' encoding='UTF-8'?>\n"
+    "<gesmes:Envelope xmlns:gesmes='http://www.gesmes.org/xml/2002-08-01' "
+    "xmlns='http://www.ecb.int/vocabulary/2002-08-01/eurofxref'>\n"
+    "<gesmes:subject>Reference rates</gesmes:subject>\n"
+    "<Cube><Cube time='2026-12-07'>\n"
+    "<Cube currency='USD' rate='1.1612'/><Cube currency='PLN' rate='4.2215'/>\n"
+    "</Cube></Cube></gesmes:Envelope>\n";
+constexpr char kBankHeader[] = "ECB euro reference rates of 2026-12-07";
+
+struct SourceCase {
+    const char* name;
+    std::optional<const char*> updateUrl, fallbackUrl;  // the settings, nullopt: absent
+    std::vector<std::pair<const char*, const char*>> answers;  // address, body
+    std::vector<const char*> fetched;                          // the addresses tried, in order
+    std::optional<const char*> header;                         // nullopt: the update fails
+};
+
+// The addresses the update tries in turn, each only when the one before gave no list.
+TEST_F(UpdateDialogTest, SourcesAreTriedInTurnUntilOneGivesAList) {
+    if (tk::Services().xml == nullptr) GTEST_SKIP() << "this build has no XML reader";
+    const SourceCase cases[] = {
+        {"the list's own server", std::nullopt, std::nullopt, {{kUrl, kList}}, {kUrl},
+         "Rates of 2026-12-08"},
+        {"an empty UpdateUrl counts as none", "", std::nullopt, {{kUrl, kList}}, {kUrl},
+         "Rates of 2026-12-08"},
+        {"the bank when the server is down", std::nullopt, std::nullopt, {{kBankUrl, kBankDay}},
+         {kUrl, kBankUrl}, kBankHeader},
+        {"the bank when the server gives no list", std::nullopt, std::nullopt,
+         {{kUrl, "<html>moved</html>"}, {kBankUrl, kBankDay}}, {kUrl, kBankUrl}, kBankHeader},
+        {"the bank when the server's answer is empty", std::nullopt, std::nullopt,
+         {{kUrl, ""}, {kBankUrl, kBankDay}}, {kUrl, kBankUrl}, kBankHeader},
+        {"FallbackUrl in the bank's place", std::nullopt, kMirror, {{kMirror, kBankDay}},
+         {kUrl, kMirror}, kBankHeader},
+        {"FallbackUrl may give a list", std::nullopt, kMirror, {{kMirror, kList}},
+         {kUrl, kMirror}, "Rates of 2026-12-08"},
+        {"all down", std::nullopt, std::nullopt, {}, {kUrl, kBankUrl}, std::nullopt},
+        {"the bank's file breaking its rules", std::nullopt, std::nullopt,
+         {{kBankUrl, "<gesmes:Envelope xmlns:gesmes='http://www.gesmes.org/xml/2002-08-01'>"
+                     "<Cube><Cube time='2026-12-07'><Cube currency='usd' rate='1'/>"
+                     "</Cube></Cube></gesmes:Envelope>"}},
+         {kUrl, kBankUrl}, std::nullopt},
+        {"UpdateUrl alone", kOwnList, kMirror, {{kOwnList, kList}}, {kOwnList},
+         "Rates of 2026-12-08"},
+        {"UpdateUrl naming the bank's file", kMirror, std::nullopt, {{kMirror, kBankDay}},
+         {kMirror}, kBankHeader},
+        {"UpdateUrl down: no bypass", kOwnList, kMirror, {{kMirror, kBankDay}, {kUrl, kList}},
+         {kOwnList}, std::nullopt},
     };
-    for (const auto& [setting, fetched] : cases) {
-        SCOPED_TRACE(setting.value_or("(absent)"));
+    for (const SourceCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        mdlData::RestoreDefaults();
         ui.settings.values.clear();
-        if (setting) SetStored("UpdateUrl", *setting);
-        WatchingHttp http(ui);
+        ui.httpBodies.clear();
+        ui.fetches.clear();
+        if (c.updateUrl) SetStored("UpdateUrl", *c.updateUrl);
+        if (c.fallbackUrl) SetStored("FallbackUrl", *c.fallbackUrl);
+        for (const auto& [url, body] : c.answers) ui.httpBodies[url] = body;
         frmUpdate.Load();
         frmUpdate().cmdOK_Click();
-        ASSERT_EQ(http.fetches.size(), 1u);
-        EXPECT_EQ(http.fetches[0].url, fetched);
+        std::vector<std::string> fetched;
+        for (const tk::headless::FetchCall& f : ui.fetches) fetched.push_back(f.url);
+        EXPECT_EQ(fetched, std::vector<std::string>(c.fetched.begin(), c.fetched.end()));
+        if (c.header) {
+            EXPECT_EQ(Status(), std::string("Update successful!\r\nNew rates from ") + *c.header);
+            EXPECT_EQ(Stored("RatesHeader"), *c.header);
+        } else {
+            EXPECT_EQ(Status(), kFailureText);
+            EXPECT_FALSE(Stored("RatesHeader").has_value());
+            EXPECT_FALSE(Stored("CN").has_value()) << "the failed update saved";
+        }
         frmUpdate.Unload();
         frmOpt.Unload();  // saves the settings
         EXPECT_EQ(Stored("UpdateUrl"),
-                  setting ? std::optional<std::string>(*setting) : std::nullopt)
-            << "the store's UpdateUrl changed";
+                  c.updateUrl ? std::optional<std::string>(*c.updateUrl) : std::nullopt);
+        EXPECT_EQ(Stored("FallbackUrl"),
+                  c.fallbackUrl ? std::optional<std::string>(*c.fallbackUrl) : std::nullopt);
     }
     ui.settings.values.clear();
     mdlData::SaveSettings();
     mdlData::LoadSettings();
-    EXPECT_FALSE(Stored("UpdateUrl").has_value()) << "loading or saving wrote UpdateUrl";
+    for (const char* key : {"UpdateUrl", "FallbackUrl", "RatesHeader"}) {
+        EXPECT_FALSE(Stored(key).has_value()) << "loading or saving wrote " << key;
+    }
+}
+
+// The bank's file read by the converter itself: known codes get the rate, new ones a name of
+// the built-in tables (else the code), the former currencies their fixed rates.
+TEST_F(UpdateDialogTest, TheBanksFileUpdatesTheTableWithBuiltInNames) {
+    if (tk::Services().xml == nullptr) GTEST_SKIP() << "this build has no XML reader";
+    ui.httpBodies[kBankUrl] = std::string(kBankDay).replace(
+        std::string(kBankDay).find("</Cube></Cube>"), 0, "<Cube currency='XAG' rate='0.0234'/>");
+    frmUpdate.Load();
+    frmUpdate().cmdOK_Click();
+    ASSERT_EQ(Status(), std::string("Update successful!\r\nNew rates from ") + kBankHeader);
+    EXPECT_EQ(Stored("V12"), " 1.1612") << "USD";
+    EXPECT_EQ(Stored("V2"), " 1.9558") << "DEM, fixed";
+    EXPECT_EQ(Stored("L0"), "European Union euro") << "a known code keeps its name";
+    EXPECT_EQ(Stored("V0"), " 1");
+    EXPECT_EQ(OptionsLine("Polish zloty (PLN)"), 21);
+    EXPECT_EQ(OptionsLine("XAG (XAG)"), 22) << "a code of no table is its own name";
+    EXPECT_EQ(OptionsLine("Luxembourg franc (LUF)"), 23);
+    EXPECT_EQ(Stored("V21"), " 4.2215");
+    EXPECT_EQ(Stored("V22"), " 0.0234");
+}
+
+// One time limit for the whole update, however many addresses it tries.
+TEST_F(UpdateDialogTest, EveryFetchGetsWhatIsLeftOfOneTimeLimit) {
+    struct Case {
+        const char* name;
+        int baseTakes;                // ms the list's server takes before it fails
+        std::vector<int> limitsGiven;  // to each fetch, in order
+    };
+    const Case cases[] = {
+        {"a quick failure", 0, {50000, 50000}},
+        {"a slow failure", 30000, {50000, 20000}},
+        {"the whole time", 50000, {50000}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ui.fetches.clear();
+        ui.httpCostMs[kUrl] = c.baseTakes;
+        frmUpdate.Load();
+        frmUpdate().cmdOK_Click();
+        EXPECT_EQ(Status(), kFailureText);
+        std::vector<int> limits;
+        for (const tk::headless::FetchCall& f : ui.fetches) limits.push_back(f.timeLimitMs);
+        EXPECT_EQ(limits, c.limitsGiven);
+        frmUpdate.Unload();
+    }
 }
 
 TEST_F(UpdateDialogTest, LastUpdateFollowsTheRegionalForms) {
@@ -275,8 +383,9 @@ TEST_F(UpdateDialogTest, EveryFailureShowsOneTextAndRecordsNothing) {
         }
         EXPECT_FALSE(Stored("CN").has_value()) << "the table reached the store";
         // Pressing again does nothing: one opening makes one attempt.
+        const std::size_t fetched = http.fetches.size();
         ui.Click(frmUpdate(), FrmUpdate::cmdOK);
-        EXPECT_EQ(http.fetches.size(), 1u);
+        EXPECT_EQ(http.fetches.size(), fetched);
         ui.settings.failWrites = false;
         frmUpdate.Unload();
         frmOpt.Discard();
@@ -412,7 +521,7 @@ TEST_F(UpdateDialogTest, SilentUpdateShowsNoWindow) {
         ui.commandLine = "/update";
         WatchingHttp http(ui);
         EXPECT_FALSE(mdlMain::Main()) << "the main window opened";
-        ASSERT_EQ(http.fetches.size(), 1u);
+        ASSERT_EQ(http.fetches.size(), serverUp ? 1u : 2u) << "the list's server, the bank";
         EXPECT_FALSE(http.fetches[0].visible) << "the dialog was shown";
         EXPECT_FALSE(frmMain.Loaded());
         EXPECT_FALSE(frmUpdate.Loaded());

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "../DateText.h"
 #include "../FormSlot.h"
+#include "DateText.h"
 
 namespace tk::headless {
 namespace {
@@ -196,6 +196,9 @@ Platform::Platform() {
     mine.app = this;
     mine.http = this;
     mine.clock = this;
+#ifdef PECUN_HAVE_EXPAT
+    mine.xml = &xmlReader_;
+#endif
     previous_ = Install(mine);
 }
 
@@ -264,7 +267,32 @@ bool Platform::NotifyIcon(std::uint32_t message, const TrayIconRecord& record) {
     return icons.count(key) != 0;
 }
 
-bool Platform::Fetch(std::string_view url, std::string& body) {
+std::optional<LocalTime> Platform::ReadDateTime(std::string_view text) {
+    const std::optional<Date> date = ParseDate(shortDatePattern, text);
+    if (!date) return std::nullopt;
+    LocalTime result{date->year, date->month, date->day, 0, 0, 0};
+    // The time LongTime wrote, when it follows the date.
+    const std::size_t blank = text.find(' ', text.find_first_not_of(' '));
+    if (blank != std::string_view::npos) {
+        const std::string rest(text.substr(blank + 1));
+        int h = 0, m = 0, sec = 0;
+        char half[3] = {};
+        if (std::sscanf(rest.c_str(), "%d:%d:%d %2s", &h, &m, &sec, half) == 4 && h >= 1 &&
+            h <= 12) {
+            result.hour = h % 12 + (half[0] == 'P' ? 12 : 0);
+            result.minute = m;
+            result.second = sec;
+        }
+    }
+    return result;
+}
+
+bool Platform::Fetch(std::string_view url, int timeLimitMs, std::string& body) {
+    fetches.push_back({std::string(url), timeLimitMs});
+    const auto cost = httpCostMs.find(std::string(url));
+    const int took = cost == httpCostMs.end() ? 0 : cost->second;
+    ticks += static_cast<std::uint64_t>(std::min(took, timeLimitMs));
+    if (took >= timeLimitMs) return false;
     auto it = httpBodies.find(std::string(url));
     if (it == httpBodies.end()) return false;
     body = it->second;

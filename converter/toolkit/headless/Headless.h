@@ -16,6 +16,9 @@
 #include "../ListOrder.h"
 #include "../MemorySettings.h"
 #include "../Services.h"
+#ifdef PECUN_HAVE_EXPAT
+#include "../expat/ExpatXml.h"
+#endif
 
 namespace tk::headless {
 
@@ -94,6 +97,11 @@ struct MsgBoxCall {
     std::string title;
 };
 
+struct FetchCall {
+    std::string url;
+    int timeLimitMs;
+};
+
 struct ShellCall {
     std::string verb, file, parameters, directory;
     int show;
@@ -130,10 +138,12 @@ public:
     std::string DecimalSeparator() override { return separators.first; }
     std::string ThousandsSeparator() override { return separators.second; }
     std::string ShortDate(int year, int month, int day) override;  // by shortDatePattern
-    std::string ShortDatePattern() override { return shortDatePattern; }
     std::string LongTime(int hour, int minute, int second) override;  // "2:05:09 PM"
+    // Reads the date by shortDatePattern, then the time LongTime writes if one follows.
+    std::optional<LocalTime> ReadDateTime(std::string_view text) override;
     // ClockService
     LocalTime Now() override { return now; }
+    std::uint64_t Ticks() override { return ticks; }
     // ShellService: icons present are kept by (window, uID).
     void ShellExecute(std::string_view verb, std::string_view file, std::string_view parameters,
                       std::string_view directory, int showCommand) override;
@@ -141,8 +151,10 @@ public:
     // AppService
     std::string Path() override { return appPath; }
     std::string CommandLine() override { return commandLine; }
-    // HttpService: bodies by address; an address missing here cannot be fetched.
-    bool Fetch(std::string_view url, std::string& body) override;
+    // HttpService: bodies by address; an address missing here cannot be fetched. A fetch of
+    // an address in httpCostMs takes that long off `ticks` (no more than its limit; at the
+    // limit it fails). Every fetch is noted in `fetches`.
+    bool Fetch(std::string_view url, int timeLimitMs, std::string& body) override;
 
     // The scripted user. Each action goes to the form as the real peer sends it: a key is
     // Form_KeyDown with its key code, then Form_KeyPress with its character.
@@ -173,6 +185,9 @@ public:
     std::string appPath = "C:\\Program Files\\Pecunor";
     std::string commandLine;
     std::map<std::string, std::string> httpBodies;
+    std::map<std::string, int> httpCostMs;
+    std::vector<FetchCall> fetches;
+    std::uint64_t ticks = 1000000;
     std::string shortDatePattern = "M/d/yyyy";
     LocalTime now{2026, 12, 8, 14, 5, 9};
     // Runs while a form is shown modally, as the user; the form must be unloaded or hidden by
@@ -183,6 +198,9 @@ public:
 private:
     void Deliver(Form& form, std::int16_t keyCode, std::int16_t shift, std::int16_t ch);
     ServiceSet previous_;
+#ifdef PECUN_HAVE_EXPAT
+    ExpatXmlReader xmlReader_;
+#endif
     std::uint32_t nextHandle_ = 0x10010;
     std::vector<const Form*> modalStack_;  // the forms shown modally, innermost last
 };

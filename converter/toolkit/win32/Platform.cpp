@@ -14,6 +14,7 @@ Platform::Platform(HINSTANCE instance) : windows(instance), clipboard(windows.Hi
     mine.app = &system;
     mine.http = &http;
     mine.clock = &system;
+    mine.xml = &xml;
     previous_ = Install(mine);
 }
 

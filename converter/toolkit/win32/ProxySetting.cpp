@@ -23,4 +23,18 @@ ProxySetting UserProxy() {
     return proxy;
 }
 
+std::wstring CombineUrl(const std::wstring& base, const std::wstring& relative) {
+    DWORD size = 0;
+    InternetCombineUrlW(base.c_str(), relative.c_str(), nullptr, &size, ICU_NO_ENCODE);
+    if (size == 0) return {};
+    std::wstring combined(size + 1, L'\0');
+    DWORD length = static_cast<DWORD>(combined.size());
+    if (!InternetCombineUrlW(base.c_str(), relative.c_str(), combined.data(), &length,
+                             ICU_NO_ENCODE)) {
+        return {};
+    }
+    combined.resize(length);
+    return combined;
+}
+
 }  // namespace tk::win32

@@ -30,9 +30,7 @@ LONG DeleteTree(HKEY root, const std::wstring& path) {
 
 }  // namespace
 
-RegistrySettings::~RegistrySettings() {
-    if (batchKey_ != nullptr) RegCloseKey(batchKey_);
-}
+RegistrySettings::~RegistrySettings() { CloseBatch(); }
 
 void RegistrySettings::BeginBatch(std::string_view app, std::string_view section) {
     if (batchDepth_++ == 0) batchPath_ = KeyPath(app, section);
@@ -40,24 +38,32 @@ void RegistrySettings::BeginBatch(std::string_view app, std::string_view section
 
 void RegistrySettings::EndBatch() {
     if (batchDepth_ == 0 || --batchDepth_ != 0) return;
-    if (batchKey_ != nullptr) RegCloseKey(batchKey_);
-    batchKey_ = nullptr;
+    CloseBatch();
     batchPath_.clear();
+}
+
+void RegistrySettings::CloseBatch() {
+    for (HKEY& key : batchKeys_) {
+        if (key != nullptr) RegCloseKey(key);
+        key = nullptr;
+    }
 }
 
 HKEY RegistrySettings::Open(const std::wstring& path, bool create, bool& owned) {
     const bool batched = batchDepth_ > 0 && path == batchPath_;
     owned = !batched;
-    if (batched && batchKey_ != nullptr) return batchKey_;
+    // A read asks for reading alone (a key the user may only read serves every read), a
+    // write for writing alone, so that neither right is needed for the other's work. Only a
+    // write creates the key. A batch keeps each key it opened until it ends.
+    HKEY& kept = batchKeys_[create ? 1 : 0];
+    if (batched && kept != nullptr) return kept;
     HKEY hkey = nullptr;
-    // A batch opens the key once for reading and writing; a read never creates it.
-    const REGSAM access =
-        batched ? KEY_QUERY_VALUE | KEY_SET_VALUE : (create ? KEY_SET_VALUE : KEY_QUERY_VALUE);
-    const LONG rc = create ? RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, access,
-                                             nullptr, &hkey, nullptr)
-                           : RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, access, &hkey);
+    const LONG rc = create ? RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0,
+                                             KEY_SET_VALUE, nullptr, &hkey, nullptr)
+                           : RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE,
+                                           &hkey);
     if (rc != ERROR_SUCCESS) return nullptr;
-    if (batched) batchKey_ = hkey;
+    if (batched) kept = hkey;
     return hkey;
 }
 

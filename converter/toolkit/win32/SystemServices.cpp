@@ -1,5 +1,6 @@
 #include <windows.h>
-// Needs the types of windows.h.
+// Need the types of windows.h.
+#include <oleauto.h>
 #include <shellapi.h>
 
 #include <cstddef>
@@ -69,7 +70,6 @@ std::string SystemServices::ShortDate(int year, int month, int day) {
     return Narrow(std::wstring_view(buffer, static_cast<std::size_t>(n - 1)));
 }
 
-std::string SystemServices::ShortDatePattern() { return LocaleText(LOCALE_SSHORTDATE, "M/d/yyyy"); }
 
 std::string SystemServices::LongTime(int hour, int minute, int second) {
     SYSTEMTIME st{};
@@ -87,6 +87,27 @@ std::string SystemServices::LongTime(int hour, int minute, int second) {
         return text;
     }
     return Narrow(std::wstring_view(buffer, static_cast<std::size_t>(n - 1)));
+}
+
+std::optional<LocalTime> SystemServices::ReadDateTime(std::string_view text) {
+    // GetDateFormat writes in the user's calendar; the reading must count years the same way.
+    ULONG flags = 0;
+    const std::string calendar = LocaleText(LOCALE_ICALENDARTYPE, "1");
+    if (calendar == "7") flags = VAR_CALENDAR_THAI;
+    if (calendar == "6") flags = VAR_CALENDAR_HIJRI;
+    std::wstring wide = Widen(text);
+    DATE date = 0;
+    if (FAILED(VarDateFromStr(wide.data(), LOCALE_USER_DEFAULT, flags, &date))) return std::nullopt;
+    SYSTEMTIME st{};
+    if (!VariantTimeToSystemTime(date, &st)) return std::nullopt;
+    return LocalTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
+}
+
+std::uint64_t SystemServices::Ticks() {
+    const DWORD now = GetTickCount();
+    if (now < lastTick_) ++tickWraps_;
+    lastTick_ = now;
+    return (tickWraps_ << 32) | now;
 }
 
 LocalTime SystemServices::Now() {

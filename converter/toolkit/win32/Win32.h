@@ -29,6 +29,7 @@
 
 #include "../Form.h"
 #include "../Services.h"
+#include "../Xml.h"
 
 namespace tk::win32 {
 
@@ -110,7 +111,8 @@ public:
                             std::string_view fallback) override;
     bool WriteSetting(std::string_view app, std::string_view section, std::string_view key,
                       std::string_view text) override;
-    // The section's key stays open from the outermost BeginBatch to its EndBatch.
+    // The section's key stays open from the outermost BeginBatch to its EndBatch: once for
+    // reading when something is read, once for writing when something is written.
     void BeginBatch(std::string_view app, std::string_view section) override;
     void EndBatch() override;
     // Removes HKEY_CURRENT_USER\Software\<app> with everything under it (for tests).
@@ -125,10 +127,11 @@ private:
     // The open key of `path`, creating the key when `create`; nullptr if it cannot be had.
     // `owned` tells whether the caller must close it.
     HKEY Open(const std::wstring& path, bool create, bool& owned);
+    void CloseBatch();
 
     int batchDepth_ = 0;
     std::wstring batchPath_;
-    HKEY batchKey_ = nullptr;
+    HKEY batchKeys_[2] = {nullptr, nullptr};  // the batch's keys for reading and for writing
 };
 
 class Clipboard : public ClipboardService {
@@ -157,17 +160,22 @@ public:
     std::string DecimalSeparator() override;
     std::string ThousandsSeparator() override;
     std::string ShortDate(int year, int month, int day) override;
-    std::string ShortDatePattern() override;
     std::string LongTime(int hour, int minute, int second) override;
+    // VarDateFromStr with the user's locale, in the calendar ShortDate writes.
+    std::optional<LocalTime> ReadDateTime(std::string_view text) override;
     LocalTime Now() override;
+    std::uint64_t Ticks() override;
     void ShellExecute(std::string_view verb, std::string_view file, std::string_view parameters,
                       std::string_view directory, int showCommand) override;
     bool NotifyIcon(std::uint32_t message, const TrayIconRecord& record) override;
     std::string Path() override;
     std::string CommandLine() override;
+
+private:
+    DWORD lastTick_ = 0;
+    std::uint64_t tickWraps_ = 0;
 };
 
-// One HTTP GET through WinINet: only a 2xx answer counts as a transfer.
 // The proxy that the user's Internet settings name (as WinINet reads them); an empty server
 // for none.
 struct ProxySetting {
@@ -175,16 +183,27 @@ struct ProxySetting {
     std::wstring bypass;
 };
 ProxySetting UserProxy();
+// `relative` (a redirect's Location) taken relative to the absolute address `base`; empty
+// when the two make no address.
+std::wstring CombineUrl(const std::wstring& base, const std::wstring& relative);
 
-// One HTTP GET through WinHTTP, by the proxy of the user's Internet settings. Whatever the
-// server does, the fetch ends within deadlineMs (plus a moment), and stops reading as soon as
-// the answer passes maxBody, without draining the rest.
+// One HTTP GET through WinHTTP, by the proxy of the user's Internet settings, on a worker
+// thread that the caller waits for. Whatever the server does (at resolving, connecting, in
+// the headers, the redirects or the body), the call returns by its time limit: the worker's
+// handles are closed then and the caller goes on. Redirects are followed by hand, each
+// against the same limit. Reading stops as soon as the answer passes maxBody, without
+// draining the rest.
 class HttpFetch : public HttpService {
 public:
-    bool Fetch(std::string_view url, std::string& body) override;
-    int waitMs = 20000;                         // the longest any one wait may take
-    int deadlineMs = 50000;                     // the whole fetch, from its start
+    bool Fetch(std::string_view url, int timeLimitMs, std::string& body) override;
     std::size_t maxBody = 16u * 1024u * 1024u;  // a longer answer is a failure
+};
+
+// The system's XmlLite (xmllite.dll), loaded at the first reading: where it is missing the
+// program still starts, and every reading fails.
+class XmlLiteReader : public XmlReader {
+public:
+    XmlResult Read(std::string_view document, XmlHandler& handler) override;
 };
 
 // What follows the program's name and the blanks after it in a command line.
@@ -203,6 +222,7 @@ public:
     Clipboard clipboard;
     SystemServices system;
     HttpFetch http;
+    XmlLiteReader xml;
 
 private:
     ServiceSet previous_;

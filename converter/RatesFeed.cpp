@@ -1,10 +1,8 @@
-#include "Feed.h"
+#include "RatesFeed.h"
 
 #include <algorithm>
 #include <map>
 #include <vector>
-
-#include "RatesXml.h"
 
 namespace feed {
 
@@ -27,6 +25,21 @@ constexpr FormerCurrency kFormer[] = {
     {"LTL", "3.45280", "Lithuanian litas"},   {"HRK", "7.53450", "Croatian kuna"},
     {"BGN", "1.95583", "Bulgarian lev"},
 };
+
+constexpr NamedCurrency kPublished[] = {
+    {"USD", "US dollar"},         {"JPY", "Japanese yen"},       {"CZK", "Czech koruna"},
+    {"DKK", "Danish krone"},      {"GBP", "Pound sterling"},     {"HUF", "Hungarian forint"},
+    {"PLN", "Polish zloty"},      {"RON", "Romanian leu"},       {"SEK", "Swedish krona"},
+    {"CHF", "Swiss franc"},       {"ISK", "Icelandic krona"},    {"NOK", "Norwegian krone"},
+    {"TRY", "Turkish lira"},      {"AUD", "Australian dollar"},  {"BRL", "Brazilian real"},
+    {"CAD", "Canadian dollar"},   {"CNY", "Chinese yuan"},       {"HKD", "Hong Kong dollar"},
+    {"IDR", "Indonesian rupiah"}, {"ILS", "Israeli shekel"},     {"INR", "Indian rupee"},
+    {"KRW", "South Korean won"},  {"MXN", "Mexican peso"},       {"MYR", "Malaysian ringgit"},
+    {"NZD", "New Zealand dollar"}, {"PHP", "Philippine peso"},   {"SGD", "Singapore dollar"},
+    {"THB", "Thai baht"},         {"ZAR", "South African rand"}, {"RUB", "Russian rouble"},
+};
+
+constexpr std::string_view kGesmesNamespace = "http://www.gesmes.org/xml/2002-08-01";
 
 // 10^13 units are already beyond kMaxRate ten-thousandths.
 constexpr std::size_t kMaxWholeDigits = 13;
@@ -186,8 +199,9 @@ std::optional<std::int64_t> RateTenThousandths(std::string_view decimalText) {
 
 std::span<const FormerCurrency> FormerCurrencies() { return kFormer; }
 
-FeedResult MakeUpdateList(std::string_view xml, const CurrencyNames& names) {
-    const ParsedRates parsed = ParseRatesXml(xml);
+std::span<const NamedCurrency> PublishedCurrencies() { return kPublished; }
+
+FeedResult UpdateListOf(const ParsedRates& parsed, const CurrencyNames& names) {
     if (!parsed.ok) return Fail(parsed.error);
     const FeedDay* day = NewestDay(parsed.days);
     if (day == nullptr) return Fail("the document holds no day of rates (no Cube with a time)");
@@ -204,6 +218,137 @@ FeedResult MakeUpdateList(std::string_view xml, const CurrencyNames& names) {
     std::move(feedRecords.records.begin(), feedRecords.records.end(), std::back_inserter(records));
     AppendMissingFormer(records);
     return {true, FormatList(day->date, records), {}};
+}
+
+FeedResult MakeUpdateList(std::string_view xml, tk::XmlReader& reader, const CurrencyNames& names) {
+    return UpdateListOf(ParseRatesXml(xml, reader), names);
+}
+
+void CurrencyNames::Add(std::string code, std::string name) {
+    names_.emplace(std::move(code), std::move(name));
+}
+
+const std::string* CurrencyNames::Find(std::string_view code) const {
+    const auto it = names_.find(code);
+    return it == names_.end() ? nullptr : &it->second;
+}
+
+namespace {
+
+std::optional<std::string> Attribute(std::span<const tk::XmlAttribute> attributes,
+                                     std::string_view wanted) {
+    for (const tk::XmlAttribute& a : attributes) {
+        if (a.ns.empty() && a.name == wanted) return std::string(a.value);
+    }
+    return std::nullopt;
+}
+
+int TwoDigits(std::string_view text) { return (text[0] - '0') * 10 + (text[1] - '0'); }
+
+class RatesHandler : public tk::XmlHandler {
+public:
+    bool StartElement(std::string_view ns, std::string_view name,
+                      std::span<const tk::XmlAttribute> attributes, std::uint64_t line) override {
+        line_ = line;
+        ++depth_;
+        if (depth_ == 1) envelope_ = ns == kGesmesNamespace && name == "Envelope";
+        if (name != "Cube") return true;
+        result.centralBankRoot = envelope_;
+        if (auto time = Attribute(attributes, "time")) return StartDay(std::move(*time));
+        auto code = Attribute(attributes, "currency");
+        auto rate = Attribute(attributes, "rate");
+        if (code || rate) return AddRate(std::move(code), std::move(rate));
+        return true;
+    }
+
+    bool EndElement() override {
+        if (depth_ == dayDepth_) dayDepth_ = 0;
+        --depth_;
+        return true;
+    }
+
+    ParsedRates result;
+    std::string error;
+
+private:
+    bool Fail(const std::string& what) {
+        error = "line " + std::to_string(line_) + ": " + what;
+        return false;
+    }
+
+    bool StartDay(std::string date) {
+        if (dayDepth_ != 0) return Fail("a dated Cube inside another dated Cube");
+        if (!IsIsoDate(date)) return Fail("time '" + date + "' is not a date YYYY-MM-DD");
+        const auto [it, fresh] = dayLines_.emplace(date, line_);
+        if (!fresh) {
+            return Fail("day " + date + " appears twice (first on line " +
+                        std::to_string(it->second) + ")");
+        }
+        dayDepth_ = depth_;
+        result.days.push_back({std::move(date), line_, {}});
+        return true;
+    }
+
+    bool AddRate(std::optional<std::string> code, std::optional<std::string> rate) {
+        if (!code) return Fail("a Cube with a rate and no currency");
+        if (!rate) return Fail("currency " + *code + " has no rate");
+        if (dayDepth_ == 0) return Fail("currency " + *code + " outside a dated Cube");
+        result.days.back().rates.push_back({std::move(*code), std::move(*rate), line_});
+        return true;
+    }
+
+    std::map<std::string, std::uint64_t, std::less<>> dayLines_;
+    std::uint64_t line_ = 0;
+    int depth_ = 0;
+    int dayDepth_ = 0;  // depth of the open dated Cube, 0 outside one
+    bool envelope_ = false;
+};
+
+// The first character of the body past a byte order mark and blanks is the markup's.
+bool BeginsWithMarkup(std::string_view body) {
+    if (body.starts_with("\xEF\xBB\xBF")) body.remove_prefix(3);
+    const std::size_t first = body.find_first_not_of(" \t\r\n");
+    return first != std::string_view::npos && body[first] == '<';
+}
+
+}  // namespace
+
+bool IsIsoDate(std::string_view text) {
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return false;
+    if (!IsDigits(text.substr(0, 4)) || !IsDigits(text.substr(5, 2)) ||
+        !IsDigits(text.substr(8, 2))) {
+        return false;
+    }
+    const int month = TwoDigits(text.substr(5, 2));
+    const int day = TwoDigits(text.substr(8, 2));
+    return month >= 1 && month <= 12 && day >= 1 && day <= 31;
+}
+
+ParsedRates ParseRatesXml(std::string_view xml, tk::XmlReader& reader) {
+    RatesHandler handler;
+    const tk::XmlResult read = reader.Read(xml, handler);
+    ParsedRates result = std::move(handler.result);
+    result.ok = read.ok;
+    if (!read.ok) {
+        result.days.clear();
+        result.error = handler.error.empty() ? read.error : handler.error;
+    }
+    return result;
+}
+
+const FeedDay* NewestDay(const std::vector<FeedDay>& days) {
+    const auto newest =
+        std::max_element(days.begin(), days.end(),
+                         [](const FeedDay& a, const FeedDay& b) { return a.date < b.date; });
+    return newest == days.end() ? nullptr : &*newest;
+}
+
+BodyReading ReadRatesBody(std::string_view body, tk::XmlReader& reader,
+                          const CurrencyNames& names) {
+    if (!BeginsWithMarkup(body)) return {};
+    const ParsedRates parsed = ParseRatesXml(body, reader);
+    if (!parsed.centralBankRoot) return {};
+    return {true, UpdateListOf(parsed, names)};
 }
 
 }  // namespace feed

@@ -1,5 +1,5 @@
-// Calendar dates as the user's short date form writes them. A form is a Windows date
-// picture: d and dd the day, M and MM the month, y and yy the year's last two digits, yyyy
+// The headless peer's dates: written and read back by a date picture, as the user's short
+// date form would be. A form is a Windows date picture: d and dd the day, M and MM the month, y and yy the year's last two digits, yyyy
 // the whole year; text in single quotes and every other character stand for themselves.
 #pragma once
 
