@@ -1,15 +1,28 @@
-// The whole path of real rates: pecun-feed made the list from the central bank's sample file,
-// nginx serves it on the loopback address (the CTest fixture feed_server, feed-server.sh), and
-// the converter, pointed there by "UpdateUrl", updates from Options, Update.
+// The whole path of real rates. The CTest fixture feed_server (feed-server.sh) serves, with
+// nginx on the loopback address, the list pecun-feed made of the central bank's sample file
+// and the bank's files themselves (daily, 90-day, full history); the converter reaches them
+// through "UpdateUrl", or through "FallbackUrl" when the list's own server cannot be had.
+#include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <list>
 #include <string>
 
 #include "Scenario.h"
 #include "frmOpt.h"
+#include "frmUpdate.h"
 
 namespace e2e {
 namespace {
+
+constexpr wchar_t kInternetSettings[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+constexpr char kFailureText[] =
+    "Error !\r\nThe updated list could not be downloaded. Check your internet connection or try "
+    "again later.";
+constexpr char kSampleHeader[] = "ECB euro reference rates of 2019-04-11";
+// Nobody listens on port 1 of the loopback address: a connection there is refused at once.
+constexpr char kClosedHostPort[] = "127.0.0.1:1";
 
 // The address the fixture serves the list at, from the file it wrote.
 std::string FeedUrl() {
@@ -19,30 +32,155 @@ std::string FeedUrl() {
     return url;
 }
 
-class FeedTest : public PecunTest {};
+// One of the bank's files as the fixture serves it, beside the list.
+std::string BankFileUrl(const char* file) { return FeedUrl() + file; }
+
+std::string Success(const std::string& header) {
+    return "Update successful!\r\nNew rates from " + header;
+}
+
+class FeedTest : public PecunTest {
+protected:
+    void SetUp() override {
+        PecunTest::SetUp();
+        ASSERT_EQ(FeedUrl().rfind("http://127.0.0.1:", 0), 0u)
+            << "no served list: \"" << FeedUrl() << "\"";
+    }
+    void TearDown() override {
+        PecunTest::TearDown();
+        proxy_.clear();
+    }
+    // The list's own server refuses: every request but those for the loopback address goes
+    // to a port nobody listens on.
+    void RefuseTheListsServer() {
+        proxy_.emplace_back(kInternetSettings, L"ProxyEnable", static_cast<DWORD>(1));
+        proxy_.emplace_back(kInternetSettings, L"ProxyServer",
+                            Wide(kClosedHostPort));
+        proxy_.emplace_back(kInternetSettings, L"ProxyOverride", L"127.0.0.1");
+        for (const RegistryOverride& o : proxy_) ASSERT_TRUE(o.ok());
+    }
+    // Options, Update, the button, and the status text once it is final.
+    std::string UpdateFromOptions(const MainWindow& main) {
+        const std::optional<OptionsAndUpdate> dialogs = OpenUpdateFromOptions(main, program->Pid());
+        if (!dialogs) return "(no update dialog)";
+        options_ = dialogs->options;
+        Click(dialogs->update.ok);
+        WaitUntil([&] {
+            const std::string t = Text(dialogs->update.status);
+            return t.rfind("Update successful!", 0) == 0 || t.rfind("Error !", 0) == 0;
+        }, 75s);
+        return Text(dialogs->update.status);
+    }
+
+    std::list<RegistryOverride> proxy_;
+    HWND options_ = nullptr;
+};
 
 TEST_F(FeedTest, TheCentralBankRatesArriveThroughTheServedList) {
     const std::string url = FeedUrl();
-    ASSERT_EQ(url.rfind("http://127.0.0.1:", 0), 0u) << "no served list: \"" << url << "\"";
     Store seeded = DefaultStore();
     seeded["UpdateUrl"] = url;
     ASSERT_TRUE(SeedStore(seeded));
     const std::optional<MainWindow> main = Open();
     ASSERT_TRUE(main);
-    const std::optional<OptionsAndUpdate> dialogs = OpenUpdateFromOptions(*main, program->Pid());
-    ASSERT_TRUE(dialogs);
-    Click(dialogs->update.ok);
-    EXPECT_TRUE(WaitText(dialogs->update.status,
-                         "Update successful!\r\nNew rates from ECB euro reference rates of "
-                         "2019-04-11"))
-        << "status: " << Text(dialogs->update.status);
-    const HWND list = Control(dialogs->options, 100 + FrmOpt::lstCur);
+    EXPECT_EQ(UpdateFromOptions(*main), Success(kSampleHeader));
+    const HWND list = Control(options_, 100 + FrmOpt::lstCur);
     EXPECT_TRUE(HasListLine(list, "Zloty (PLN)")) << "the zloty is not listed at once";
 
     const Store stored = ReadStore();
     EXPECT_EQ(stored.count("V12") ? stored.at("V12") : "(none)", " 1.1264") << "the dollar";
     EXPECT_TRUE(stored.count("LastUpdate")) << "LastUpdate was not written";
+    EXPECT_EQ(stored.count("RatesHeader") ? stored.at("RatesHeader") : "(none)", kSampleHeader);
     EXPECT_EQ(stored.count("UpdateUrl") ? stored.at("UpdateUrl") : "(none)", url);
+}
+
+// The bank's own files, read by the converter: from "FallbackUrl" when the list's server does
+// not resolve (this machine resolves no outside name) or refuses, or named by "UpdateUrl".
+struct BankCase {
+    const char* name;
+    const char* file;
+    bool asUpdateUrl;  // else as FallbackUrl
+    bool refused;      // the list's server refuses, else it does not resolve
+    const char* header;
+    const char* usd;   // the dollar's stored rate afterwards
+    const char* zloty; // the zloty's list line
+};
+
+void PrintTo(const BankCase& c, std::ostream* out) { *out << c.name; }
+
+class BankFileTest : public FeedTest, public ::testing::WithParamInterface<BankCase> {};
+
+TEST_P(BankFileTest, RatesAndNamesArriveFromTheBanksFile) {
+    const BankCase& c = GetParam();
+    if (c.refused) RefuseTheListsServer();
+    Store seeded = DefaultStore();
+    seeded[c.asUpdateUrl ? "UpdateUrl" : "FallbackUrl"] = BankFileUrl(c.file);
+    ASSERT_TRUE(SeedStore(seeded));
+    const std::optional<MainWindow> main = Open();
+    ASSERT_TRUE(main);
+    EXPECT_EQ(UpdateFromOptions(*main), Success(c.header));
+    EXPECT_TRUE(HasListLine(Control(options_, 100 + FrmOpt::lstCur), c.zloty))
+        << "expected the line " << c.zloty;
+    const Store stored = ReadStore();
+    EXPECT_EQ(stored.count("V12") ? stored.at("V12") : "(none)", c.usd) << "the dollar";
+    EXPECT_EQ(stored.count("L0") ? stored.at("L0") : "(none)", "European Union euro");
+    EXPECT_EQ(stored.count("RatesHeader") ? stored.at("RatesHeader") : "(none)", c.header);
+    EXPECT_TRUE(stored.count("LastUpdate")) << "LastUpdate was not written";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Feed, BankFileTest,
+    ::testing::Values(
+        BankCase{"DailyAsFallbackUnresolved", "eurofxref-daily-2019-04-11.xml", false, false,
+                 kSampleHeader, " 1.1264", "Polish zloty (PLN)"},
+        BankCase{"NinetyDaysAsFallbackRefused", "eurofxref-hist-90d-2019-04-11.xml", false, true,
+                 kSampleHeader, " 1.1264", "Polish zloty (PLN)"},
+        BankCase{"HistoryAsUpdateUrl", "eurofxref-hist-shuffled.xml", true, false,
+                 "ECB euro reference rates of 2023-01-03", " 1.0545", "Polish zloty (PLN)"}),
+    ParamName<BankCase>);
+
+// When no source gives a list, the failure text, and the store stays as it was; an
+// administrator's "UpdateUrl" is never bypassed for the fallback.
+TEST_F(FeedTest, NoSourceUpMeansTheFailureTextAndNothingChanged) {
+    const struct {
+        const char* name;
+        const char* updateUrlFile;  // nullptr: no UpdateUrl
+        const char* fallbackFile;   // nullptr: a closed port
+    } cases[] = {
+        {"both down", nullptr, nullptr},
+        {"UpdateUrl down, FallbackUrl up", nullptr, "eurofxref-daily-2019-04-11.xml"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string closed = std::string("http://") + kClosedHostPort + "/pecunup/";
+        Store seeded = DefaultStore();
+        seeded["FallbackUrl"] = c.fallbackFile ? BankFileUrl(c.fallbackFile) : closed;
+        if (c.fallbackFile) seeded["UpdateUrl"] = closed;
+        ASSERT_TRUE(SeedStore(seeded));
+        const std::optional<MainWindow> main = Open();
+        ASSERT_TRUE(main);
+        EXPECT_EQ(UpdateFromOptions(*main), kFailureText);
+        EXPECT_EQ(ReadStore(), seeded) << "the failed update wrote to the store";
+        program->Kill();
+        program.reset();
+    }
+}
+
+// A new user's first start, no list server of ours: Yes brings the bank's rates.
+TEST_F(FeedTest, AFirstRunUpdatesFromTheFallback) {
+    ASSERT_TRUE(SeedStore({{"FallbackUrl", BankFileUrl("eurofxref-daily-2019-04-11.xml")}}));
+    ASSERT_TRUE(Start());
+    const HWND question = WaitWindow(program->Pid(), L"#32770", kTitle);
+    ASSERT_NE(question, nullptr) << "expected the download question";
+    const DWORD start = GetTickCount();
+    Click(Control(question, IDYES));
+    const std::optional<UpdateDialog> d = WaitUpdateDialog(program->Pid());
+    ASSERT_TRUE(d);
+    EXPECT_TRUE(WaitText(d->status, Success(kSampleHeader), 60s)) << "status: " << Text(d->status);
+    std::printf("first-run update from the fallback: %lu ms from Yes to the success text\n",
+                static_cast<unsigned long>(GetTickCount() - start));
+    const Store stored = ReadStore();
+    EXPECT_EQ(stored.count("V12") ? stored.at("V12") : "(none)", " 1.1264") << "the dollar";
 }
 
 }  // namespace

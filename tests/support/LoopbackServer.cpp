@@ -1,5 +1,7 @@
 #include "LoopbackServer.h"
 
+#include <memory>
+
 namespace {
 
 bool SendAll(SOCKET client, std::string_view data) {
@@ -132,7 +134,43 @@ unsigned short ClosedLoopbackPort() {
     return ntohs(addr.sin_port);
 }
 
+LoopbackServer::Behaviour Redirects(int hops, int pauseMs, std::string body) {
+    auto served = std::make_shared<std::atomic<int>>(0);
+    return [hops, pauseMs, body, served](SOCKET client, const std::atomic<bool>& stop) {
+        const int n = (*served)++;
+        if (pauseMs > 0 && !Linger(client, stop, pauseMs)) return;
+        if (hops >= 0 && n >= hops) {
+            SendAll(client, "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: " +
+                                std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" +
+                                body);
+            return;
+        }
+        SendAll(client, "HTTP/1.1 302 Found\r\nLocation: /hop/" + std::to_string(n + 1) +
+                            "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+    };
+}
+
 namespace hostile {
+
+LoopbackServer::Behaviour TrickleHeaders(int everyMs) {
+    return [everyMs](SOCKET client, const std::atomic<bool>& stop) {
+        const std::string start = "HTTP/1.1 200 OK\r\nX-Padding: ";
+        for (std::size_t i = 0; Linger(client, stop, everyMs); ++i) {
+            const char byte = i < start.size() ? start[i] : 'x';
+            if (!SendAll(client, std::string_view(&byte, 1))) return;
+        }
+    };
+}
+
+LoopbackServer::Behaviour RedirectChain(int pauseMs) { return Redirects(-1, pauseMs, {}); }
+
+LoopbackServer::Behaviour RedirectLoop() {
+    return [](SOCKET client, const std::atomic<bool>&) {
+        SendAll(client,
+                "HTTP/1.1 302 Found\r\nLocation: /pecunup/\r\nContent-Length: 0\r\n"
+                "Connection: close\r\n\r\n");
+    };
+}
 
 LoopbackServer::Behaviour EndlessChunkedBody() {
     return [](SOCKET client, const std::atomic<bool>& stop) {

@@ -52,6 +52,10 @@ private:
 // A loopback port that nobody listens on.
 unsigned short ClosedLoopbackPort();
 
+// `hops` redirects (302, each after a pause of `pauseMs`) along /hop/1, /hop/2, ..., then 200
+// with `body`; a negative `hops` redirects for ever.
+LoopbackServer::Behaviour Redirects(int hops, int pauseMs, std::string body);
+
 // Servers that never give a proper answer in time.
 namespace hostile {
 // 200 with a chunked body that never ends, sent as fast as the client takes it.
@@ -64,4 +68,10 @@ LoopbackServer::Behaviour Trickle(int everyMs);
 LoopbackServer::Behaviour StallAfterHeaders();
 // Nothing at all after the request.
 LoopbackServer::Behaviour StallBeforeHeaders();
+// The status line and headers one byte every `everyMs`, never ending.
+LoopbackServer::Behaviour TrickleHeaders(int everyMs);
+// A redirect to a new address every `pauseMs`, for ever.
+LoopbackServer::Behaviour RedirectChain(int pauseMs);
+// A redirect to the address asked for, at once, for ever.
+LoopbackServer::Behaviour RedirectLoop();
 }  // namespace hostile

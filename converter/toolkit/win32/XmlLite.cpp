@@ -135,9 +135,22 @@ XmlResult XmlLiteReader::Read(std::string_view document, XmlHandler& handler) {
     XmlResult result{true, {}};
     Element element;
     XmlNodeType type = XmlNodeType_None;
+    // Every node takes at least one character of the text: some readers give a document that
+    // ends inside an element as the same node for ever, and one that holds no element at all
+    // as an empty success.
+    std::size_t reads = 0;
+    int depth = 0;
+    bool rooted = false;
     for (;;) {
         const HRESULT hr = reader.p->Read(&type);
-        if (hr == S_FALSE) break;
+        if (hr == S_FALSE) {
+            if (!rooted || depth != 0) result = {false, LineOf(*reader.p) + "no complete root element"};
+            break;
+        }
+        if (++reads > document.size()) {
+            result = {false, LineOf(*reader.p) + "the document ends inside an element"};
+            break;
+        }
         if (FAILED(hr)) {
             result = {false, LineOf(*reader.p) + "not well-formed XML (" + HexCode(hr) + ")"};
             break;
@@ -146,11 +159,15 @@ XmlResult XmlLiteReader::Read(std::string_view document, XmlHandler& handler) {
             result = {false, LineOf(*reader.p) + "document type declarations are not accepted"};
             break;
         }
-        if (type == XmlNodeType_EndElement && !handler.EndElement()) {
-            result = {false, {}};
-            break;
+        if (type == XmlNodeType_EndElement) {
+            --depth;
+            if (!handler.EndElement()) {
+                result = {false, {}};
+                break;
+            }
         }
         if (type != XmlNodeType_Element) continue;
+        rooted = true;
         UINT line = 0;
         reader.p->GetLineNumber(&line);
         const bool empty = reader.p->IsEmptyElement() != FALSE;
@@ -158,6 +175,7 @@ XmlResult XmlLiteReader::Read(std::string_view document, XmlHandler& handler) {
             result = {false, LineOf(*reader.p) + "the XML reader failed"};
             break;
         }
+        if (!empty) ++depth;
         if (!handler.StartElement(element.ns, element.name, element.attributes, line) ||
             (empty && !handler.EndElement())) {
             result = {false, {}};
