@@ -3,6 +3,8 @@
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 #include <windows.h>
+// Needs the types of windows.h.
+#include <sddl.h>
 
 #include <stdexcept>
 #include <string>
@@ -423,6 +425,49 @@ TEST(Win32CommandLine, ArgumentTextFollowsTheProgramNameAndItsBlanks) {
     for (const auto& c : cases) {
         EXPECT_EQ(tk::win32::ArgumentText(c.line), c.argument) << "command line: " << c.line;
     }
+}
+
+// A settings key the user may read and not write (an administrator's pinned values): every
+// read, batched or not, still reads; writes fail and say so.
+TEST(Win32Settings, AKeyTheUserMayOnlyReadIsReadInABatch) {
+    const std::wstring path = L"Software\\PecunReadOnlyTest\\Settings";
+    tk::win32::RegistrySettings::DeleteApp("PecunReadOnlyTest");
+    tk::win32::RegistrySettings store;
+    ASSERT_TRUE(store.WriteSetting("PecunReadOnlyTest", "Settings", "CN", "21"));
+    ASSERT_TRUE(store.WriteSetting("PecunReadOnlyTest", "Settings", "UpdateUrl", "http://x/"));
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, WRITE_DAC, &key), ERROR_SUCCESS);
+    PSECURITY_DESCRIPTOR readOnly = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+        L"D:P(A;;KR;;;WD)", SDDL_REVISION_1, &readOnly, nullptr));
+    ASSERT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                                readOnly),
+              ERROR_SUCCESS);
+    LocalFree(readOnly);
+    HKEY probe = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_SET_VALUE, &probe),
+              ERROR_ACCESS_DENIED)
+        << "the key can still be written: the test proves nothing";
+
+    {
+        tk::SettingsStore& s = store;
+        s.BeginBatch("PecunReadOnlyTest", "Settings");
+        EXPECT_EQ(s.ReadSetting("PecunReadOnlyTest", "Settings", "CN", "0"), "21");
+        EXPECT_EQ(s.ReadSetting("PecunReadOnlyTest", "Settings", "UpdateUrl", ""), "http://x/");
+        EXPECT_FALSE(s.WriteSetting("PecunReadOnlyTest", "Settings", "CN", "22"));
+        EXPECT_EQ(s.ReadSetting("PecunReadOnlyTest", "Settings", "CN", "0"), "21");
+        s.EndBatch();
+    }
+    EXPECT_EQ(store.ReadSetting("PecunReadOnlyTest", "Settings", "CN", "0"), "21");
+    EXPECT_FALSE(store.WriteSetting("PecunReadOnlyTest", "Settings", "CN", "22"));
+
+    PSECURITY_DESCRIPTOR open = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;KA;;;WD)",
+                                                                     SDDL_REVISION_1, &open, nullptr));
+    RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, open);
+    LocalFree(open);
+    RegCloseKey(key);
+    EXPECT_TRUE(tk::win32::RegistrySettings::DeleteApp("PecunReadOnlyTest"));
 }
 
 }  // namespace
