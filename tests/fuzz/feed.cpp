@@ -1,4 +1,4 @@
-// pecun-feed's reading of the central bank's rates document. The input is the XML; after a
+// The reading of the central bank's rates document, pecun-feed's and the converter's. The input is the XML; after a
 // NUL byte, optionally a names table in the iso-codes JSON shape to use instead of the
 // built-in one below. The outcome is either an update list that the converter reads and
 // applies, with every rate arriving as the count written, or an error with no list.
@@ -9,11 +9,13 @@
 #include <string>
 #include <string_view>
 
-#include "Feed.h"
+#include "Names.h"
+#include "RatesFeed.h"
 #include "Support.h"
 #include "frmOpt.h"
 #include "frmUpdate.h"
 #include "mdlData.h"
+#include "toolkit/expat/ExpatXml.h"
 
 namespace {
 
@@ -113,8 +115,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (loaded.ok) names = &loaded.names;
     }
 
-    const feed::FeedResult result = feed::MakeUpdateList(xml, *names);
+    tk::ExpatXmlReader reader;
+    const feed::FeedResult result = feed::MakeUpdateList(xml, reader, *names);
     const std::string what = "feed " + fuzz::Quote(xml.substr(0, 300));
+    // The converter reads a fetched body that is the bank's document to the very same list.
+    const feed::BodyReading body = feed::ReadRatesBody(xml, reader, *names);
+    if (body.isRatesDocument) {
+        FUZZ_CHECK(body.list.ok == result.ok && body.list.list == result.list,
+                   what + ": read as a fetched body it gives another outcome");
+    }
     if (!result.ok) {
         FUZZ_CHECK(!result.error.empty() && result.list.empty(),
                    what + ": failed with " + fuzz::Quote(result.error) + " and a list of " +

@@ -17,7 +17,7 @@
 #include "frmOpt.h"
 #include "frmUpdate.h"
 #include "mdlData.h"
-#include "toolkit/DateText.h"
+#include "toolkit/headless/DateText.h"
 
 namespace {
 
@@ -60,8 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The date of the last update as the update dialog reads and shows it, in whichever
     // form the store holds it.
-    if (const std::optional<tk::Date> last = LastUpdateDate()) {
-        FUZZ_CHECK(tk::IsValidDate(*last),
+    if (const std::optional<tk::LocalTime> last = LastUpdateDate()) {
+        FUZZ_CHECK(tk::IsValidDate({last->year, last->month, last->day}),
                    "LastUpdate read as " + std::to_string(last->year) + "-" +
                        std::to_string(last->month) + "-" + std::to_string(last->day));
         ui.ShortDate(last->year, last->month, last->day);
