@@ -5,7 +5,7 @@ pecun_packages=(
     cmake ninja-build g++ googletest
     g++-mingw-w64-i686 g++-mingw-w64-x86-64   # the 32-bit and 64-bit Windows programs
     g++-multilib qemu-user-static             # the headless suites as a 32-bit program
-    wine wine64 xvfb imagemagick xauth python3
+    wine wine64 xvfb imagemagick xauth python3 openssl
     libexpat1-dev nlohmann-json3-dev iso-codes nginx-light   # the rates feed and its server
     clang libclang-rt-14-dev                  # the fuzz targets (libFuzzer and the sanitizers)
 )

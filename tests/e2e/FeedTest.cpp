@@ -9,6 +9,8 @@
 #include <string>
 
 #include "Scenario.h"
+// Needs the types of windows.h, which Scenario.h brings.
+#include <wincrypt.h>
 #include "frmOpt.h"
 #include "frmUpdate.h"
 
@@ -31,6 +33,44 @@ std::string FeedUrl() {
     while (!url.empty() && (url.back() == '\n' || url.back() == '\r')) url.pop_back();
     return url;
 }
+
+// A file the fixture wrote into its state folder.
+std::string StateFile(const std::string& name) {
+    std::ifstream file("Z:" PECUN_FEED_STATE_UNIX_PATH "/" + name, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    return text;
+}
+
+// The fixture's CA trusted by this prefix's user for the object's life (the user's Root store
+// of this prefix alone, committed so that the converter's process sees it).
+class TrustedRoot {
+public:
+    explicit TrustedRoot(const std::string& der) {
+        store_ = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER,
+                               L"Root");
+        ok_ = store_ != nullptr &&
+              CertAddEncodedCertificateToStore(
+                  store_, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
+                  static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING, &cert_) &&
+              CertControlStore(store_, 0, CERT_STORE_CTRL_COMMIT, nullptr);
+    }
+    ~TrustedRoot() {
+        if (cert_ != nullptr) CertDeleteCertificateFromStore(cert_);
+        if (store_ != nullptr) {
+            CertControlStore(store_, 0, CERT_STORE_CTRL_COMMIT, nullptr);
+            CertCloseStore(store_, 0);
+        }
+    }
+    TrustedRoot(const TrustedRoot&) = delete;
+    TrustedRoot& operator=(const TrustedRoot&) = delete;
+    bool ok() const { return ok_; }
+
+private:
+    HCERTSTORE store_ = nullptr;
+    PCCERT_CONTEXT cert_ = nullptr;
+    bool ok_ = false;
+};
 
 // One of the bank's files as the fixture serves it, beside the list.
 std::string BankFileUrl(const char* file) { return FeedUrl() + file; }
@@ -161,6 +201,40 @@ TEST_F(FeedTest, NoSourceUpMeansTheFailureTextAndNothingChanged) {
         ASSERT_TRUE(main);
         EXPECT_EQ(UpdateFromOptions(*main), kFailureText);
         EXPECT_EQ(ReadStore(), seeded) << "the failed update wrote to the store";
+        program->Kill();
+        program.reset();
+    }
+}
+
+// https against nginx on the loopback address: a server whose certificate this prefix does not
+// trust gives no list; once its CA is trusted the list arrives; a redirect from https to
+// plain http is refused.
+TEST_F(FeedTest, HttpsIsCheckedAndNeverRedirectedToHttp) {
+    const std::string https = StateFile("https-url");
+    ASSERT_EQ(https.rfind("https://localhost:", 0), 0u) << "no https server: \"" << https << "\"";
+    std::optional<TrustedRoot> trusted;
+    const struct {
+        const char* name;
+        bool trust;
+        const char* path;
+        bool succeeds;
+    } cases[] = {
+        {"untrusted certificate", false, "pecunup/", false},
+        {"trusted certificate", true, "pecunup/", true},
+        {"redirect to http", true, "to-http", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.trust && !trusted) {
+            trusted.emplace(StateFile("tls/ca.der"));
+            ASSERT_TRUE(trusted->ok()) << "the test CA could not be trusted";
+        }
+        Store seeded = DefaultStore();
+        seeded["UpdateUrl"] = https + c.path;
+        ASSERT_TRUE(SeedStore(seeded));
+        const std::optional<MainWindow> main = Open();
+        ASSERT_TRUE(main);
+        EXPECT_EQ(UpdateFromOptions(*main), c.succeeds ? Success(kSampleHeader) : kFailureText);
         program->Kill();
         program.reset();
     }

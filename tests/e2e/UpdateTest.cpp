@@ -163,6 +163,7 @@ TEST_F(UpdateTest, FromTheOptionsDialogTheListReachesTheStore) {
     expected["S21"] = "PLN";
     expected["V21"] = " 4.5";
     expected["LastUpdate"] = stored.at("LastUpdate");
+    expected["RatesHeader"] = kHeader;
     EXPECT_TRUE(WaitUntil([&] { return ReadStore() == expected; }))
         << "the store after the update differs from the expected one";
 
@@ -379,6 +380,7 @@ TEST_P(SilentUpdateTest, UpdatesTheStoreWithNoWindow) {
     expected["L21"] = "Polish zloty";
     expected["S21"] = "PLN";
     expected["V21"] = " 4.5";
+    expected["RatesHeader"] = kHeader;
     Store stored = ReadStore();
     ASSERT_TRUE(stored.count("LastUpdate")) << "LastUpdate was not written";
     EXPECT_EQ(stored.at("LastUpdate").rfind(TodayShortDate() + " ", 0), 0u);
