@@ -1,6 +1,7 @@
 #include "frmUpdate.h"
 
 #include <algorithm>
+#include <exception>
 #include <unordered_map>
 
 #include "RatesFeed.h"
@@ -213,16 +214,17 @@ void FrmUpdate::cmdOK_Click() {
         // The fetch blocks the event loop: the status must be on the screen before it.
         peer.Refresh();
         ok = RunUpdate(*this, start);
+    } catch (const std::exception& e) {
+        // The expected failures (fetch, format, store) are values; this is a fault.
+        tk::Report(std::string("the update threw: ") + e.what());
+        ok = false;
     } catch (...) {
+        tk::Report("the update threw");
         ok = false;
     }
-    try {
-        if (!ok) SetText(lblStatus, kFailureText);
-        peer.SetEnabled(cmdOK, false);
-        peer.SetDefaultButton(cmdClose);
-    } catch (...) {
-        // Nothing more can be shown.
-    }
+    if (!ok) SetText(lblStatus, kFailureText);
+    peer.SetEnabled(cmdOK, false);
+    peer.SetDefaultButton(cmdClose);
 }
 
 void FrmUpdate::cmdClose_Click() { frmUpdate.Unload(); }

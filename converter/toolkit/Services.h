@@ -20,7 +20,6 @@ enum : int {
     kYesNo = 4,
     kIconQuestion = 32,
     kIconExclamation = 48,
-    kDefButton2 = 256,
     kResultYes = 6,
     kResultNo = 7,
 };

@@ -372,9 +372,16 @@ TEST_F(UpdateDialogTest, EveryFailureShowsOneTextAndRecordsNothing) {
         ui.settings.failWrites = c.storeFails;
         WatchingHttp http(ui);
         http.throws = c.throws;
+        // A transfer that throws is a fault for developers to see, and a failure for the user.
+        std::vector<std::string> reports;
+        const tk::Reporter previous =
+            tk::InstallReporter([&](std::string_view what) { reports.emplace_back(what); });
 
         frmUpdate.Show();
         ui.Click(frmUpdate(), FrmUpdate::cmdOK);
+        tk::InstallReporter(previous);
+        EXPECT_EQ(reports, c.throws ? std::vector<std::string>{"the update threw: transfer failed"}
+                                    : std::vector<std::string>{});
         EXPECT_EQ(Status(), kFailureText);
         ExpectFinished(c.name);
         EXPECT_EQ(Stored("LastUpdate"), "11/1/2026 9:00:00 AM");

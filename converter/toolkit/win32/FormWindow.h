@@ -88,8 +88,8 @@ private:
     Form& form_;
     HWND hwnd_ = nullptr;
     std::vector<HWND> controls_;
-    // Lower-case keys of every list box's lines, in line order: the sort order.
-    std::vector<ListOrder> listOrder_;  // the line order of each list box
+    // The sort keys of each list box's lines, in line order.
+    std::vector<ListOrder> listOrder_;
     int defaultId_ = -1;
     int cancelId_ = -1;
     HWND lastFocus_ = nullptr;

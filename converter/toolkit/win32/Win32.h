@@ -59,7 +59,7 @@ public:
     // Handles one message: key preview, Enter and Esc, dialog keys, then the window.
     void Dispatch(MSG& msg);
 
-    // Runs a handler: counts it as running and swallows whatever it throws.
+    // Runs a handler: counts it as running and reports (tk::Report) whatever it throws.
     void Call(const std::function<void()>& handler);
 
     // The close box of a form asks for its unload through this (set by the program).
