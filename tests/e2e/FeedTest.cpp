@@ -34,10 +34,15 @@ std::string FeedUrl() {
     return url;
 }
 
-// A file the fixture wrote into its state folder.
-std::string StateFile(const std::string& name) {
+// A file the fixture wrote into its state folder, byte for byte.
+std::string StateBytes(const std::string& name) {
     std::ifstream file("Z:" PECUN_FEED_STATE_UNIX_PATH "/" + name, std::ios::binary);
-    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
+// A one-line text file of the fixture, without its line end.
+std::string StateFile(const std::string& name) {
+    std::string text = StateBytes(name);
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
     return text;
 }
@@ -54,6 +59,7 @@ public:
                   store_, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
                   static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING, &cert_) &&
               CertControlStore(store_, 0, CERT_STORE_CTRL_COMMIT, nullptr);
+        if (!ok_) error_ = GetLastError();
     }
     ~TrustedRoot() {
         if (cert_ != nullptr) CertDeleteCertificateFromStore(cert_);
@@ -65,11 +71,13 @@ public:
     TrustedRoot(const TrustedRoot&) = delete;
     TrustedRoot& operator=(const TrustedRoot&) = delete;
     bool ok() const { return ok_; }
+    DWORD error() const { return error_; }
 
 private:
     HCERTSTORE store_ = nullptr;
     PCCERT_CONTEXT cert_ = nullptr;
     bool ok_ = false;
+    DWORD error_ = 0;
 };
 
 // One of the bank's files as the fixture serves it, beside the list.
@@ -226,8 +234,10 @@ TEST_F(FeedTest, HttpsIsCheckedAndNeverRedirectedToHttp) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         if (c.trust && !trusted) {
-            trusted.emplace(StateFile("tls/ca.der"));
-            ASSERT_TRUE(trusted->ok()) << "the test CA could not be trusted";
+            const std::string der = StateBytes("tls/ca.der");
+            trusted.emplace(der);
+            ASSERT_TRUE(trusted->ok()) << "the test CA (" << der.size()
+                                       << " bytes) could not be trusted: error " << trusted->error();
         }
         Store seeded = DefaultStore();
         seeded["UpdateUrl"] = https + c.path;
