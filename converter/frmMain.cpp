@@ -48,49 +48,57 @@ constexpr tk::ControlSpec kControls[] = {
      .index = 0,
      .caption = "???",
      .rect = {120, 720, 615, 375},
-     .tabOrder = 3},
+     .tabOrder = 3,
+     .flags = tk::kToolTip},
     {.kind = Kind::Button,
      .name = "cmdCur",
      .index = 1,
      .caption = "???",
      .rect = {840, 720, 615, 375},
-     .tabOrder = 4},
+     .tabOrder = 4,
+     .flags = tk::kToolTip},
     {.kind = Kind::Button,
      .name = "cmdCur",
      .index = 2,
      .caption = "???",
      .rect = {1560, 720, 615, 375},
-     .tabOrder = 5},
+     .tabOrder = 5,
+     .flags = tk::kToolTip},
     {.kind = Kind::Button,
      .name = "cmdCur",
      .index = 3,
      .caption = "???",
      .rect = {2280, 720, 615, 375},
-     .tabOrder = 6},
+     .tabOrder = 6,
+     .flags = tk::kToolTip},
     {.kind = Kind::Button,
      .name = "cmdCur",
      .index = 4,
      .caption = "???",
      .rect = {120, 1200, 615, 375},
-     .tabOrder = 7},
+     .tabOrder = 7,
+     .flags = tk::kToolTip},
     {.kind = Kind::Button,
      .name = "cmdCur",
      .index = 5,
      .caption = "???",
      .rect = {840, 1200, 615, 375},
-     .tabOrder = 8},
+     .tabOrder = 8,
+     .flags = tk::kToolTip},
     {.kind = Kind::Button,
      .name = "cmdCur",
      .index = 6,
      .caption = "???",
      .rect = {1560, 1200, 615, 375},
-     .tabOrder = 9},
+     .tabOrder = 9,
+     .flags = tk::kToolTip},
     {.kind = Kind::Button,
      .name = "cmdCur",
      .index = 7,
      .caption = "???",
      .rect = {2280, 1200, 615, 375},
-     .tabOrder = 10},
+     .tabOrder = 10,
+     .flags = tk::kToolTip},
 };
 
 // Every control id of FrmMain names its control in the table.
@@ -114,7 +122,37 @@ std::int64_t PowerOfTen(int n) {
     return p;
 }
 
+// A code without the blanks that pad it to three characters.
+std::string TrimmedCode(std::string code) {
+    while (!code.empty() && code.back() == ' ') code.pop_back();
+    return code;
+}
+
+std::string CodeOf(int index) { return TrimmedCode(mdlData::CurrencyTable[index].Short.str()); }
+
+// An amount as the display writes it, without the decimal separator it ends in when no
+// decimal follows ("100." reads "100").
+std::string ShownAmount(std::string text, const tk::Separators& sep) {
+    if (!sep.decimal.empty() && text.size() > sep.decimal.size() && text.ends_with(sep.decimal))
+        text.resize(text.size() - sep.decimal.size());
+    return text;
+}
+
+// The reference currency: the first live entry whose Value is 1; -1 when there is none.
+int ReferenceCurrency() {
+    for (int i = 0; i < mdlData::CurrencyCount(); ++i) {
+        const CurrencyEntry& e = mdlData::CurrencyTable[i];
+        if (!e.Name.empty() && e.Value == Money::Whole(1)) return i;
+    }
+    return -1;
+}
+
 }  // namespace
+
+Checked<Money> Convert(Money amount, int from, int to) {
+    const Checked<Money> product = Mul(amount, mdlData::CurrencyTable[to].Value);
+    return product.ok() ? Div(product.value, mdlData::CurrencyTable[from].Value) : product;
+}
 
 const tk::FormSpec FrmMain::kSpec = {
     "frmMain", "Pecunor", 2985, 1665, tk::kMinimizeBox | tk::kKeyPreview | tk::kShowInTaskbar,
@@ -212,6 +250,7 @@ void FrmMain::RefreshDisplay() {
         }
     }
     SetText(lblVal, text);
+    DisplayChanged();
 }
 
 void FrmMain::AddDigit(int digit) {
@@ -300,18 +339,51 @@ void FrmMain::cmdCur_Click(std::int16_t index) {
     const std::int16_t target = mdlData::SelectedSlots[index];
     // The table may have shrunk under the current currency (defaults restored).
     if (CurrentCurrency != -1 && !mdlData::IsIndex(CurrentCurrency)) ClearEntry();
-    if (CurrentCurrency != -1) {
-        const Checked<Money> product = Mul(CurrentAmount, mdlData::CurrencyTable[target].Value);
-        const Checked<Money> result =
-            product.ok() ? Div(product.value, mdlData::CurrencyTable[CurrentCurrency].Value)
-                         : product;
+    const bool converts = CurrentCurrency != -1;
+    if (converts) {
+        const Checked<Money> result = Convert(CurrentAmount, CurrentCurrency, target);
         if (!result.ok()) {
             tk::Beep();
             return;
         }
         CurrentAmount = result.value;
-        RefreshDisplay();
     }
     CurrentCurrency = target;
     SetText(lblCur, mdlData::CurrencyTable[CurrentCurrency].Short.str());
+    // The first press only names the typed amount's currency: the display keeps its text.
+    if (converts) {
+        RefreshDisplay();
+    } else {
+        DisplayChanged();
+    }
+}
+
+void FrmMain::DisplayChanged() {
+    const std::string code = TrimmedCode(Text(lblCur));
+    std::string name = ShownAmount(Text(lblVal), tk::UserSeparators());
+    if (!code.empty()) name += " " + code;
+    Peer().SetAccessibleName(Picture1, name);
+    Peer().ToolTipsChanged();
+}
+
+std::string FrmMain::ToolTipText(int control) {
+    const int slot = control - cmdCur0;
+    if (slot < 0 || slot >= 8 || !mdlData::IsIndex(mdlData::SelectedSlots[slot])) return {};
+    const int target = mdlData::SelectedSlots[slot];
+    const tk::Separators sep = tk::UserSeparators();
+    std::string text;
+    if (CurrentCurrency != -1 && mdlData::IsIndex(CurrentCurrency)) {
+        const Checked<Money> result = Convert(CurrentAmount, CurrentCurrency, target);
+        if (result.ok()) {
+            text = ShownAmount(Text(lblVal), sep) + " " + CodeOf(CurrentCurrency) + " = " +
+                   ShownAmount(tk::FormatGrouped2(result.value.Raw(), sep), sep) + " " +
+                   CodeOf(target) + "\r\n";
+        }
+    }
+    if (const int reference = ReferenceCurrency(); reference != -1) {
+        text += "1 " + CodeOf(reference) + " = " +
+                tk::FormatGroupedFixed(mdlData::CurrencyTable[target].Value.Raw(), 4, sep) + " " +
+                CodeOf(target) + "\r\n";
+    }
+    return text + RatesAgeText();
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "Money.h"
 #include "toolkit/Form.h"
@@ -24,6 +25,10 @@ public:
     void Form_KeyDown(std::int16_t keyCode, std::int16_t shift) override;
     void Click(int control) override;
     void MenuClick(int menu) override;
+    // The tip of currency button i: the amount shown converted into the button's currency
+    // (when the amount has a currency and the result fits), the button's rate against the
+    // reference currency, and where the rates came from and how old they are.
+    std::string ToolTipText(int control) override;
 
     void cmdCur_Click(std::int16_t index);
     void mnuOptions_Click();
@@ -42,6 +47,9 @@ public:
 private:
     void AddDigit(int digit);
     void RefreshDisplay();
+    // After each change of the display: its amount and code become the display box's
+    // accessible name ("106.13 USD"), and the currency buttons' tips follow.
+    void DisplayChanged();
     void Backspace();
     void Paste();
     void Copy();
@@ -49,5 +57,10 @@ private:
     // Set by a paste of an amount with decimals: the next digit starts a new amount.
     bool startNewAmount_ = false;
 };
+
+// `amount` of currency `from` in currency `to` (table indices): the product with Value(to)
+// rounded to Money, divided in doubles by Value(from). Overflow and division by zero come
+// back as the status.
+Checked<Money> Convert(Money amount, int from, int to);
 
 extern tk::FormSlot<FrmMain> frmMain;

@@ -1,5 +1,6 @@
 #include "frmOpt.h"
 
+#include <array>
 #include <charconv>
 #include <string>
 
@@ -17,7 +18,7 @@ using tk::Kind;
 
 constexpr int kFrame = FrmOpt::Frame1;
 
-constexpr tk::ControlSpec kControls[] = {
+constexpr tk::ControlSpec kHead[] = {
     {.kind = Kind::Picture,
      .name = "Frame1",
      .caption = "",
@@ -36,7 +37,8 @@ constexpr tk::ControlSpec kControls[] = {
      .rect = {840, 300, 2415, 3540},
      .tabOrder = 1,
      .flags = tk::kSorted,
-     .parent = kFrame},
+     .parent = kFrame,
+     .accessibleName = "Available currencies"},
     {.kind = Kind::Button,
      .name = "cmdAdd",
      .caption = "&Add",
@@ -86,141 +88,49 @@ constexpr tk::ControlSpec kControls[] = {
      .rect = {3720, 3180, 2055, 255},
      .tabOrder = 23,
      .parent = kFrame},
-    {.kind = Kind::Button,
-     .name = "cmdSet",
-     .index = 0,
-     .caption = ">",
-     .rect = {3360, 300, 255, 255},
-     .tabOrder = 7,
-     .parent = kFrame},
-    {.kind = Kind::Button,
-     .name = "cmdSet",
-     .index = 1,
-     .caption = ">",
-     .rect = {3360, 660, 255, 255},
-     .tabOrder = 8,
-     .parent = kFrame},
-    {.kind = Kind::Button,
-     .name = "cmdSet",
-     .index = 2,
-     .caption = ">",
-     .rect = {3360, 1020, 255, 255},
-     .tabOrder = 9,
-     .parent = kFrame},
-    {.kind = Kind::Button,
-     .name = "cmdSet",
-     .index = 3,
-     .caption = ">",
-     .rect = {3360, 1380, 255, 255},
-     .tabOrder = 10,
-     .parent = kFrame},
-    {.kind = Kind::Button,
-     .name = "cmdSet",
-     .index = 4,
-     .caption = ">",
-     .rect = {3360, 1740, 255, 255},
-     .tabOrder = 11,
-     .parent = kFrame},
-    {.kind = Kind::Button,
-     .name = "cmdSet",
-     .index = 5,
-     .caption = ">",
-     .rect = {3360, 2100, 255, 255},
-     .tabOrder = 12,
-     .parent = kFrame},
-    {.kind = Kind::Button,
-     .name = "cmdSet",
-     .index = 6,
-     .caption = ">",
-     .rect = {3360, 2460, 255, 255},
-     .tabOrder = 13,
-     .parent = kFrame},
-    {.kind = Kind::Button,
-     .name = "cmdSet",
-     .index = 7,
-     .caption = ">",
-     .rect = {3360, 2820, 255, 255},
-     .tabOrder = 14,
-     .parent = kFrame},
-    {.kind = Kind::Button,
-     .name = "cmdSet",
-     .index = 8,
-     .caption = ">",
-     .rect = {3360, 3540, 255, 255},
-     .tabOrder = 15,
-     .parent = kFrame},
-    {.kind = Kind::TextBox,
-     .name = "txtCur",
-     .index = 0,
-     .caption = "",
-     .rect = {3720, 300, 2055, 285},
-     .tabOrder = 24,
-     .flags = tk::kReadOnly,
-     .parent = kFrame},
-    {.kind = Kind::TextBox,
-     .name = "txtCur",
-     .index = 1,
-     .caption = "",
-     .rect = {3720, 660, 2055, 285},
-     .tabOrder = 25,
-     .flags = tk::kReadOnly,
-     .parent = kFrame},
-    {.kind = Kind::TextBox,
-     .name = "txtCur",
-     .index = 2,
-     .caption = "",
-     .rect = {3720, 1020, 2055, 285},
-     .tabOrder = 26,
-     .flags = tk::kReadOnly,
-     .parent = kFrame},
-    {.kind = Kind::TextBox,
-     .name = "txtCur",
-     .index = 3,
-     .caption = "",
-     .rect = {3720, 1380, 2055, 285},
-     .tabOrder = 27,
-     .flags = tk::kReadOnly,
-     .parent = kFrame},
-    {.kind = Kind::TextBox,
-     .name = "txtCur",
-     .index = 4,
-     .caption = "",
-     .rect = {3720, 1740, 2055, 285},
-     .tabOrder = 28,
-     .flags = tk::kReadOnly,
-     .parent = kFrame},
-    {.kind = Kind::TextBox,
-     .name = "txtCur",
-     .index = 5,
-     .caption = "",
-     .rect = {3720, 2100, 2055, 285},
-     .tabOrder = 29,
-     .flags = tk::kReadOnly,
-     .parent = kFrame},
-    {.kind = Kind::TextBox,
-     .name = "txtCur",
-     .index = 6,
-     .caption = "",
-     .rect = {3720, 2460, 2055, 285},
-     .tabOrder = 30,
-     .flags = tk::kReadOnly,
-     .parent = kFrame},
-    {.kind = Kind::TextBox,
-     .name = "txtCur",
-     .index = 7,
-     .caption = "",
-     .rect = {3720, 2820, 2055, 285},
-     .tabOrder = 31,
-     .flags = tk::kReadOnly,
-     .parent = kFrame},
-    {.kind = Kind::TextBox,
-     .name = "txtCur",
-     .index = 8,
-     .caption = "",
-     .rect = {3720, 3540, 2055, 285},
-     .tabOrder = 32,
-     .flags = tk::kReadOnly,
-     .parent = kFrame},
+};
+
+// The nine rows of the selected currencies: buttons 1 to 8 one below the other, then the
+// base currency at the foot. Each row is a set button and the box it fills.
+constexpr int kRows = 9;
+constexpr int RowTop(int k) { return k < 8 ? 300 + 360 * k : 3540; }
+constexpr const char* kSetNames[kRows] = {
+    "Set button 1 to the selected currency", "Set button 2 to the selected currency",
+    "Set button 3 to the selected currency", "Set button 4 to the selected currency",
+    "Set button 5 to the selected currency", "Set button 6 to the selected currency",
+    "Set button 7 to the selected currency", "Set button 8 to the selected currency",
+    "Set the base currency",
+};
+constexpr const char* kBoxNames[kRows] = {
+    "Button 1 currency", "Button 2 currency", "Button 3 currency",
+    "Button 4 currency", "Button 5 currency", "Button 6 currency",
+    "Button 7 currency", "Button 8 currency", "Base currency",
+};
+
+constexpr tk::ControlSpec SetButton(int k) {
+    return {.kind = Kind::Button,
+            .name = "cmdSet",
+            .index = k,
+            .caption = ">",
+            .rect = {.left = 3360, .top = RowTop(k), .width = 255, .height = 255},
+            .tabOrder = 7 + k,
+            .parent = kFrame,
+            .accessibleName = kSetNames[k]};
+}
+
+constexpr tk::ControlSpec SlotBox(int k) {
+    return {.kind = Kind::TextBox,
+            .name = "txtCur",
+            .index = k,
+            .caption = "",
+            .rect = {.left = 3720, .top = RowTop(k), .width = 2055, .height = 285},
+            .tabOrder = 24 + k,
+            .flags = tk::kReadOnly,
+            .parent = kFrame,
+            .accessibleName = kBoxNames[k]};
+}
+
+constexpr tk::ControlSpec kTail[] = {
     {.kind = Kind::CheckBox,
      .name = "chkMinTray",
      .caption = "Minimize to &tray",
@@ -232,6 +142,16 @@ constexpr tk::ControlSpec kControls[] = {
      .rect = {3480, 4080, 2415, 255},
      .tabOrder = 17},
 };
+
+constexpr auto kControls = [] {
+    std::array<tk::ControlSpec, std::size(kHead) + 2 * kRows + std::size(kTail)> table{};
+    std::size_t at = 0;
+    for (const tk::ControlSpec& c : kHead) table[at++] = c;
+    for (int k = 0; k < kRows; ++k) table[at++] = SetButton(k);
+    for (int k = 0; k < kRows; ++k) table[at++] = SlotBox(k);
+    for (const tk::ControlSpec& c : kTail) table[at++] = c;
+    return table;
+}();
 
 // Every control id of FrmOpt names its control in the table.
 static_assert(std::size(kControls) == FrmOpt::chkDlStartup + 1);

@@ -4,6 +4,7 @@
 #include <exception>
 #include <unordered_map>
 
+#include "Publications.h"
 #include "RatesFeed.h"
 #include "frmOpt.h"
 #include "mdlData.h"
@@ -174,6 +175,31 @@ std::optional<tk::LocalTime> LastUpdateDate() {
     tk::RegionalService* regional = tk::Services().regional;
     if (regional == nullptr) return std::nullopt;
     return regional->ReadDateTime(text);
+}
+
+std::string RatesAgeText() {
+    tk::SettingsStore* store = tk::Services().settings;
+    const std::string header =
+        store ? store->ReadSetting(mdlData::kApp, mdlData::kSection, kRatesHeaderKey, "")
+              : std::string();
+    const bool updated = !header.empty() || ReadLastUpdate() != "0";
+    if (!updated) return "Built-in rates, never updated";
+    std::string text = header;
+    if (const std::optional<tk::LocalTime> last = LastUpdateDate()) {
+        text += text.empty() ? "Updated " : ", updated ";
+        text += tk::Services().regional->ShortDate(last->year, last->month, last->day);
+    }
+    if (text.empty()) text = "Updated rates";
+    tk::ClockService* clock = tk::Services().clock;
+    const std::optional<publications::Date> day = publications::TrailingIsoDate(header);
+    if (day && clock != nullptr) {
+        const int behind = publications::PublicationsSince(*day, clock->UtcNow());
+        text += ": ";
+        text += behind == 0   ? std::string("latest")
+                : behind == 1 ? std::string("1 publication behind")
+                              : std::to_string(behind) + " publications behind";
+    }
+    return text;
 }
 
 std::optional<std::string> ListTextOf(std::string body) {

@@ -93,5 +93,12 @@ std::optional<std::string> ListTextOf(std::string body);
 // settings wrote it; nullopt when none is recorded (no key, "0") or the text does not read.
 std::optional<tk::LocalTime> LastUpdateDate();
 
+// Where the rates came from and how old they are, as the currency buttons' tips say it: the
+// recorded "RatesHeader", the date of "LastUpdate" in the user's short form, and, when the
+// header ends in an ISO date, the central bank's publications made since that day ("ECB euro
+// reference rates of 2019-04-11, updated 4/12/2019: latest", "...: 3 publications behind").
+// "Built-in rates, never updated" when no update was ever recorded.
+std::string RatesAgeText();
+
 // Connects the start-up routine's update steps to this dialog.
 void InstallStartupUpdate();

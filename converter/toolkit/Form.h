@@ -31,6 +31,7 @@ enum : std::uint32_t {
     kWordWrap = 1u << 7,      // label: wraps and honours CR LF
     kNoTabStop = 1u << 8,     // never takes the focus from the Tab key
     kBorderless = 1u << 9,    // picture: no border, a plain container
+    kToolTip = 1u << 10,      // shows the form's ToolTipText, also as its accessible description
 };
 
 // A rectangle in twips (1/1440 inch), relative to the parent's client area.
@@ -53,6 +54,9 @@ struct ControlSpec {
     int maxLength = 0;               // text box: most characters the user can type; 0 = no limit
     const char* fontFace = nullptr;  // nullptr: the dialog font
     int fontHundredthsPt = 0;        // font size in hundredths of a point (975 = 9.75 pt)
+    // What a screen reader names the control where its caption says too little ("Set the
+    // base currency" for a ">"); nullptr: the caption.
+    const char* accessibleName = nullptr;
 };
 
 // Whether the controls from `id` on are `count` controls named `name`, indexed 0 to count - 1
@@ -119,6 +123,10 @@ public:
     virtual void DblClick(int /*control*/) {}
     virtual void GotFocus(int /*control*/) {}
     virtual void MenuClick(int /*menu*/) {}
+    // The tip of a control flagged kToolTip, lines ended by CR LF; empty: none. The peer asks
+    // each time it shows the tip or a screen reader asks for the description, so it must not
+    // change anything.
+    virtual std::string ToolTipText(int /*control*/) { return {}; }
 
     // Set by the slot that loads the form; valid from Form_Load until the unload.
     WindowPeer& Peer() const { return *peer_; }
@@ -164,6 +172,12 @@ public:
     // Paints what has changed in the window and its controls now, without waiting for the
     // event loop: a handler calls it before work that blocks. A hidden window paints nothing.
     virtual void Refresh() {}
+    // The control's accessible name from now on, in place of the table's; when it differs
+    // from the one before, the peer announces it (the system's name-change and live-region
+    // events), so that a screen reader reads it without moving the focus.
+    virtual void SetAccessibleName(int id, std::string_view name) = 0;
+    // The answers of the form's ToolTipText have changed: a tip on screen shows the new text.
+    virtual void ToolTipsChanged() = 0;
 
     // Text boxes. Positions count characters.
     virtual void SetSelection(int id, int start, int length) = 0;

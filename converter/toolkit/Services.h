@@ -76,7 +76,8 @@ public:
 class ClockService {
 public:
     virtual ~ClockService() = default;
-    virtual LocalTime Now() = 0;  // the current local date and time
+    virtual LocalTime Now() = 0;     // the current local date and time
+    virtual LocalTime UtcNow() = 0;  // the current date and time in UTC
     // Milliseconds on a clock that only goes forward (not the time of day), for deadlines.
     virtual std::uint64_t Ticks() = 0;
 };

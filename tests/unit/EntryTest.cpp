@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "frmMain.h"
 #include "mdlData.h"
@@ -316,6 +318,82 @@ TEST_F(EntryTest, ButtonsShowTheirSlotsCodes) {
     frmMain.Show();
     EXPECT_EQ(form().Text(FrmMain::cmdCur0 + BEF), "ZA ");
     EXPECT_EQ(Display(), "0.");
+}
+
+// The tips of the currency buttons and the display's accessible name, as a screen reader
+// gets them.
+constexpr char kBuiltIn[] = "Built-in rates, never updated";
+
+TEST_F(EntryTest, EachButtonsTipTellsTheConversionTheRateAndTheRatesAge) {
+    const struct {
+        const char* what;
+        bool swapped;
+        const char* keys;
+        std::vector<int> presses;
+        int button;
+        std::string tip;
+        const char* displayName;
+    } cases[] = {
+        {"a typed amount in no currency", false, "100", {}, JPY,
+         "1 EUR = 116.0000 JPY\r\n" + std::string(kBuiltIn), "100"},
+        {"a typed amount with its currency", false, "100", {EUR}, JPY,
+         "100 EUR = 11,600 JPY\r\n1 EUR = 116.0000 JPY\r\n" + std::string(kBuiltIn), "100 EUR"},
+        {"after a conversion", false, "100", {EUR, USD}, JPY,
+         "106.13 USD = 11,600 JPY\r\n1 EUR = 116.0000 JPY\r\n" + std::string(kBuiltIn),
+         "106.13 USD"},
+        {"typed zeros as shown", false, "12.50", {EUR}, USD,
+         "12.50 EUR = 13.27 USD\r\n1 EUR = 1.0613 USD\r\n" + std::string(kBuiltIn), "12.50 EUR"},
+        {"the amount's own currency", false, "100", {EUR}, EUR,
+         "100 EUR = 100 EUR\r\n1 EUR = 1.0000 EUR\r\n" + std::string(kBuiltIn), "100 EUR"},
+        {"the user's separators", true, "1000.5", {EUR}, JPY,
+         "1.000,5 EUR = 116.058 JPY\r\n1 EUR = 116,0000 JPY\r\n" + std::string(kBuiltIn),
+         "1.000,5 EUR"},
+        {"cleared again", false, "100\x1b", {}, BEF, "1 EUR = 40.3399 BEF\r\n" + std::string(kBuiltIn),
+         "0"},
+    };
+    for (const auto& c : cases) {
+        Reset();
+        ui.separators = c.swapped ? std::pair<std::string, std::string>{",", "."}
+                                  : std::pair<std::string, std::string>{".", ","};
+        Type(c.keys);
+        for (int button : c.presses) Press(button);
+        const tk::headless::Window& w = tk::headless::Platform::PeerOf(form());
+        EXPECT_EQ(w.ToolTip(FrmMain::cmdCur0 + c.button), c.tip) << c.what;
+        EXPECT_EQ(w.AccessibleName(FrmMain::Picture1), c.displayName) << c.what;
+        EXPECT_EQ(ui.beeps, 0) << c.what;
+    }
+}
+
+TEST_F(EntryTest, TipsLeaveOutWhatCannotBeSaid) {
+    // A conversion that would overflow: no first line, and no beep.
+    mdlData::CurrencyTable[12].Value = Money::FromRaw(7876);
+    mdlData::CurrencyTable[13].Value = Money::FromRaw(19362700);
+    Paste("922337203685");
+    Press(USD);
+    const tk::headless::Window& w = tk::headless::Platform::PeerOf(form());
+    EXPECT_EQ(w.ToolTip(FrmMain::cmdCur0 + JPY), "1 EUR = 1,936.2700 JPY\r\n" + std::string(kBuiltIn));
+    EXPECT_EQ(ui.beeps, 0);
+    // A code shorter than three characters; no entry worth 1, so no rate line.
+    mdlData::CurrencyTable[0].Value = Money::Whole(2);
+    mdlData::CurrencyTable[13].Short = "JP";
+    Type("\x1b" "5");
+    Press(USD);
+    EXPECT_EQ(w.ToolTip(FrmMain::cmdCur0 + JPY),
+              "5 USD = 12,292.22 JP\r\n" + std::string(kBuiltIn));
+    // Only the currency buttons have tips.
+    EXPECT_EQ(w.ToolTip(FrmMain::lblVal), "");
+}
+
+TEST_F(EntryTest, EveryChangeOfTheDisplayIsAnnouncedOnce) {
+    const tk::headless::Window& w = tk::headless::Platform::PeerOf(form());
+    const int before = w.controls[FrmMain::Picture1].nameChanges;
+    Type("12");             // 1., then 12.
+    Press(EUR);             // 12 EUR
+    Press(USD);             // 12.74 USD, announced once though the code changed too
+    Type(".");              // the display does not change
+    EXPECT_EQ(w.AccessibleName(FrmMain::Picture1), "12.74 USD");
+    EXPECT_EQ(w.controls[FrmMain::Picture1].nameChanges - before, 4);
+    EXPECT_GT(w.tipChanges, 0);
 }
 
 }  // namespace

@@ -168,8 +168,10 @@ TEST_F(UpdateDialogTest, SuccessSavesTheListAndRecordsTheTime) {
     SetStored("LastUpdate", "11/1/2026 9:00:00 AM");
     Serve(kList);
     WatchingHttp http(ui);
+    EXPECT_EQ(RatesAgeText(), "Updated 11/1/2026");
     frmUpdate.Show();
     ui.Click(frmUpdate(), FrmUpdate::cmdOK);
+    EXPECT_EQ(RatesAgeText(), "Rates of 2026-12-08, updated 12/8/2026: latest");
 
     ASSERT_EQ(http.fetches.size(), 1u);
     const FetchSeen& during = http.fetches[0];
@@ -193,6 +195,43 @@ TEST_F(UpdateDialogTest, SuccessSavesTheListAndRecordsTheTime) {
     frmUpdate.Load();
     EXPECT_EQ(Status(),
               std::string(kLoadText) + "\r\nThe lastest update was performed on 12/8/2026");
+}
+
+// What the currency buttons' tips say of the rates' source and age.
+TEST_F(UpdateDialogTest, TheRatesAgeNamesTheSourceTheDayAndThePublicationsSince) {
+    const tk::LocalTime tuesdayMorning{2026, 12, 8, 13, 5, 9};  // 14:05 in Frankfurt
+    const tk::LocalTime tuesdayEvening{2026, 12, 8, 16, 0, 0};
+    const struct {
+        const char* what;
+        std::optional<const char*> header, lastUpdate;  // nullopt: absent
+        tk::LocalTime utcNow;
+        const char* text;
+    } cases[] = {
+        {"never updated", std::nullopt, std::nullopt, tuesdayMorning,
+         "Built-in rates, never updated"},
+        {"the latest", "ECB euro reference rates of 2026-12-07", "12/7/2026 6:00:00 PM",
+         tuesdayMorning, "ECB euro reference rates of 2026-12-07, updated 12/7/2026: latest"},
+        {"one behind", "ECB euro reference rates of 2026-12-07", "12/7/2026 6:00:00 PM",
+         tuesdayEvening,
+         "ECB euro reference rates of 2026-12-07, updated 12/7/2026: 1 publication behind"},
+        {"over a weekend", "ECB euro reference rates of 2026-12-03", "12/3/2026 6:00:00 PM",
+         tuesdayEvening,
+         "ECB euro reference rates of 2026-12-03, updated 12/3/2026: 3 publications behind"},
+        {"a header without a date", "Rates of today", "12/8/2026 2:05:09 PM", tuesdayMorning,
+         "Rates of today, updated 12/8/2026"},
+        {"an update before headers were kept", std::nullopt, "11/1/2026 9:00:00 AM",
+         tuesdayMorning, "Updated 11/1/2026"},
+        {"a date that does not read", "Rates of 2026-12-07", "yesterday", tuesdayMorning,
+         "Rates of 2026-12-07: latest"},
+        {"nothing that reads", std::nullopt, "yesterday", tuesdayMorning, "Updated rates"},
+    };
+    for (const auto& c : cases) {
+        ui.settings.values.clear();
+        if (c.header) SetStored("RatesHeader", *c.header);
+        if (c.lastUpdate) SetStored("LastUpdate", *c.lastUpdate);
+        ui.utcNow = c.utcNow;
+        EXPECT_EQ(RatesAgeText(), c.text) << c.what;
+    }
 }
 
 constexpr char kBankUrl[] = "https://www.ecb.europa.eu/stats/eurofxref/eurofxref-daily.xml";

@@ -27,6 +27,7 @@ Window::Window(Form& f, std::uint32_t h) : form(f), handle(h) {
     for (std::size_t i = 0; i < layout.controls.size(); ++i) {
         if (layout.controls[i].kind != Kind::ListBox) controls[i].text = layout.controls[i].caption;
         if (layout.controls[i].flags & kDefault) defaultButton = static_cast<int>(i);
+        if (const char* name = layout.controls[i].accessibleName) controls[i].accessibleName = name;
     }
 }
 
@@ -80,6 +81,24 @@ void Window::SetFocus(int id) {
     if (At(id) == nullptr) return;
     focus = id;
     form.GotFocus(id);
+}
+
+void Window::SetAccessibleName(int id, std::string_view name) {
+    ControlState* c = At(id);
+    if (c == nullptr || c->accessibleName == name) return;
+    c->accessibleName = name;
+    ++c->nameChanges;
+}
+
+std::string Window::AccessibleName(int id) const {
+    const ControlState* c = At(id);
+    if (c == nullptr) return {};
+    return c->accessibleName.empty() ? Text(id) : c->accessibleName;
+}
+
+std::string Window::ToolTip(int id) const {
+    if (At(id) == nullptr || !(form.Layout().controls[id].flags & kToolTip)) return {};
+    return form.ToolTipText(id);
 }
 
 void Window::SetSelection(int id, int start, int length) {

@@ -31,6 +31,8 @@ struct ControlState {
     std::vector<ListLine> lines;
     ListOrder order;
     int listIndex = -1;
+    std::string accessibleName;  // the table's, then what SetAccessibleName gave
+    int nameChanges = 0;         // announcements of a changed accessible name
 };
 
 class Window : public WindowPeer {
@@ -54,6 +56,12 @@ public:
     void SetDefaultButton(int id) override { defaultButton = id; }
     void SetFocus(int id) override;
     void Refresh() override { ++refreshes; }
+    void SetAccessibleName(int id, std::string_view name) override;
+    void ToolTipsChanged() override { ++tipChanges; }
+    // What a screen reader gets: the accessible name (else the caption), and the description
+    // of a control flagged kToolTip, which is also its tip: the form's ToolTipText.
+    std::string AccessibleName(int id) const;
+    std::string ToolTip(int id) const;
 
     void SetSelection(int id, int start, int length) override;
     int SelStart(int id) const override;
@@ -83,6 +91,7 @@ public:
     int defaultButton = -1;
     int focus = -1;
     int refreshes = 0;
+    int tipChanges = 0;
     std::vector<ControlState> controls;
 
 private:
@@ -143,6 +152,7 @@ public:
     std::optional<LocalTime> ReadDateTime(std::string_view text) override;
     // ClockService
     LocalTime Now() override { return now; }
+    LocalTime UtcNow() override { return utcNow; }
     std::uint64_t Ticks() override { return ticks; }
     // ShellService: icons present are kept by (window, uID).
     void ShellExecute(std::string_view verb, std::string_view file, std::string_view parameters,
@@ -190,6 +200,7 @@ public:
     std::uint64_t ticks = 1000000;
     std::string shortDatePattern = "M/d/yyyy";
     LocalTime now{2026, 12, 8, 14, 5, 9};
+    LocalTime utcNow{2026, 12, 8, 13, 5, 9};
     // Runs while a form is shown modally, as the user; the form must be unloaded or hidden by
     // then, else the modal show reports it (see tk::Report).
     std::function<void(Form&)> onModal;

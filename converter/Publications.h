@@ -1,0 +1,38 @@
+// The central bank's publication calendar. It publishes its euro reference rates at about
+// 16:00 Frankfurt time on every TARGET working day: each day but Saturdays, Sundays,
+// 1 January, Good Friday, Easter Monday, 1 May, 25 and 26 December.
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+#include "toolkit/Services.h"
+
+namespace publications {
+
+struct Date {
+    int year = 0;
+    int month = 0;  // 1-12
+    int day = 0;
+    bool operator==(const Date&) const = default;
+};
+
+// The Gregorian Easter Sunday of `year` (1583 or later), by the usual computus.
+Date EasterSunday(int year);
+
+// Whether the bank publishes on `day`.
+bool IsTargetDay(Date day);
+
+// The ISO date (YYYY-MM-DD) that ends `text`, when it is a real day of the years 1999 (the
+// first rates) to 9999; nullopt otherwise.
+std::optional<Date> TrailingIsoDate(std::string_view text);
+
+// Frankfurt's time at the UTC time `utc`: UTC+1, and UTC+2 from 01:00 UTC on the last Sunday
+// of March to 01:00 UTC on the last Sunday of October.
+tk::LocalTime FrankfurtTime(const tk::LocalTime& utc);
+
+// The publications made after that of `ratesDay` until `utcNow`: 0 when the rates of
+// `ratesDay` are still the latest (also for a day still to come).
+int PublicationsSince(Date ratesDay, const tk::LocalTime& utcNow);
+
+}  // namespace publications
