@@ -6,7 +6,8 @@
 # converter ends.
 #   On a display: runs until you close it; a first run asks whether to download the rates.
 #   Without one (DISPLAY unset): a private Xvfb, an empty store (so a first run), Yes to the
-#   download, then 100 EUR converted into USD, printed, and a screenshot under build/.
+#   download, then 100 EUR converted into USD, printed, and a screenshot under build/ with the
+#   tip of the yen's button.
 #   PECUN_BUILD_DIR  the 64-bit Windows build tree to use (default build/x64)
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -73,12 +74,16 @@ wine "$drive" yes \
     'update:Update successful!\nNew rates from ECB euro reference rates of 2019-04-11' \
     closeupdate main amount:100 click:EUR expect:102=EUR click:USD expect:102=USD
 amount=$(wine "$drive" print:101 | tr -d '\r')
+# The tip of the yen's button, under the mouse, goes into the screenshot.
+tip=$(wine "$drive" hover:JPY | tr -d '\r')
 place=$(wine "$drive" rect | tr -d '\r')
 shot="$PWD/build/run-screenshot.png"
 import -window root -crop "$place" +repage "$shot"
 # The display shows the amount with its decimal separator even when whole ("112.64", "5.").
 echo "100 EUR = ${amount%.} USD"
-echo "Screenshot of the main window: $shot"
+echo "The yen button's tip:"
+echo "$tip"
+echo "Screenshot of the main window with that tip: $shot"
 wine "$drive" close
 wait "$pecun_pid" || true
 pecun_pid=

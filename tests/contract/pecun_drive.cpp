@@ -6,12 +6,15 @@
 //   closeupdate     press the update dialog's Close and wait until it is gone
 //   main            wait for the main window
 //   print:ID        print the text of control ID of the main window
-//   rect            print the main window's place as WIDTHxHEIGHT+LEFT+TOP
+//   rect            print the main window's place, with a tip on screen beside it, as
+//                   WIDTHxHEIGHT+LEFT+TOP
 //   keys:TEXT       type TEXT into the main window
 //   amount:DIGITS   type DIGITS and wait until the amount shows them (keys go through the
 //                   input queue, so a click posted at once could overtake them)
 //   click:CAPTION   press the main window's button with that caption
 //   expect:ID=TEXT  wait until control ID of the main window shows TEXT
+//   hover:CAPTION   move the mouse onto the main window's button with that caption and wait
+//                   for its tip; print the tip
 //   close           close the main window
 #include <windows.h>
 
@@ -51,6 +54,19 @@ std::wstring TextOf(HWND h) {
 HWND MainWindow() {
     HWND h = FindWindowW(L"PecunForm", L"Pecunor");
     return h != nullptr && IsWindowVisible(h) ? h : nullptr;
+}
+
+// A tip window of the program of `main` on screen, with its text; nullptr if none.
+HWND VisibleTip(HWND main) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(main, &pid);
+    for (HWND h = FindWindowExW(nullptr, nullptr, L"tooltips_class32", nullptr); h != nullptr;
+         h = FindWindowExW(nullptr, h, L"tooltips_class32", nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(h, &owner);
+        if (owner == pid && IsWindowVisible(h) && !TextOf(h).empty()) return h;
+    }
+    return nullptr;
 }
 
 HWND UpdateDialog() {
@@ -183,6 +199,11 @@ bool Step(const std::string& step) {
     if (step == "rect") {
         RECT r{};
         GetWindowRect(main, &r);
+        if (HWND tip = VisibleTip(main)) {
+            RECT t{};
+            GetWindowRect(tip, &t);
+            UnionRect(&r, &r, &t);
+        }
         std::printf("%ldx%ld+%ld+%ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top);
         return true;
     }
@@ -220,6 +241,23 @@ bool Step(const std::string& step) {
         if (!WaitFor([&] { return (button = Child(main, Wide(step.substr(6)))) != nullptr; }))
             return false;
         PostMessageW(button, BM_CLICK, 0, 0);
+        return true;
+    }
+    if (step.rfind("hover:", 0) == 0) {
+        HWND button = nullptr;
+        if (!WaitFor([&] { return (button = Child(main, Wide(step.substr(6)))) != nullptr; }))
+            return false;
+        RECT r{};
+        GetWindowRect(button, &r);
+        INPUT move{};
+        move.type = INPUT_MOUSE;
+        move.mi.dx = MulDiv((r.left + r.right) / 2, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+        move.mi.dy = MulDiv((r.top + r.bottom) / 2, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+        move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+        SendInput(1, &move, sizeof move);
+        HWND tip = nullptr;
+        if (!WaitFor([&] { return (tip = VisibleTip(main)) != nullptr; })) return false;
+        std::printf("%ls\n", TextOf(tip).c_str());
         return true;
     }
     if (step.rfind("expect:", 0) == 0) {

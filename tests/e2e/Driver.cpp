@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <thread>
 
@@ -283,6 +285,24 @@ bool TypeCtrl(HWND window, char letter) {
     const auto vk = static_cast<WORD>(letter);
     return Send({KeyInput(VK_CONTROL, false), KeyInput(vk, false), KeyInput(vk, true),
                  KeyInput(VK_CONTROL, true)});
+}
+
+bool MoveMouseOver(HWND window) {
+    RECT r{};
+    if (!GetWindowRect(window, &r)) return false;
+    const POINT target{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    const int width = std::max(GetSystemMetrics(SM_CXSCREEN) - 1, 1);
+    const int height = std::max(GetSystemMetrics(SM_CYSCREEN) - 1, 1);
+    INPUT move{};
+    move.type = INPUT_MOUSE;
+    move.mi.dx = MulDiv(target.x, 65535, width);
+    move.mi.dy = MulDiv(target.y, 65535, height);
+    move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    if (!Send({move})) return false;
+    return WaitUntil([&] {
+        POINT at{};
+        return GetCursorPos(&at) && std::abs(at.x - target.x) <= 1 && std::abs(at.y - target.y) <= 1;
+    });
 }
 
 std::optional<std::string> ClipboardText() {

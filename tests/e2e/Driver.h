@@ -90,6 +90,10 @@ bool Type(HWND window, std::string_view keys);
 // Ctrl + the letter key `letter` ('C', 'V', 'X').
 bool TypeCtrl(HWND window, char letter);
 
+// Moves the mouse pointer to the middle of `window` through the mouse input queue, as the
+// user's hand would; false when the pointer did not get there.
+bool MoveMouseOver(HWND window);
+
 // Clipboard text, UTF-8; nullopt when the clipboard holds no text.
 std::optional<std::string> ClipboardText();
 bool SetClipboardText(std::string_view text);

@@ -3,6 +3,8 @@
 #include <windows.h>
 // Needs the types of windows.h.
 #include <windowsx.h>
+// Needs the types of windows.h.
+#include <commctrl.h>
 
 #include "FormWindow.h"
 
@@ -50,6 +52,8 @@ LRESULT FormWindow::Proc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_COMMAND:
             return OnCommand(wParam, lParam);
+        case WM_NOTIFY:
+            return OnNotify(reinterpret_cast<NMHDR*>(lParam));
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORBTN:
@@ -122,6 +126,9 @@ LRESULT FormWindow::OnCommand(WPARAM wParam, LPARAM lParam) {
     } else if ((button && code == BN_SETFOCUS) || (list && code == LBN_SETFOCUS) ||
                (kind == Kind::TextBox && code == EN_SETFOCUS)) {
         manager_.Call([this, control] { form_.GotFocus(control); });
+        if (button) ShowFocusTip(control);
+    } else if (button && code == BN_KILLFOCUS) {
+        HideFocusTip();
     }
     return 0;
 }

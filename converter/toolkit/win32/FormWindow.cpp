@@ -1,8 +1,11 @@
 #include "FormWindow.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <numeric>
 
+#include "Accessible.h"
 #include "Text.h"
 
 namespace tk::win32 {
@@ -15,6 +18,26 @@ std::wstring WindowText(HWND hwnd) {
     const int got = GetWindowTextW(hwnd, text.data(), n + 1);
     text.resize(static_cast<std::size_t>(std::max(got, 0)));
     return text;
+}
+
+// The widest a tip grows before it wraps a line, in twips: lines break at their CR LF.
+constexpr int kTipWidthTwips = 7200;
+constexpr int kFocusTipGapPx = 2;  // between a control and the tip shown below it
+
+bool FocusFromKeyboard() {
+    if (GetKeyState(VK_LBUTTON) < 0 || GetKeyState(VK_RBUTTON) < 0) return false;
+    for (int key : {VK_TAB, VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN}) {
+        if (GetKeyState(key) < 0) return true;
+    }
+    return false;
+}
+
+TOOLINFOW ToolInfo(HWND owner, UINT_PTR id) {
+    TOOLINFOW ti{};
+    ti.cbSize = TTTOOLINFOW_V2_SIZE;
+    ti.hwnd = owner;
+    ti.uId = id;
+    return ti;
 }
 
 DWORD LabelStyle(std::uint32_t flags) {
@@ -51,6 +74,7 @@ FormWindow::FormWindow(WindowManager& manager, Form& form) : manager_(manager), 
     }
     FitClientArea();
     CreateControls();
+    CreateToolTips();
     ready_ = true;
 }
 
@@ -73,6 +97,7 @@ void FormWindow::CreateControls() {
     const auto& layouts = form_.Layout().controls;
     controls_.assign(layouts.size(), nullptr);
     listOrder_.assign(layouts.size(), {});
+    accessibleNames_.assign(layouts.size(), std::nullopt);
     // Creation order is the tab order.
     std::vector<int> order(layouts.size());
     std::iota(order.begin(), order.end(), 0);
@@ -140,6 +165,7 @@ void FormWindow::CreateControl(int id, std::size_t depth) {
                         manager_.Instance(), nullptr);
     controls_[id] = h;
     if (h == nullptr) return;
+    AnswerAccessibility(h);
     if (c.kind == Kind::Picture) {
         // The colour BoxProc paints the box with.
         const int color = (c.flags & kWindowColors) ? COLOR_WINDOW : COLOR_BTNFACE;
@@ -154,14 +180,155 @@ void FormWindow::CreateControl(int id, std::size_t depth) {
     }
 }
 
+void FormWindow::CreateToolTips() {
+    const auto& layouts = form_.Layout().controls;
+    for (std::size_t id = 0; id < layouts.size(); ++id) {
+        if (!(layouts[id].flags & kToolTip) || controls_[id] == nullptr) continue;
+        if (mouseTips_ == nullptr && (mouseTips_ = CreateTipWindow()) == nullptr) return;
+        TOOLINFOW ti = ToolInfo(hwnd_, reinterpret_cast<UINT_PTR>(controls_[id]));
+        ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        ti.lpszText = LPSTR_TEXTCALLBACKW;
+        SendMessageW(mouseTips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    }
+    if (mouseTips_ == nullptr || (focusTip_ = CreateTipWindow()) == nullptr) return;
+    TOOLINFOW ti = ToolInfo(hwnd_, 0);
+    ti.uFlags = TTF_TRACK | TTF_ABSOLUTE;
+    ti.lpszText = const_cast<wchar_t*>(L"");
+    SendMessageW(focusTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+HWND FormWindow::CreateTipWindow() {
+    HWND tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                               WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                               manager_.Instance(), nullptr);
+    if (tip != nullptr) SendMessageW(tip, TTM_SETMAXTIPWIDTH, 0, manager_.Px(kTipWidthTwips));
+    return tip;
+}
+
+bool FormWindow::HasTip(int id) const {
+    return Control(id) != nullptr && (form_.Layout().controls[id].flags & kToolTip) != 0;
+}
+
+std::wstring FormWindow::TipOf(int id) {
+    if (!HasTip(id)) return {};
+    std::string text;
+    manager_.Call([this, id, &text] { text = form_.ToolTipText(id); });
+    return Widen(text);
+}
+
+LRESULT FormWindow::OnNotify(NMHDR* header) {
+    if (header == nullptr || header->hwndFrom != mouseTips_ || mouseTips_ == nullptr) return 0;
+    if (header->code == TTN_GETDISPINFOW) {
+        auto* info = reinterpret_cast<NMTTDISPINFOW*>(header);
+        tipText_ = TipOf(ControlIdOf(reinterpret_cast<HWND>(header->idFrom)));
+        info->hinst = nullptr;
+        info->lpszText = tipText_.data();
+    } else if (header->code == TTN_SHOW) {
+        HideFocusTip();  // one tip at a time: the mouse's
+    }
+    return 0;
+}
+
+void FormWindow::ShowFocusTip(int id) {
+    if (focusTip_ == nullptr || !HasTip(id) || !FocusFromKeyboard()) return;
+    focusTipId_ = id;
+    UpdateFocusTip();
+}
+
+void FormWindow::UpdateFocusTip() {
+    HWND control = Control(focusTipId_);
+    if (control == nullptr || focusTip_ == nullptr) return;
+    std::wstring text = TipOf(focusTipId_);
+    if (text.empty()) {
+        HideFocusTip();
+        return;
+    }
+    if (mouseTips_ != nullptr) SendMessageW(mouseTips_, TTM_POP, 0, 0);  // one tip at a time
+    TOOLINFOW ti = ToolInfo(hwnd_, 0);
+    ti.lpszText = text.data();
+    SendMessageW(focusTip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
+    RECT r{};
+    GetWindowRect(control, &r);
+    SendMessageW(focusTip_, TTM_TRACKPOSITION, 0,
+                 MAKELPARAM(static_cast<WORD>(r.left), static_cast<WORD>(r.bottom + kFocusTipGapPx)));
+    SendMessageW(focusTip_, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&ti));
+}
+
+void FormWindow::HideFocusTip() {
+    if (focusTipId_ < 0) return;
+    focusTipId_ = -1;
+    if (focusTip_ == nullptr) return;
+    TOOLINFOW ti = ToolInfo(hwnd_, 0);
+    SendMessageW(focusTip_, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&ti));
+}
+
+void FormWindow::ToolTipsChanged() {
+    if (focusTipId_ >= 0) {
+        UpdateFocusTip();
+        return;
+    }
+    if (mouseTips_ == nullptr || !IsWindowVisible(mouseTips_)) return;
+    TOOLINFOW ti = ToolInfo(hwnd_, 0);
+    if (SendMessageW(mouseTips_, TTM_GETCURRENTTOOLW, 0, reinterpret_cast<LPARAM>(&ti))) {
+        ti.lpszText = LPSTR_TEXTCALLBACKW;
+        SendMessageW(mouseTips_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
+    }
+}
+
+void FormWindow::SetAccessibleName(int id, std::string_view name) {
+    HWND h = Control(id);
+    if (h == nullptr) return;
+    std::wstring wide = Widen(name);
+    if (accessibleNames_[id] == wide) return;
+    accessibleNames_[id] = std::move(wide);
+    AnnounceNameChange(h);
+}
+
+FormWindow* FormWindow::OfControl(HWND control) {
+    HWND root = control != nullptr ? GetAncestor(control, GA_ROOT) : nullptr;
+    wchar_t cls[32] = {};
+    if (root == nullptr || GetClassNameW(root, cls, 32) == 0 ||
+        std::wstring_view(cls) != kFormClass) {
+        return nullptr;
+    }
+    return reinterpret_cast<FormWindow*>(GetWindowLongPtrW(root, GWLP_USERDATA));
+}
+
+std::optional<std::wstring> FormWindow::NameOf(int id) const {
+    if (Control(id) == nullptr) return std::nullopt;
+    if (accessibleNames_[id]) return accessibleNames_[id];
+    if (const char* name = form_.Layout().controls[id].accessibleName) return Widen(name);
+    return std::nullopt;
+}
+
+std::optional<std::wstring> FormWindow::AccessibleText(HWND control, Field field) {
+    FormWindow* self = OfControl(control);
+    const int id = self != nullptr ? self->ControlIdOf(control) : -1;
+    if (id < 0) return std::nullopt;
+    if (field == Field::Name) return self->NameOf(id);
+    if (!self->HasTip(id)) return std::nullopt;
+    return self->TipOf(id);
+}
+
+bool FormWindow::HasAccessibleText(HWND control) {
+    FormWindow* self = OfControl(control);
+    const int id = self != nullptr ? self->ControlIdOf(control) : -1;
+    return id >= 0 && (self->HasTip(id) || self->NameOf(id).has_value());
+}
+
 void FormWindow::Destroy() {
     if (hwnd_ == nullptr) return;
     manager_.ReleaseModal(hwnd_);
     ready_ = false;
-    DestroyWindow(hwnd_);
+    focusTipId_ = -1;
+    DestroyWindow(hwnd_);  // with the tips it owns
     hwnd_ = nullptr;
+    mouseTips_ = nullptr;
+    focusTip_ = nullptr;
     controls_.clear();
     listOrder_.clear();
+    accessibleNames_.clear();
     // Wakes a modal loop that waits for this form to go.
     PostMessageW(nullptr, WM_NULL, 0, 0);
 }

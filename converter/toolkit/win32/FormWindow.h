@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,9 @@ public:
     void SetDefaultButton(int id) override;
     void SetFocus(int id) override;
     void Refresh() override;
+    void SetAccessibleName(int id, std::string_view name) override;
+    // A tip on screen asks the form again.
+    void ToolTipsChanged() override;
 
     void SetSelection(int id, int start, int length) override;
     int SelStart(int id) const override;
@@ -66,6 +70,14 @@ public:
     void PressEnter();
     void PressCancel();
 
+    // What a screen reader gets of the control `control` beyond the standard object: its
+    // name (SetAccessibleName's, else the table's) and its description (the tip of a control
+    // flagged kToolTip). nullopt where the standard object's answer stands, also once the
+    // form window is gone.
+    enum class Field { Name, Description };
+    static std::optional<std::wstring> AccessibleText(HWND control, Field field);
+    static bool HasAccessibleText(HWND control);
+
     static LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK BoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
@@ -73,6 +85,7 @@ private:
     LRESULT Proc(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT OnCommand(WPARAM wParam, LPARAM lParam);
     LRESULT OnColor(UINT msg, HDC dc, HWND control);
+    LRESULT OnNotify(NMHDR* header);
     void OnActivate(bool active);
     void CreateControls();
     void CreateControl(int id, std::size_t depth);
@@ -83,6 +96,17 @@ private:
     HWND ListControl(int id) const;
     bool ValidLine(int id, int pos) const;
     int ControlIdOf(HWND control) const;
+    static FormWindow* OfControl(HWND control);
+    std::optional<std::wstring> NameOf(int id) const;
+    bool HasTip(int id) const;
+    std::wstring TipOf(int id);
+    // The tips: one window for the mouse over every control flagged kToolTip, and one that
+    // follows the focus when it comes from the keyboard (Tab or an arrow key).
+    void CreateToolTips();
+    HWND CreateTipWindow();
+    void ShowFocusTip(int id);
+    void UpdateFocusTip();
+    void HideFocusTip();
 
     WindowManager& manager_;
     Form& form_;
@@ -93,6 +117,11 @@ private:
     int defaultId_ = -1;
     int cancelId_ = -1;
     HWND lastFocus_ = nullptr;
+    std::vector<std::optional<std::wstring>> accessibleNames_;  // by SetAccessibleName
+    HWND mouseTips_ = nullptr;
+    HWND focusTip_ = nullptr;
+    int focusTipId_ = -1;    // the control the focus tip shows for, -1: none shown
+    std::wstring tipText_;   // the text the mouse's tip is showing
     bool ready_ = false;
     bool shownOnce_ = false;
 };

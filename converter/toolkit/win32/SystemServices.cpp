@@ -116,6 +116,12 @@ LocalTime SystemServices::Now() {
     return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
 }
 
+LocalTime SystemServices::UtcNow() {
+    SYSTEMTIME st{};
+    GetSystemTime(&st);
+    return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
+}
+
 void SystemServices::ShellExecute(std::string_view verb, std::string_view file,
                                   std::string_view parameters, std::string_view directory,
                                   int showCommand) {

@@ -92,6 +92,7 @@ private:
     static BOOL CALLBACK DisableForm(HWND hwnd, LPARAM frame);
 
     HINSTANCE instance_;
+    bool com_ = false;  // this thread joined a single-threaded apartment, for screen readers
     int dpi_ = 96;
     ATOM formAtom_ = 0;
     HICON bigIcon_ = nullptr;
@@ -164,6 +165,7 @@ public:
     // VarDateFromStr with the user's locale, in the calendar ShortDate writes.
     std::optional<LocalTime> ReadDateTime(std::string_view text) override;
     LocalTime Now() override;
+    LocalTime UtcNow() override;
     std::uint64_t Ticks() override;
     void ShellExecute(std::string_view verb, std::string_view file, std::string_view parameters,
                       std::string_view directory, int showCommand) override;

@@ -1,3 +1,7 @@
+#include <windows.h>
+// Needs the types of windows.h.
+#include <objbase.h>
+
 #include <algorithm>
 
 #include "../FormSlot.h"
@@ -20,6 +24,9 @@ std::int16_t ShiftState() {
 }  // namespace
 
 WindowManager::WindowManager(HINSTANCE instance) : instance_(instance) {
+    // A screen reader's calls to the controls' accessible objects then arrive through this
+    // thread's messages, between the handlers, as everything else does.
+    com_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
     HDC screen = GetDC(nullptr);
     dpi_ = std::max(1, GetDeviceCaps(screen, LOGPIXELSX));
     ReleaseDC(nullptr, screen);
@@ -69,6 +76,7 @@ WindowManager::WindowManager(HINSTANCE instance) : instance_(instance) {
 WindowManager::~WindowManager() {
     if (hidden_) DestroyWindow(hidden_);
     for (auto& [key, font] : fonts_) DeleteObject(font);
+    if (com_) CoUninitialize();
 }
 
 HFONT WindowManager::Font(const char* face, int hundredthsPt, bool bold) {
