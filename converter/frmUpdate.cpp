@@ -430,15 +430,3 @@ bool ApplyUpdateList(std::string_view text, std::string& header) {
     header = std::string(list->header);
     return true;
 }
-
-void InstallStartupUpdate() {
-    mdlData::StartupUpdate.showAndRun = [] {
-        frmUpdate.Show(false);
-        frmUpdate().cmdOK_Click();
-    };
-    mdlData::StartupUpdate.failed = [] {
-        FrmUpdate* f = frmUpdate.IfLoaded();
-        return f != nullptr && f->Text(FrmUpdate::lblStatus).find("Error") != std::string::npos;
-    };
-    mdlData::StartupUpdate.unload = [] { frmUpdate.Unload(); };
-}

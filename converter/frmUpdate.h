@@ -99,6 +99,3 @@ std::optional<tk::LocalTime> LastUpdateDate();
 // reference rates of 2019-04-11, updated 4/12/2019: latest", "...: 3 publications behind").
 // "Built-in rates, never updated" when no update was ever recorded.
 std::string RatesAgeText();
-
-// Connects the start-up routine's update steps to this dialog.
-void InstallStartupUpdate();

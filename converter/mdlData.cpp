@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "frmUpdate.h"
 #include "toolkit/NumberFormat.h"
 #include "toolkit/Services.h"
 
@@ -12,7 +13,6 @@ std::array<std::int16_t, 8> SelectedSlots{};
 std::int16_t BaseCurrency = 0;
 bool MinimizeToTray = false;
 bool DownloadOnStartup = false;
-StartupUpdateHooks StartupUpdate;
 
 namespace {
 
@@ -69,17 +69,24 @@ Money ReadValue(std::string_view key) {
     return MoneyFromStoreText(Read(key, "1")).value_or(Money::Whole(1));
 }
 
+// The update dialog shown modeless, its update run at once.
+void RunUpdateInDialog() {
+    frmUpdate.Show(false);
+    frmUpdate().cmdOK_Click();
+}
+
 void AskFirstRunDownload() {
     int answer = tk::MsgBox("Do you want to download the latest conversion rates now?",
                             tk::kYesNo | tk::kIconQuestion);
-    if (answer == tk::kResultYes && StartupUpdate.showAndRun) StartupUpdate.showAndRun();
+    if (answer == tk::kResultYes) RunUpdateInDialog();
 }
 
 void RunStartupDownload() {
-    if (!StartupUpdate.showAndRun) return;
-    StartupUpdate.showAndRun();
-    const bool failed = StartupUpdate.failed && StartupUpdate.failed();
-    if (!failed && StartupUpdate.unload) StartupUpdate.unload();
+    RunUpdateInDialog();
+    FrmUpdate* dialog = frmUpdate.IfLoaded();
+    const bool failed =
+        dialog != nullptr && dialog->Text(FrmUpdate::lblStatus).find("Error") != std::string::npos;
+    if (!failed) frmUpdate.Unload();
 }
 
 }  // namespace
@@ -114,14 +121,15 @@ std::optional<std::int16_t> TakeNewEntryIndex() {
     return static_cast<std::int16_t>(CurrencyCount() - 1);
 }
 
-void LoadSettings() {
+bool ReadSettings() {
     const tk::SettingsBatch batch(kApp, kSection);
     // A count that is not a number, negative or too large is no table: a first run.
     auto count = WholeNumber(Read("CN", "0"), 0, kMaxCurrencies);
     CurrencyTable.resize(count ? static_cast<std::size_t>(*count) : 0);
     BaseCurrency = ReadIndex("BC", 0);
 
-    if (CurrencyCount() != 0) {
+    const bool firstRun = CurrencyCount() == 0;
+    if (!firstRun) {
         for (int i = 0; i < CurrencyCount(); ++i) {
             CurrencyEntry& e = CurrencyTable[i];
             e.Name = Read(Key('L', i), "Euro");
@@ -131,11 +139,14 @@ void LoadSettings() {
         for (int j = 0; j < 8; ++j) SelectedSlots[j] = ReadIndex(Key('U', j), DefaultSlot(j));
     } else {
         RestoreDefaults();
-        AskFirstRunDownload();
     }
-
     MinimizeToTray = ParseBool(Read("MinimizeToTray", "True"), true);
     DownloadOnStartup = ParseBool(Read("DownloadOnStartup", "False"), false);
+    return firstRun;
+}
+
+void LoadSettings() {
+    if (ReadSettings()) AskFirstRunDownload();
     if (DownloadOnStartup) RunStartupDownload();
 }
 

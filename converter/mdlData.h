@@ -5,7 +5,6 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -45,17 +44,13 @@ void RestoreDefaults();
 // kMaxCurrencies: nothing is added.
 std::optional<std::int16_t> TakeNewEntryIndex();
 
-// The rates update that start-up runs on a first run and with DownloadOnStartup. Empty
-// hooks do nothing.
-struct StartupUpdateHooks {
-    std::function<void()> showAndRun;  // show the update dialog modeless, run the update
-    std::function<bool()> failed;      // its status text contains "Error"
-    std::function<void()> unload;      // unload the update dialog
-};
-extern StartupUpdateHooks StartupUpdate;
 
-// Fills the shared data from the store; on a first run restores and saves the defaults and
-// asks whether to download the latest rates.
+// Fills the shared data from the store; on a first run restores and saves the defaults.
+// True on a first run.
+bool ReadSettings();
+// ReadSettings, then what start-up does with the result: on a first run it asks whether to
+// download the latest rates, and Yes shows the update dialog and runs the update; with
+// DownloadOnStartup it runs the update in the dialog and closes it unless it failed.
 void LoadSettings();
 // Writes every key, also after a failed write; true when every write succeeded.
 bool SaveSettings();

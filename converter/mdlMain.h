@@ -5,10 +5,7 @@ namespace mdlMain {
 
 // Loads the settings, then either runs the silent update ("/update") or shows the main
 // window. True when the main window was shown: the caller then handles events until
-// frmMain is unloaded, and ends the program with EndProgram.
+// frmMain is unloaded, and ends the program with tk::DiscardAll.
 bool Main();
-
-// Destroys every window that is still loaded, without running its Form_Unload.
-void EndProgram();
 
 }  // namespace mdlMain

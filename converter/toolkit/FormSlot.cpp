@@ -66,4 +66,10 @@ void FormSlotBase::Discard() {
 
 void RetireUnloaded() { Retired().clear(); }
 
+void DiscardAll() {
+    const std::vector<FormSlotBase*> slots = Slots();
+    for (auto it = slots.rbegin(); it != slots.rend(); ++it) (*it)->Discard();
+    RetireUnloaded();
+}
+
 }  // namespace tk

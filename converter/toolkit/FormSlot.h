@@ -55,6 +55,10 @@ protected:
 // Frees the forms unloaded since the last call; the peers call it between events.
 void RetireUnloaded();
 
+// Destroys every loaded form, the last made first, without running its Form_Unload, and
+// frees it: the end of the program, and a test's fresh start.
+void DiscardAll();
+
 // The slot that holds `form`, or nullptr: a peer unloads a form through it (the close box).
 FormSlotBase* SlotOf(const Form& form);
 

@@ -52,7 +52,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     BuildStore(std::string_view(reinterpret_cast<const char*>(data), size));
     const std::string when = "start-up";
 
-    InstallStartupUpdate();
     mdlData::LoadSettings();
     ui.settings.writes.clear();
     fuzz::CheckIndices(when);

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "frmUpdate.h"
 #include "mdlData.h"
 #include "toolkit/headless/Headless.h"
 
@@ -48,6 +49,7 @@ const std::array<std::int16_t, 8> kDefaultSlots = {0, 12, 13, 14, 2, 4, 20, 1};
 class DataTest : public testing::Test {
 protected:
     void SetUp() override { Reset(); }
+    void TearDown() override { tk::DiscardAll(); }
     // An empty table and the options' defaults, as at the start of every test.
     void Reset() {
         CurrencyTable.clear();
@@ -55,7 +57,6 @@ protected:
         mdlData::BaseCurrency = 0;
         mdlData::MinimizeToTray = false;
         mdlData::DownloadOnStartup = false;
-        mdlData::StartupUpdate = {};
     }
 
     void Seed(const std::map<std::string, std::string>& keys) {
@@ -157,11 +158,10 @@ TEST_F(DataTest, SaveReportsAFailedStoreButWritesEveryKey) {
 }
 
 TEST_F(DataTest, FirstRunAnsweredYesRunsTheUpdate) {
-    int runs = 0;
-    mdlData::StartupUpdate.showAndRun = [&] { ++runs; };
     ui.answers.push_back(tk::kResultYes);
     Load();
-    EXPECT_EQ(runs, 1);
+    EXPECT_FALSE(ui.fetches.empty()) << "no update ran";
+    EXPECT_TRUE(frmUpdate.Loaded()) << "the dialog stays open after a first run's update";
 }
 
 TEST_F(DataTest, CountsThatAreNoTableMeanAFirstRun) {
@@ -277,11 +277,13 @@ TEST_F(DataTest, DownloadOnStartupKeepsAFailedDialogOpen) {
         values_.clear();
         SeedTable(2);
         Seed({{"DownloadOnStartup", "True"}});
-        int runs = 0, unloads = 0;
-        mdlData::StartupUpdate = {[&] { ++runs; }, [&] { return fails; }, [&] { ++unloads; }};
+        ui.fetches.clear();
+        ui.httpBodies.clear();
+        if (!fails) ui.httpBodies[std::string(UpdateBaseUrl)] = "Rates of today\n";
         Load();
-        EXPECT_EQ(runs, 1);
-        EXPECT_EQ(unloads, fails ? 0 : 1) << (fails ? "failed" : "succeeded");
+        EXPECT_EQ(ui.fetches.size(), fails ? 2u : 1u);
+        EXPECT_EQ(frmUpdate.Loaded(), fails) << (fails ? "failed" : "succeeded");
+        tk::DiscardAll();
     }
 }
 

@@ -33,10 +33,7 @@ protected:
     }
     void TearDown() override {
         ui.onModal = nullptr;
-        frmEdit.Discard();
-        frmOpt.Discard();
-        frmMain.Discard();
-        tk::RetireUnloaded();
+        tk::DiscardAll();
     }
 
     tk::WindowPeer& list() { return frmOpt().Peer(); }

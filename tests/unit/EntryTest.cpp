@@ -26,8 +26,7 @@ protected:
         frmMain.Show();
     }
     void Close() {
-        frmMain.Discard();
-        tk::RetireUnloaded();
+        tk::DiscardAll();
     }
 
     FrmMain& form() { return frmMain(); }

@@ -37,9 +37,7 @@ TEST(HeadlessPeerTest, AModalDialogLeftOpenFailsTheTest) {
             tk::headless::Platform ui;
             mdlData::RestoreDefaults();
             frmUpdate.Show(true);  // no scripted user closes it
-            frmUpdate.Discard();
-            frmOpt.Discard();
-            tk::RetireUnloaded();
+            tk::DiscardAll();
         },
         "frmUpdate was shown modally and left open");
 }

@@ -11,6 +11,7 @@
 #include "mdlData.h"
 #include "mdlMain.h"
 #include "mdlTrayIcon.h"
+#include "toolkit/FormSlot.h"
 #include "toolkit/headless/Headless.h"
 
 namespace {
@@ -22,7 +23,7 @@ protected:
         mdlData::RestoreDefaults();
         ui.msgboxes.clear();
     }
-    void TearDown() override { mdlMain::EndProgram(); }
+    void TearDown() override { tk::DiscardAll(); }
 
     tk::headless::Window& peer() { return tk::headless::Platform::PeerOf(frmMain()); }
     bool IconShown() { return ui.icons.count({peer().Handle(), 1u}) != 0; }
@@ -50,7 +51,7 @@ TEST_F(MainWindowTest, OnlyTheExactUpdateArgumentRunsTheSilentUpdate) {
             EXPECT_TRUE(peer().Visible());
         }
         EXPECT_FALSE(frmUpdate.Loaded()) << "command line \"" << commandLine << "\"";
-        mdlMain::EndProgram();
+        tk::DiscardAll();
     }
     EXPECT_TRUE(ui.msgboxes.empty());
 }

@@ -34,11 +34,7 @@ protected:
     }
     void TearDown() override {
         ui.onModal = nullptr;
-        frmEdit.Discard();
-        frmUpdate.Discard();
-        frmOpt.Discard();
-        frmMain.Discard();
-        tk::RetireUnloaded();
+        tk::DiscardAll();
     }
 
     FrmOpt& opt() { return frmOpt(); }

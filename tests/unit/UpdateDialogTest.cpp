@@ -12,6 +12,7 @@
 #include "frmUpdate.h"
 #include "mdlData.h"
 #include "mdlMain.h"
+#include "toolkit/FormSlot.h"
 #include "toolkit/headless/Headless.h"
 
 namespace {
@@ -77,13 +78,12 @@ protected:
     void SetUp() override {
         mdlData::MinimizeToTray = false;
         mdlData::DownloadOnStartup = false;
-        mdlData::StartupUpdate = {};
         mdlData::RestoreDefaults();
         ui.settings.writes.clear();
     }
     void TearDown() override {
         ui.onModal = nullptr;
-        mdlMain::EndProgram();
+        tk::DiscardAll();
     }
 
     void Serve(const std::string& body) { ui.httpBodies[kUrl] = body; }
@@ -552,7 +552,7 @@ TEST_F(UpdateDialogTest, StartupUpdatesLeaveTheDialogOpenAsTheirCaseSays) {
             EXPECT_EQ(Status().rfind(c.status, 0), 0u) << "status: " << Status();
         }
         EXPECT_EQ(Stored("LastUpdate").has_value(), c.body.has_value());
-        mdlMain::EndProgram();
+        tk::DiscardAll();
         mdlData::DownloadOnStartup = false;
     }
 }
