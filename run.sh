@@ -22,7 +22,7 @@ cmake -S . -B build/feed -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/feed -j "$(nproc)" --target pecun-feed
 
 export WINEPREFIX="$PWD/build/run-prefix"
-source tests/wine/wine-env.sh
+source tools/wine/wine-env.sh
 wine() { "$WINELOADER" "$@"; }
 pecun="$build/bin/pecun.exe"
 drive="$build/bin/pecun-drive.exe"
@@ -35,7 +35,7 @@ xvfb_pid=
 pecun_pid=
 cleanup() {
     [ -n "$pecun_pid" ] && kill "$pecun_pid" 2>/dev/null
-    tests/wine/wine-session stop || true
+    tools/wine/wine-session stop || true
     feed/serve.sh stop "$state/nginx" >/dev/null 2>&1 || true
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
 }
@@ -46,7 +46,7 @@ echo "Rates served at $url"
 
 settings='HKCU\Software\Pecun\Settings'
 if [ -n "${DISPLAY:-}" ]; then
-    tests/wine/wine-session start
+    tools/wine/wine-session start
     wine reg add "$settings" /v UpdateUrl /d "$url" /f >/dev/null 2>&1
     status=0
     wine "$pecun" || status=$?
@@ -65,15 +65,15 @@ until [ -e "/tmp/.X11-unix/X$n" ]; do
     sleep 0.1
 done
 
-tests/wine/wine-session start
+tools/wine/wine-session start
 wine reg delete 'HKCU\Software\Pecun' /f >/dev/null 2>&1 || true
 wine reg add "$settings" /v UpdateUrl /d "$url" /f >/dev/null 2>&1
 wine "$pecun" >/dev/null 2>&1 &
 pecun_pid=$!
 wine "$drive" yes \
     'update:Update successful!\nNew rates from ECB euro reference rates of 2019-04-11' \
-    closeupdate main amount:100 click:EUR expect:102=EUR click:USD expect:102=USD
-amount=$(wine "$drive" print:101 | tr -d '\r')
+    closeupdate main amount:100 click:EUR expect:lblCur=EUR click:USD expect:lblCur=USD
+amount=$(wine "$drive" print:lblVal | tr -d '\r')
 # The tip of the yen's button, under the mouse, goes into the screenshot.
 tip=$(wine "$drive" hover:JPY | tr -d '\r')
 place=$(wine "$drive" rect | tr -d '\r')

@@ -48,9 +48,9 @@ echo "== the headless suites as a 32-bit x86 program, under qemu-i386-static"
 windows_tests() {  # tree, Wine architecture
     local tree=$1
     export WINEPREFIX="$PWD/build/$tree/wineprefix" PECUN_WINE_ARCH=$2
-    tests/wine/wine-session fresh
+    tools/wine/wine-session fresh
     (cd "build/$tree" && ctest --output-on-failure -j "$jobs") || status=1
-    tests/wine/wine-session stop
+    tools/wine/wine-session stop
 }
 echo "== 64-bit Windows tests under wine64"
 windows_tests x64 win64

@@ -43,11 +43,11 @@ with open(sys.argv[1], "w") as f:
 PY
 
 export WINEPREFIX="$PWD/build/bench-prefix"
-source tests/wine/wine-env.sh
+source tools/wine/wine-env.sh
 xvfb_pid=
 cleanup() {
     feed/serve.sh stop "$state/nginx" >/dev/null 2>&1 || true
-    tests/wine/wine-session stop || true
+    tools/wine/wine-session stop || true
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
 }
 trap cleanup EXIT
@@ -60,6 +60,6 @@ if [ -z "${DISPLAY:-}" ]; then
     for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
 fi
 url=$(feed/serve.sh start "$state/nginx" "$state/list.txt")
-tests/wine/wine-session start
+tools/wine/wine-session start
 echo "== under wine64, against nginx on 127.0.0.1"
 "$WINELOADER" build/x64/bin/pecun-bench-wine.exe build/x64/bin/pecun.exe "$url" | tr -d '\r'

@@ -22,13 +22,13 @@ constexpr tk::ControlSpec kControls[] = {
     {.kind = Kind::Picture,
      .name = "Picture1",
      .caption = "",
-     .rect = {120, 120, 2775, 440},
+     .rect = {.left = 120, .top = 120, .width = 2775, .height = 440},
      .tabOrder = 0,
      .flags = tk::kWindowColors | tk::kNoTabStop},
     {.kind = Kind::Label,
      .name = "lblVal",
      .caption = "0",
-     .rect = {0, 0, 2055, 375},
+     .rect = {.left = 0, .top = 0, .width = 2055, .height = 375},
      .tabOrder = 1,
      .flags = tk::kRightAlign | tk::kBold | tk::kWindowColors,
      .parent = FrmMain::Picture1,
@@ -37,7 +37,7 @@ constexpr tk::ControlSpec kControls[] = {
     {.kind = Kind::Label,
      .name = "lblCur",
      .caption = "",
-     .rect = {2160, 120, 615, 255},
+     .rect = {.left = 2160, .top = 120, .width = 615, .height = 255},
      .tabOrder = 2,
      .flags = tk::kBold | tk::kWindowColors,
      .parent = FrmMain::Picture1,
@@ -47,72 +47,80 @@ constexpr tk::ControlSpec kControls[] = {
      .name = "cmdCur",
      .index = 0,
      .caption = "???",
-     .rect = {120, 720, 615, 375},
+     .rect = {.left = 120, .top = 720, .width = 615, .height = 375},
      .tabOrder = 3,
      .flags = tk::kToolTip},
     {.kind = Kind::Button,
      .name = "cmdCur",
      .index = 1,
      .caption = "???",
-     .rect = {840, 720, 615, 375},
+     .rect = {.left = 840, .top = 720, .width = 615, .height = 375},
      .tabOrder = 4,
      .flags = tk::kToolTip},
     {.kind = Kind::Button,
      .name = "cmdCur",
      .index = 2,
      .caption = "???",
-     .rect = {1560, 720, 615, 375},
+     .rect = {.left = 1560, .top = 720, .width = 615, .height = 375},
      .tabOrder = 5,
      .flags = tk::kToolTip},
     {.kind = Kind::Button,
      .name = "cmdCur",
      .index = 3,
      .caption = "???",
-     .rect = {2280, 720, 615, 375},
+     .rect = {.left = 2280, .top = 720, .width = 615, .height = 375},
      .tabOrder = 6,
      .flags = tk::kToolTip},
     {.kind = Kind::Button,
      .name = "cmdCur",
      .index = 4,
      .caption = "???",
-     .rect = {120, 1200, 615, 375},
+     .rect = {.left = 120, .top = 1200, .width = 615, .height = 375},
      .tabOrder = 7,
      .flags = tk::kToolTip},
     {.kind = Kind::Button,
      .name = "cmdCur",
      .index = 5,
      .caption = "???",
-     .rect = {840, 1200, 615, 375},
+     .rect = {.left = 840, .top = 1200, .width = 615, .height = 375},
      .tabOrder = 8,
      .flags = tk::kToolTip},
     {.kind = Kind::Button,
      .name = "cmdCur",
      .index = 6,
      .caption = "???",
-     .rect = {1560, 1200, 615, 375},
+     .rect = {.left = 1560, .top = 1200, .width = 615, .height = 375},
      .tabOrder = 9,
      .flags = tk::kToolTip},
     {.kind = Kind::Button,
      .name = "cmdCur",
      .index = 7,
      .caption = "???",
-     .rect = {2280, 1200, 615, 375},
+     .rect = {.left = 2280, .top = 1200, .width = 615, .height = 375},
      .tabOrder = 10,
      .flags = tk::kToolTip},
 };
 
 // Every control id of FrmMain names its control in the table.
-static_assert(std::size(kControls) == FrmMain::cmdCur0 + 8);
+static_assert(std::size(kControls) == FrmMain::cmdCur0 + FrmMain::kCurrencyButtons);
 static_assert(tk::ControlsAre(kControls, FrmMain::Picture1, "Picture1"));
 static_assert(tk::ControlsAre(kControls, FrmMain::lblVal, "lblVal"));
 static_assert(tk::ControlsAre(kControls, FrmMain::lblCur, "lblCur"));
-static_assert(tk::ControlsAre(kControls, FrmMain::cmdCur0, "cmdCur", 8));
+static_assert(tk::ControlsAre(kControls, FrmMain::cmdCur0, "cmdCur", FrmMain::kCurrencyButtons));
 
 constexpr tk::MenuSpec kMenus[] = {
-    {"mnuOptions", "&Options"},
-    {"mnuExit", "E&xit"},
-    {"mnuHelp", "&Help"},
+    {.name = "mnuOptions", .caption = "&Options"},
+    {.name = "mnuExit", .caption = "E&xit"},
+    {.name = "mnuHelp", .caption = "&Help"},
 };
+
+static_assert(std::tuple_size_v<decltype(mdlData::SelectedSlots)> == FrmMain::kCurrencyButtons);
+
+// Every menu id of FrmMain names its command in the table.
+static_assert(std::size(kMenus) == FrmMain::mnuHelp + 1);
+static_assert(tk::MenuIs(kMenus, FrmMain::mnuOptions, "mnuOptions"));
+static_assert(tk::MenuIs(kMenus, FrmMain::mnuExit, "mnuExit"));
+static_assert(tk::MenuIs(kMenus, FrmMain::mnuHelp, "mnuHelp"));
 
 constexpr std::int64_t kDigitLimit = 100'000'000LL * Money::kScale;
 
@@ -155,12 +163,17 @@ Checked<Money> Convert(Money amount, int from, int to) {
 }
 
 const tk::FormSpec FrmMain::kSpec = {
-    "frmMain", "Pecunor", 2985, 1665, tk::kMinimizeBox | tk::kKeyPreview | tk::kShowInTaskbar,
-    kControls, kMenus,
+    .name = "frmMain",
+    .caption = "Pecunor",
+    .clientWidth = 2985,
+    .clientHeight = 1665,
+    .flags = tk::kMinimizeBox | tk::kKeyPreview | tk::kShowInTaskbar,
+    .controls = kControls,
+    .menus = kMenus,
 };
 
 void FrmMain::Form_Load() {
-    for (int i = 0; i < 8; ++i) ShowSlotCaption(i);
+    for (int i = 0; i < kCurrencyButtons; ++i) ShowSlotCaption(i);
     ClearEntry();
 }
 
@@ -176,7 +189,7 @@ void FrmMain::Form_Unload() {
 }
 
 void FrmMain::Click(int control) {
-    if (control >= cmdCur0 && control < cmdCur0 + 8) {
+    if (control >= cmdCur0 && control < cmdCur0 + kCurrencyButtons) {
         cmdCur_Click(static_cast<std::int16_t>(control - cmdCur0));
     }
 }
@@ -219,7 +232,8 @@ void FrmMain::Form_Resize() {
 
 void FrmMain::Form_MouseMove(std::int16_t, std::int16_t, float x, float) {
     const double pixels = std::nearbyint(static_cast<double>(x) / Peer().TwipsPerPixelX());
-    if (pixels == 514 || pixels == 515 || pixels == 517) {
+    if (pixels == mdlTrayIcon::kLeftButtonUp || pixels == mdlTrayIcon::kLeftDoubleClick ||
+        pixels == mdlTrayIcon::kRightButtonUp) {
         Peer().SetWindowState(tk::kStateNormal);
         Peer().SetVisible(true);
     }
@@ -239,7 +253,7 @@ void FrmMain::RefreshDisplay() {
     const std::int64_t raw = CurrentAmount.Raw();
     std::string text = tk::FormatGrouped2(raw, sep);
     if (DecimalState != 0 && CurrentCurrency == -1) {
-        if (DecimalState >= 4) {
+        if (DecimalState >= kThirdDecimalTyped) {
             // Third and fourth typed decimals show exactly as typed.
             text = tk::FormatGroupedFixed(raw, DecimalState - 1, sep);
         } else {
@@ -256,7 +270,7 @@ void FrmMain::RefreshDisplay() {
 void FrmMain::AddDigit(int digit) {
     if (CurrentCurrency != -1 || startNewAmount_) ClearEntry();
     const std::int64_t raw = CurrentAmount.Raw();
-    if (raw > kDigitLimit || raw < -kDigitLimit || DecimalState == 5) {
+    if (raw > kDigitLimit || raw < -kDigitLimit || DecimalState == kFourthDecimalTyped) {
         tk::Beep();
         return;
     }
@@ -281,7 +295,7 @@ void FrmMain::AddDigit(int digit) {
 void FrmMain::Backspace() {
     if (DecimalState == 0) {
         CurrentAmount = Money::FromRaw(RoundedWhole(CurrentAmount) / 10 * Money::kScale);
-    } else if (DecimalState == 1) {
+    } else if (DecimalState == kPointTyped) {
         DecimalState = 0;
     } else {
         CurrentAmount = TruncateDecimals(CurrentAmount, DecimalState - 2);
@@ -292,11 +306,11 @@ void FrmMain::Backspace() {
 void FrmMain::Form_KeyPress(std::int16_t& keyAscii) {
     if (keyAscii >= '0' && keyAscii <= '9') {
         AddDigit(keyAscii - '0');
-    } else if (keyAscii == 27) {
+    } else if (keyAscii == tk::kKeyEscape) {
         ClearEntry();
     } else if (keyAscii == '.') {
-        if (DecimalState == 0) DecimalState = 1;
-    } else if (keyAscii == 8) {
+        if (DecimalState == 0) DecimalState = kPointTyped;
+    } else if (keyAscii == tk::kKeyBackspace) {
         Backspace();
         RefreshDisplay();
     }
@@ -332,7 +346,7 @@ void FrmMain::Copy() {
 }
 
 void FrmMain::cmdCur_Click(std::int16_t index) {
-    if (index < 0 || index > 7 || !mdlData::IsIndex(mdlData::SelectedSlots[index])) {
+    if (index < 0 || index >= kCurrencyButtons || !mdlData::IsIndex(mdlData::SelectedSlots[index])) {
         tk::Beep();
         return;
     }
@@ -368,7 +382,7 @@ void FrmMain::DisplayChanged() {
 
 std::string FrmMain::ToolTipText(int control) {
     const int slot = control - cmdCur0;
-    if (slot < 0 || slot >= 8 || !mdlData::IsIndex(mdlData::SelectedSlots[slot])) return {};
+    if (slot < 0 || slot >= kCurrencyButtons || !mdlData::IsIndex(mdlData::SelectedSlots[slot])) return {};
     const int target = mdlData::SelectedSlots[slot];
     const tk::Separators sep = tk::UserSeparators();
     std::string text;

@@ -13,6 +13,8 @@ class FrmMain : public tk::Form {
 public:
     // Control ids, in the order of the control table.
     enum : int { Picture1, lblVal, lblCur, cmdCur0 };
+    // cmdCur0 + i is button i, which stands for slot i of SelectedSlots.
+    static constexpr int kCurrencyButtons = 8;
     enum : int { mnuOptions, mnuExit, mnuHelp };
     static const tk::FormSpec kSpec;
 
@@ -42,6 +44,7 @@ public:
     // The entry state.
     Money CurrentAmount;
     std::int16_t DecimalState = 0;      // 0 whole part; 1 point typed; k + 1: k decimals typed
+    static constexpr std::int16_t kPointTyped = 1, kThirdDecimalTyped = 4, kFourthDecimalTyped = 5;
     std::int16_t CurrentCurrency = -1;  // table index of the amount's currency, -1 for none
 
 private:

@@ -34,19 +34,19 @@ constexpr tk::ControlSpec kControls[] = {
     {.kind = Kind::Label,
      .name = "lblStatus",
      .caption = "",
-     .rect = {120, 120, 2655, 1335},
+     .rect = {.left = 120, .top = 120, .width = 2655, .height = 1335},
      .tabOrder = 0,
      .flags = tk::kWordWrap},
     {.kind = Kind::Button,
      .name = "cmdOK",
      .caption = "Update",
-     .rect = {240, 1560, 1095, 375},
+     .rect = {.left = 240, .top = 1560, .width = 1095, .height = 375},
      .tabOrder = 1,
      .flags = tk::kDefault},
     {.kind = Kind::Button,
      .name = "cmdClose",
      .caption = "Close",
-     .rect = {1560, 1560, 1095, 375},
+     .rect = {.left = 1560, .top = 1560, .width = 1095, .height = 375},
      .tabOrder = 2,
      .flags = tk::kCancel},
 };
@@ -60,7 +60,12 @@ static_assert(tk::ControlsAre(kControls, FrmUpdate::cmdClose, "cmdClose"));
 }  // namespace
 
 const tk::FormSpec FrmUpdate::kSpec = {
-    "frmUpdate", "Update", 2985, 2025, tk::kDialogFrame | tk::kCenterOnOwner, kControls, {},
+    .name = "frmUpdate",
+    .caption = "Update",
+    .clientWidth = 2985,
+    .clientHeight = 2025,
+    .flags = tk::kDialogFrame | tk::kCenterOnOwner,
+    .controls = kControls,
 };
 
 namespace {

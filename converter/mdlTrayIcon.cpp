@@ -21,7 +21,7 @@ void AddTrayIcon(std::uint32_t hWnd, std::string_view tip, std::uint32_t hIcon) 
     TrayIcon.cbSize = sizeof(TrayIconRecord);
     TrayIcon.hWnd = hWnd;
     TrayIcon.uID = 1;
-    TrayIcon.uFlags = 7;
+    TrayIcon.uFlags = kNifMessage | kNifIcon | kNifTip;
     TrayIcon.uCallbackMessage = kCallbackMessage;
     TrayIcon.hIcon = hIcon;
     const std::size_t n =

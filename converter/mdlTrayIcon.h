@@ -14,6 +14,11 @@ using TrayIconRecord = tk::TrayIconRecord;
 inline constexpr std::uint32_t kNimAdd = 0;
 inline constexpr std::uint32_t kNimDelete = 2;
 inline constexpr std::uint32_t kCallbackMessage = 512;  // the mouse-move message number
+// The record's flags: its callback message, its icon and its tip are set.
+inline constexpr std::uint32_t kNifMessage = 1, kNifIcon = 2, kNifTip = 4;
+// What the shell's callback brings as the x of the mouse move, in pixels: the mouse message
+// that happened over the icon.
+inline constexpr int kLeftButtonUp = 514, kLeftDoubleClick = 515, kRightButtonUp = 517;
 
 // All zero until the first AddTrayIcon; keeps its last contents after a removal.
 extern TrayIconRecord TrayIcon;

@@ -42,6 +42,9 @@ struct TwipsRect {
     int height = 0;
 };
 
+// The size of the dialog font, in hundredths of a point.
+inline constexpr int kDialogFontHundredthsPt = 825;
+
 struct ControlSpec {
     Kind kind;
     const char* name;     // the control's name without index: "cmdCur", "lblVal"
@@ -53,7 +56,7 @@ struct ControlSpec {
     int parent = -1;                 // position in the table of the container; -1: the form itself
     int maxLength = 0;               // text box: most characters the user can type; 0 = no limit
     const char* fontFace = nullptr;  // nullptr: the dialog font
-    int fontHundredthsPt = 0;        // font size in hundredths of a point (975 = 9.75 pt)
+    int fontHundredthsPt = 0;        // in hundredths of a point (975 = 9.75 pt); 0: the dialog's
     // What a screen reader names the control where its caption says too little ("Set the
     // base currency" for a ">"); nullptr: the caption.
     const char* accessibleName = nullptr;
@@ -78,6 +81,12 @@ struct MenuSpec {
     const char* caption;  // "&Options": a top-level command without sub-menu
 };
 
+// Whether menu `id` of the table is named `name`: the menu ids' compile-time check.
+constexpr bool MenuIs(std::span<const MenuSpec> table, int id, std::string_view name) {
+    return id >= 0 && static_cast<std::size_t>(id) < table.size() &&
+           std::string_view(table[static_cast<std::size_t>(id)].name) == name;
+}
+
 // Form flags.
 enum : std::uint32_t {
     kMinimizeBox = 1u << 0,    // has a minimise button (never a maximise button)
@@ -92,9 +101,19 @@ struct FormSpec {
     const char* caption;
     int clientWidth;   // twips
     int clientHeight;  // twips
-    std::uint32_t flags;
+    std::uint32_t flags = 0;
     std::span<const ControlSpec> controls;  // a control's id is its position here
-    std::span<const MenuSpec> menus;        // a menu's id is its position here
+    std::span<const MenuSpec> menus = {};   // a menu's id is its position here
+};
+
+// Codes of the keys the forms and the peers handle: characters of Form_KeyPress (Backspace,
+// Enter, Esc) and key codes of Form_KeyDown (the comma and period keys).
+enum : std::int16_t {
+    kKeyBackspace = 8,
+    kKeyEnter = 13,
+    kKeyEscape = 27,
+    kKeyComma = 188,
+    kKeyPeriod = 190,
 };
 
 // Shift state of key events: 1 Shift, 2 Ctrl, 4 Alt.

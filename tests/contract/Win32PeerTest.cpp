@@ -15,6 +15,8 @@
 
 namespace {
 
+using tk::win32::kControlIdBase;
+
 using tk::Kind;
 
 enum : int { boxPic, lblIn, cmdA, cmdB, txtIn, chkIn, lstIn, cmdThrow };
@@ -23,13 +25,13 @@ constexpr tk::ControlSpec kControls[] = {
     {.kind = Kind::Picture,
      .name = "boxPic",
      .caption = "",
-     .rect = {120, 120, 2775, 440},
+     .rect = {.left = 120, .top = 120, .width = 2775, .height = 440},
      .tabOrder = 0,
      .flags = tk::kNoTabStop},
     {.kind = Kind::Label,
      .name = "lblIn",
      .caption = "0",
-     .rect = {0, 0, 2055, 375},
+     .rect = {.left = 0, .top = 0, .width = 2055, .height = 375},
      .tabOrder = 1,
      .flags = tk::kRightAlign | tk::kBold,
      .parent = boxPic,
@@ -38,34 +40,34 @@ constexpr tk::ControlSpec kControls[] = {
     {.kind = Kind::Button,
      .name = "cmdA",
      .caption = "A",
-     .rect = {120, 720, 615, 375},
+     .rect = {.left = 120, .top = 720, .width = 615, .height = 375},
      .tabOrder = 2,
      .flags = tk::kDefault},
     {.kind = Kind::Button,
      .name = "cmdB",
      .caption = "B",
-     .rect = {841, 721, 613, 377},
+     .rect = {.left = 841, .top = 721, .width = 613, .height = 377},
      .tabOrder = 3,
      .flags = tk::kCancel},
     {.kind = Kind::TextBox,
      .name = "txtIn",
      .caption = "",
-     .rect = {120, 1200, 1500, 300},
+     .rect = {.left = 120, .top = 1200, .width = 1500, .height = 300},
      .tabOrder = 4},
     {.kind = Kind::CheckBox,
      .name = "chkIn",
      .caption = "C",
-     .rect = {1700, 1200, 1000, 300},
+     .rect = {.left = 1700, .top = 1200, .width = 1000, .height = 300},
      .tabOrder = 5},
     {.kind = Kind::ListBox,
      .name = "lstIn",
      .caption = "",
-     .rect = {120, 1600, 1500, 600},
+     .rect = {.left = 120, .top = 1600, .width = 1500, .height = 600},
      .tabOrder = 6},
     {.kind = Kind::Button,
      .name = "cmdThrow",
      .caption = "T",
-     .rect = {1700, 1600, 615, 375},
+     .rect = {.left = 1700, .top = 1600, .width = 615, .height = 375},
      .tabOrder = 7},
 };
 constexpr tk::MenuSpec kMenus[] = {{"mnuOne", "&One"}, {"mnuTwo", "T&wo"}};
@@ -122,7 +124,8 @@ protected:
         return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(frmPeer().Peer().Handle()));
     }
     HWND Ctl(int id) {
-        return GetDlgItem(id == lblIn ? GetDlgItem(Main(), 100 + boxPic) : Main(), 100 + id);
+        HWND parent = id == lblIn ? GetDlgItem(Main(), kControlIdBase + boxPic) : Main();
+        return GetDlgItem(parent, kControlIdBase + id);
     }
     void Pump() {
         MSG msg;
@@ -166,8 +169,8 @@ TEST_F(Win32Peer, WindowsCarryTheClassesIdsAndTextsDriversRelyOn) {
                     {txtIn, L"Edit", L""},      {chkIn, L"Button", L"C"}, {lstIn, L"ListBox", L""}};
     for (const auto& e : expected) {
         HWND h = Ctl(e.id);
-        ASSERT_NE(h, nullptr) << "no window with id " << 100 + e.id;
-        EXPECT_EQ(GetDlgCtrlID(h), 100 + e.id);
+        ASSERT_NE(h, nullptr) << "no window with id " << kControlIdBase + e.id;
+        EXPECT_EQ(GetDlgCtrlID(h), kControlIdBase + e.id);
         EXPECT_EQ(_wcsicmp(ClassOf(h).c_str(), e.cls), 0) << "control " << e.id;
         EXPECT_EQ(TextOf(h), e.text) << "control " << e.id;
     }
@@ -255,7 +258,7 @@ TEST_F(Win32Peer, MessagesBecomeFormEvents) {
     PostMessageW(Main(), WM_COMMAND, 1000 + 1, 0);
     PostMessageW(Ctl(cmdA), BM_CLICK, 0, 0);
     SendMessageW(Ctl(lstIn), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"x"));
-    PostMessageW(Main(), WM_COMMAND, MAKEWPARAM(100 + lstIn, LBN_DBLCLK),
+    PostMessageW(Main(), WM_COMMAND, MAKEWPARAM(kControlIdBase + lstIn, LBN_DBLCLK),
                  reinterpret_cast<LPARAM>(Ctl(lstIn)));
     // The notification icon's release of the left button.
     PostMessageW(Main(), WM_MOUSEMOVE, 1, 514);
@@ -326,19 +329,19 @@ constexpr tk::ControlSpec kCircle[] = {
     {.kind = Kind::Picture,
      .name = "boxOne",
      .caption = "",
-     .rect = {0, 0, 600, 600},
+     .rect = {.left = 0, .top = 0, .width = 600, .height = 600},
      .tabOrder = 0,
      .parent = 1},
     {.kind = Kind::Picture,
      .name = "boxTwo",
      .caption = "",
-     .rect = {0, 0, 300, 300},
+     .rect = {.left = 0, .top = 0, .width = 300, .height = 300},
      .tabOrder = 1,
      .parent = 0},
     {.kind = Kind::Label,
      .name = "lblSelf",
      .caption = "self",
-     .rect = {0, 0, 300, 300},
+     .rect = {.left = 0, .top = 0, .width = 300, .height = 300},
      .tabOrder = 2,
      .parent = 2},
 };
@@ -370,19 +373,19 @@ constexpr tk::ControlSpec kFrameControls[] = {
     {.kind = Kind::Picture,
      .name = "Frame1",
      .caption = "",
-     .rect = {120, 60, 2000, 1000},
+     .rect = {.left = 120, .top = 60, .width = 2000, .height = 1000},
      .tabOrder = 1,
      .flags = tk::kNoTabStop | tk::kBorderless},
     {.kind = Kind::Button,
      .name = "cmdIn",
      .caption = "In",
-     .rect = {0, 0, 600, 375},
+     .rect = {.left = 0, .top = 0, .width = 600, .height = 375},
      .tabOrder = 0,
      .parent = 0},
     {.kind = Kind::Picture,
      .name = "Picture2",
      .caption = "",
-     .rect = {120, 1200, 2000, 400},
+     .rect = {.left = 120, .top = 1200, .width = 2000, .height = 400},
      .tabOrder = 2,
      .flags = tk::kNoTabStop},
 };
@@ -398,14 +401,14 @@ tk::FormSlot<FrameForm> frmFrame;
 TEST_F(Win32Peer, BorderlessPictureHasNoEdge) {
     frmFrame.Load();
     HWND form = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(frmFrame().Peer().Handle()));
-    HWND frame = GetDlgItem(form, 100);
-    HWND framed = GetDlgItem(form, 102);
+    HWND frame = GetDlgItem(form, kControlIdBase + 0);   // Frame1
+    HWND framed = GetDlgItem(form, kControlIdBase + 2);  // Picture2
     ASSERT_NE(frame, nullptr);
     ASSERT_NE(framed, nullptr);
     EXPECT_EQ(GetWindowLongW(frame, GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0) << "the frame has an edge";
     EXPECT_NE(GetWindowLongW(framed, GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0)
         << "a plain picture box lost its edge";
-    EXPECT_NE(GetDlgItem(frame, 101), nullptr) << "the button is not inside the frame";
+    EXPECT_NE(GetDlgItem(frame, kControlIdBase + 1), nullptr) << "the button is not inside the frame";
     frmFrame.Unload();
 }
 

@@ -165,7 +165,7 @@ TEST_F(AccessibilityTest, ButtonsDescribeTheirConversionAndTheDisplayIsAnnounced
     ASSERT_TRUE(ChooseMenu(main->form, kMenuOptions));
     const HWND dialog = WaitWindow(program->Pid(), kFormClass, kOptionsTitle);
     ASSERT_NE(dialog, nullptr) << "expected the options dialog after Alt+O";
-    const auto control = [dialog](int id) { return Control(dialog, 100 + id); };
+    const auto control = [dialog](int id) { return FormControl(dialog, id); };
     ASSERT_TRUE(WaitUntil([&] { return control(FrmOpt::chkDlStartup) != nullptr; }));
     for (int k = 0; k < 9; ++k) {
         const std::string button = std::to_string(k + 1);

@@ -132,7 +132,7 @@ TEST_F(FeedTest, TheCentralBankRatesArriveThroughTheServedList) {
     const std::optional<MainWindow> main = Open();
     ASSERT_TRUE(main);
     EXPECT_EQ(UpdateFromOptions(*main), Success(kSampleHeader));
-    const HWND list = Control(options_, 100 + FrmOpt::lstCur);
+    const HWND list = FormControl(options_, FrmOpt::lstCur);
     EXPECT_TRUE(HasListLine(list, "Zloty (PLN)")) << "the zloty is not listed at once";
 
     const Store stored = ReadStore();
@@ -167,7 +167,7 @@ TEST_P(BankFileTest, RatesAndNamesArriveFromTheBanksFile) {
     const std::optional<MainWindow> main = Open();
     ASSERT_TRUE(main);
     EXPECT_EQ(UpdateFromOptions(*main), Success(c.header));
-    EXPECT_TRUE(HasListLine(Control(options_, 100 + FrmOpt::lstCur), c.zloty))
+    EXPECT_TRUE(HasListLine(FormControl(options_, FrmOpt::lstCur), c.zloty))
         << "expected the line " << c.zloty;
     const Store stored = ReadStore();
     EXPECT_EQ(stored.count("V12") ? stored.at("V12") : "(none)", c.usd) << "the dollar";

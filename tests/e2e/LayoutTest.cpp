@@ -48,9 +48,9 @@ TEST_P(LayoutTest, EveryEdgeIsItsTwipsScaled) {
         const tk::ControlSpec& c = layout.controls[i];
         const std::string name =
             std::string(c.name) + (c.index >= 0 ? std::to_string(c.index) : "");
-        HWND control = Control(window->form, 100 + static_cast<int>(i));
-        ASSERT_NE(control, nullptr) << "no control with id " << 100 + i << " (" << name << ")";
-        HWND parent = c.parent < 0 ? window->form : Control(window->form, 100 + c.parent);
+        HWND control = FormControl(window->form, static_cast<int>(i));
+        ASSERT_NE(control, nullptr) << "no control at " << i << " (" << name << ")";
+        HWND parent = c.parent < 0 ? window->form : FormControl(window->form, c.parent);
         ASSERT_NE(parent, nullptr) << "no container for " << name;
         EXPECT_EQ(GetParent(control), parent) << name << " lies in the wrong window";
         EXPECT_EQ(Describe(PlacedIn(control, parent)), Describe(Expected(c.rect, dpi))) << name;

@@ -12,7 +12,7 @@ namespace e2e {
 namespace {
 
 
-HWND OptionsControl(HWND dialog, int id) { return Control(dialog, 100 + id); }
+HWND OptionsControl(HWND dialog, int id) { return FormControl(dialog, id); }
 
 std::vector<std::string> ListLines(HWND list) {
     std::vector<std::string> lines;
@@ -86,7 +86,7 @@ TEST_F(OptionsTest, ManagesTheCurrenciesAndSavesOnClosing) {
     Click(OptionsControl(dialog, FrmOpt::cmdAdd));
     const HWND editor = WaitWindow(program->Pid(), kFormClass, L"New currency");
     ASSERT_NE(editor, nullptr) << "expected the editor after Add";
-    const HWND name = Control(editor, 100 + FrmEdit::txtName);
+    const HWND name = FormControl(editor, FrmEdit::txtName);
     ASSERT_TRUE(WaitUntil([&] { return FocusOf(editor) == name; }))
         << "expected the focus in the name box";
     EXPECT_FALSE(IsWindowEnabled(dialog)) << "the options dialog takes input under the editor";

@@ -146,12 +146,12 @@ std::optional<UpdateDialog> WaitUpdateDialog(DWORD pid) {
     UpdateDialog d;
     d.form = WaitWindow(pid, kFormClass, kUpdateTitle);
     if (d.form == nullptr ||
-        !WaitUntil([&] { return Control(d.form, 100 + FrmUpdate::cmdClose) != nullptr; })) {
+        !WaitUntil([&] { return FormControl(d.form, FrmUpdate::cmdClose) != nullptr; })) {
         return std::nullopt;
     }
-    d.status = Control(d.form, 100 + FrmUpdate::lblStatus);
-    d.ok = Control(d.form, 100 + FrmUpdate::cmdOK);
-    d.close = Control(d.form, 100 + FrmUpdate::cmdClose);
+    d.status = FormControl(d.form, FrmUpdate::lblStatus);
+    d.ok = FormControl(d.form, FrmUpdate::cmdOK);
+    d.close = FormControl(d.form, FrmUpdate::cmdClose);
     return d;
 }
 
@@ -160,8 +160,8 @@ std::optional<OptionsAndUpdate> OpenUpdateFromOptions(const MainWindow& main, DW
     if (!ChooseMenu(main.form, kMenuOptions)) return std::nullopt;
     d.options = WaitWindow(pid, kFormClass, kOptionsTitle);
     if (d.options == nullptr) return std::nullopt;
-    const HWND button = Control(d.options, 100 + FrmOpt::cmdUpdate);
-    if (!WaitUntil([&] { return Control(d.options, 100 + FrmOpt::chkDlStartup) != nullptr; }))
+    const HWND button = FormControl(d.options, FrmOpt::cmdUpdate);
+    if (!WaitUntil([&] { return FormControl(d.options, FrmOpt::chkDlStartup) != nullptr; }))
         return std::nullopt;
     Click(button);
     std::optional<UpdateDialog> update = WaitUpdateDialog(pid);

@@ -10,14 +10,21 @@
 #include <string>
 
 #include "Driver.h"
+#include "frmMain.h"
+#include "toolkit/win32/Win32.h"
 
 namespace e2e {
 
-// Control ids of the main window: 100 + the control's position in the form's table.
-inline constexpr int kPicture1 = 100;
-inline constexpr int kLblVal = 101;
-inline constexpr int kLblCur = 102;
-inline constexpr int kCmdCur0 = 103;
+// The control at position `id` of its form's table, in the window `form`.
+inline HWND FormControl(HWND form, int id) {
+    return Control(form, tk::win32::kControlIdBase + id);
+}
+
+// Control ids of the main window.
+inline constexpr int kPicture1 = tk::win32::kControlIdBase + FrmMain::Picture1;
+inline constexpr int kLblVal = tk::win32::kControlIdBase + FrmMain::lblVal;
+inline constexpr int kLblCur = tk::win32::kControlIdBase + FrmMain::lblCur;
+inline constexpr int kCmdCur0 = tk::win32::kControlIdBase + FrmMain::cmdCur0;
 inline constexpr wchar_t kFormClass[] = L"PecunForm";
 inline constexpr wchar_t kTitle[] = L"Pecunor";
 inline constexpr char kQuestion[] = "Do you want to download the latest conversion rates now?";

@@ -139,7 +139,7 @@ TEST_F(UpdateTest, FromTheOptionsDialogTheListReachesTheStore) {
     EXPECT_EQ(requests[0].rfind("GET /pecunup/ HTTP/1.", 0), 0u) << requests[0];
     EXPECT_FALSE(IsWindowEnabled(d.ok));
     EXPECT_TRUE(IsDefaultButton(d.close));
-    const HWND list = Control(dialogs->options, 100 + FrmOpt::lstCur);
+    const HWND list = FormControl(dialogs->options, FrmOpt::lstCur);
     EXPECT_TRUE(HasListLine(list, "Polish zloty (PLN)")) << "the new currency is not listed";
 
     // The update is recorded at once; the table is saved with it.
@@ -286,7 +286,7 @@ TEST_F(UpdateTest, AListWithAMalformedLastRecordChangesNothingEvenAfterOptionsCl
     const UpdateDialog& d = dialogs->update;
     Click(d.ok);
     ASSERT_TRUE(WaitText(d.status, kFailureText)) << "status: " << Text(d.status);
-    const HWND list = Control(dialogs->options, 100 + FrmOpt::lstCur);
+    const HWND list = FormControl(dialogs->options, FrmOpt::lstCur);
     EXPECT_FALSE(HasListLine(list, "Polish zloty (PLN)"))
         << "a record of the failed list is listed";
     ASSERT_TRUE(Type(d.form, "\x1b"));
@@ -418,7 +418,7 @@ TEST_P(StartupUpdateTest, DialogStaysOnlyAfterAFailure) {
     const bool visible = !updates.empty() && IsWindowVisible(updates.front());
     EXPECT_EQ(visible, GetParam().stays);
     if (visible) {
-        EXPECT_EQ(Text(Control(updates.front(), 100 + FrmUpdate::lblStatus)), kFailureText);
+        EXPECT_EQ(Text(FormControl(updates.front(), FrmUpdate::lblStatus)), kFailureText);
     }
 }
 

@@ -17,7 +17,7 @@ constexpr tk::ControlSpec kThrowerControls[] = {
     {.kind = tk::Kind::Button,
      .name = "cmdBoom",
      .caption = "Boom",
-     .rect = {0, 0, 600, 300},
+     .rect = {.left = 0, .top = 0, .width = 600, .height = 300},
      .tabOrder = 0},
 };
 

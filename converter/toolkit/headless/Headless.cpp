@@ -13,8 +13,8 @@ namespace {
 // The key code a character's key sends.
 std::int16_t KeyCodeOf(char c) {
     if (c >= 'a' && c <= 'z') return static_cast<std::int16_t>(c - 'a' + 'A');
-    if (c == '.') return 190;
-    if (c == ',') return 188;
+    if (c == '.') return kKeyPeriod;
+    if (c == ',') return kKeyComma;
     return static_cast<std::int16_t>(static_cast<unsigned char>(c));
 }
 

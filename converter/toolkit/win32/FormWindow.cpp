@@ -171,7 +171,7 @@ void FormWindow::CreateControl(int id, std::size_t depth) {
         const int color = (c.flags & kWindowColors) ? COLOR_WINDOW : COLOR_BTNFACE;
         SetWindowLongPtrW(h, GWLP_USERDATA, color + 1);
     }
-    const int size = c.fontHundredthsPt > 0 ? c.fontHundredthsPt : 825;
+    const int size = c.fontHundredthsPt > 0 ? c.fontHundredthsPt : kDialogFontHundredthsPt;
     SendMessageW(h, WM_SETFONT,
                  reinterpret_cast<WPARAM>(manager_.Font(c.fontFace, size, (c.flags & kBold) != 0)),
                  FALSE);

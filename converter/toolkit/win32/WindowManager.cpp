@@ -147,7 +147,7 @@ void WindowManager::Dispatch(MSG& msg) {
                 w->PressEnter();
                 return;
             }
-            if (ch == 27) {
+            if (ch == kKeyEscape) {
                 w->PressCancel();
                 return;
             }

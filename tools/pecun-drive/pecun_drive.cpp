@@ -5,23 +5,28 @@
 //   update:TEXT     wait until the update dialog's status shows TEXT ("\n" for a line break)
 //   closeupdate     press the update dialog's Close and wait until it is gone
 //   main            wait for the main window
-//   print:ID        print the text of control ID of the main window
+//   print:NAME      print the text of the main window's control NAME (lblVal, lblCur)
 //   rect            print the main window's place, with a tip on screen beside it, as
 //                   WIDTHxHEIGHT+LEFT+TOP
 //   keys:TEXT       type TEXT into the main window
 //   amount:DIGITS   type DIGITS and wait until the amount shows them (keys go through the
 //                   input queue, so a click posted at once could overtake them)
 //   click:CAPTION   press the main window's button with that caption
-//   expect:ID=TEXT  wait until control ID of the main window shows TEXT
+//   expect:NAME=TEXT  wait until the main window's control NAME shows TEXT
 //   hover:CAPTION   move the mouse onto the main window's button with that caption and wait
 //                   for its tip; print the tip
 //   close           close the main window
 #include <windows.h>
 
 #include <chrono>
+#include <string_view>
 #include <cstdio>
 #include <string>
 #include <thread>
+
+#include "frmMain.h"
+#include "frmUpdate.h"
+#include "toolkit/win32/Win32.h"
 
 namespace {
 
@@ -106,10 +111,18 @@ BOOL CALLBACK MatchId(HWND h, LPARAM p) {
     return FALSE;
 }
 
-HWND ControlById(HWND parent, int id) {
-    FindId f{id, nullptr};
-    EnumChildWindows(parent, MatchId, reinterpret_cast<LPARAM>(&f));
+// The control at position `id` of its form's table, anywhere inside `form`.
+HWND FormControl(HWND form, int id) {
+    FindId f{tk::win32::kControlIdBase + id, nullptr};
+    EnumChildWindows(form, MatchId, reinterpret_cast<LPARAM>(&f));
     return f.found;
+}
+
+// The main window's labels by name; -1 for another name.
+int MainLabel(std::string_view name) {
+    if (name == "lblVal") return FrmMain::lblVal;
+    if (name == "lblCur") return FrmMain::lblCur;
+    return -1;
 }
 
 void TypeChar(wchar_t c) {
@@ -176,7 +189,7 @@ bool Step(const std::string& step) {
         const bool ok = WaitFor(
             [&] {
                 HWND dialog = UpdateDialog();
-                return dialog != nullptr && (last = TextOf(ControlById(dialog, 100))) == want;
+                return dialog != nullptr && (last = TextOf(FormControl(dialog, FrmUpdate::lblStatus))) == want;
             },
             std::chrono::seconds(75));
         if (!ok) std::fprintf(stderr, "update status: \"%ls\"\n", last.c_str());
@@ -184,7 +197,7 @@ bool Step(const std::string& step) {
     }
     if (step == "closeupdate") {
         HWND dialog = UpdateDialog();
-        HWND close = dialog != nullptr ? ControlById(dialog, 102) : nullptr;
+        HWND close = dialog != nullptr ? FormControl(dialog, FrmUpdate::cmdClose) : nullptr;
         if (close == nullptr) return false;
         PostMessageW(close, BM_CLICK, 0, 0);
         return WaitFor([&] { return UpdateDialog() == nullptr; });
@@ -208,7 +221,7 @@ bool Step(const std::string& step) {
         return true;
     }
     if (step.rfind("print:", 0) == 0) {
-        HWND c = ControlById(main, std::atoi(step.substr(6).c_str()));
+        HWND c = FormControl(main, MainLabel(step.substr(6)));
         if (c == nullptr) return false;
         const std::wstring text = TextOf(c);
         const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
@@ -224,7 +237,7 @@ bool Step(const std::string& step) {
         if (!Step("keys:" + step.substr(7))) return false;
         return WaitFor([&] {
             std::wstring shown;
-            for (wchar_t c : TextOf(ControlById(main, 101))) {
+            for (wchar_t c : TextOf(FormControl(main, FrmMain::lblVal))) {
                 if (c >= L'0' && c <= L'9') shown += c;
             }
             return shown == digits;
@@ -263,16 +276,17 @@ bool Step(const std::string& step) {
     if (step.rfind("expect:", 0) == 0) {
         const std::size_t eq = step.find('=');
         if (eq == std::string::npos) return false;
-        const int id = std::atoi(step.substr(7, eq - 7).c_str());
+        const int id = MainLabel(step.substr(7, eq - 7));
         const std::wstring want = Wide(step.substr(eq + 1));
         std::wstring last;
         const bool ok = WaitFor([&] {
-            HWND c = ControlById(main, id);
+            HWND c = FormControl(main, id);
             return c != nullptr && (last = TextOf(c)) == want;
         });
-        if (!ok)
-            std::fprintf(stderr, "control %d: expected \"%ls\", shows \"%ls\"\n", id, want.c_str(),
-                         last.c_str());
+        if (!ok) {
+            std::fprintf(stderr, "%s: expected \"%ls\", shows \"%ls\"\n",
+                         step.substr(7, eq - 7).c_str(), want.c_str(), last.c_str());
+        }
         return ok;
     }
     std::fprintf(stderr, "unknown step %s\n", step.c_str());
