@@ -86,20 +86,9 @@ Checked<Money> Div(Money a, Money b) {
     return MoneyFromDouble(ToDouble(a) / ToDouble(b));
 }
 
-Checked<Money> DivByDouble(Money a, double b) {
-    if (b == 0.0) return {Money(), MoneyStatus::DivisionByZero};
-    return MoneyFromDouble(ToDouble(a) / b);
-}
-
 Money Fraction(Money m) {
     std::int64_t rem = m.Raw() % Money::kScale;
     return Money::FromRaw(rem < 0 ? rem + Money::kScale : rem);
-}
-
-Checked<Money> WholePart(Money m) {
-    std::int64_t whole;
-    if (__builtin_sub_overflow(m.Raw(), Fraction(m).Raw(), &whole)) return Overflow();
-    return {Money::FromRaw(whole)};
 }
 
 Money TruncateDecimals(Money m, int places) {
@@ -117,11 +106,3 @@ std::int64_t RoundedWhole(Money m) {
     return whole;
 }
 
-Checked<std::int32_t> ToInt32(Money m) {
-    const std::int64_t whole = RoundedWhole(m);
-    if (whole < std::numeric_limits<std::int32_t>::min() ||
-        whole > std::numeric_limits<std::int32_t>::max()) {
-        return {0, MoneyStatus::Overflow};
-    }
-    return {static_cast<std::int32_t>(whole)};
-}

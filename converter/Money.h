@@ -49,20 +49,14 @@ Checked<Money> MulWhole(Money a, std::int64_t n);
 Checked<Money> Mul(Money a, Money b);
 // a / b in doubles, the quotient brought back with MoneyFromDouble.
 Checked<Money> Div(Money a, Money b);
-Checked<Money> DivByDouble(Money a, double b);
 
-// The largest whole value not above m (12.75 gives 12, -12.25 gives -13); below
-// -922,337,203,685,477 it does not fit and is an overflow.
-Checked<Money> WholePart(Money m);
-// m minus its whole part: from 0 up to 1, always representable.
+// m minus the largest whole value not above it (12.75 gives 0.75, -12.25 gives 0.75): from
+// 0 up to 1, always representable.
 Money Fraction(Money m);
 // m cut towards zero to `places` decimals (0 to 4), exactly.
 Money TruncateDecimals(Money m, int places);
 // Rounded to the nearest whole number, halves to even; always fits.
 std::int64_t RoundedWhole(Money m);
-// Rounded to the nearest whole number, halves to even; outside the 32-bit range is an
-// overflow.
-Checked<std::int32_t> ToInt32(Money m);
 
 // An unsigned 64x64-bit product in two halves, from 32-bit limbs (no 128-bit type needed).
 struct Product128 {

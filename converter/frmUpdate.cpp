@@ -424,11 +424,6 @@ bool ApplyUpdate(const UpdateList& list) {
     return true;
 }
 
-bool ApplyListLine(std::string_view record) {
-    std::optional<UpdateRecord> r = ReadListLine(record);
-    return r && ApplyUpdate(UpdateList{{}, {*r}});
-}
-
 bool ApplyUpdateList(std::string_view text, std::string& header) {
     const std::optional<UpdateList> list = ReadUpdateList(text);
     if (!list || !ApplyUpdate(*list)) return false;

@@ -76,9 +76,6 @@ std::optional<UpdateList> ReadUpdateList(std::string_view text);
 // changed. Linear in the sizes of the list, the table and the options list.
 bool ApplyUpdate(const UpdateList& list);
 
-// One record applied on its own, as ApplyUpdate of a list holding only it.
-bool ApplyListLine(std::string_view record);
-
 // Reads and applies a whole list; false, with nothing changed, at any fault. `header` is set
 // on success.
 bool ApplyUpdateList(std::string_view text, std::string& header);

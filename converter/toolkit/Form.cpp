@@ -11,7 +11,6 @@ void Form::AttachPeer(std::unique_ptr<WindowPeer> peer) {
     tags_.assign(Layout().controls.size(), std::string());
 }
 
-std::unique_ptr<WindowPeer> Form::DetachPeer() { return std::move(peer_); }
 
 std::string Form::Text(int id) const { return peer_ ? peer_->Text(id) : std::string(); }
 

@@ -151,7 +151,6 @@ public:
     WindowPeer& Peer() const { return *peer_; }
     bool HasPeer() const { return peer_ != nullptr; }
     void AttachPeer(std::unique_ptr<WindowPeer> peer);
-    std::unique_ptr<WindowPeer> DetachPeer();
 
     // Control helpers (id = position in Layout().controls).
     std::string Text(int id) const;
@@ -217,7 +216,6 @@ public:
     virtual int ListIndex(int id) const = 0;  // the selected position, -1 for none
     virtual void SetListIndex(int id, int pos) = 0;
     virtual void ListRemove(int id, int pos) = 0;
-    virtual void ListClear(int id) = 0;
     // Every line with its item data, in list order.
     virtual std::vector<ListLine> ListLines(int id) const = 0;
     // Replaces every line at once, in the order given (a sorted list takes it as it is), and

@@ -45,7 +45,6 @@ class FormSlot : public FormSlotBase {
 public:
     // A use of a form that is not loaded loads it first.
     T& operator()() { return static_cast<T&>(Ensure()); }
-    T* operator->() { return &static_cast<T&>(Ensure()); }
     T* IfLoaded() const { return static_cast<T*>(Get()); }
 
 protected:

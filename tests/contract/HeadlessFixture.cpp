@@ -17,7 +17,7 @@ public:
             run();
         };
     }
-    std::optional<bool> TakesInput(const tk::Form& form) const override {
+    bool TakesInput(const tk::Form& form) const override {
         return !platform_.Blocked(form);
     }
 

@@ -20,8 +20,8 @@ public:
     virtual std::string ScratchApp() const = 0;
     // Runs `action` once, as the user would, while the next form is shown modally.
     virtual void WhileModal(std::function<void()> action) = 0;
-    // Whether `form` takes input from the user now; nullopt if the peer cannot tell.
-    virtual std::optional<bool> TakesInput(const tk::Form& form) const = 0;
+    // Whether `form` takes input from the user now.
+    virtual bool TakesInput(const tk::Form& form) const = 0;
 };
 
 // Installs the peer's services until the fixture goes.

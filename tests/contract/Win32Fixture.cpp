@@ -31,7 +31,7 @@ public:
         timer_ = SetTimer(nullptr, 0, 10, OnTimer);
     }
 
-    std::optional<bool> TakesInput(const tk::Form& form) const override {
+    bool TakesInput(const tk::Form& form) const override {
         auto hwnd = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(form.Peer().Handle()));
         return IsWindow(hwnd) && IsWindowEnabled(hwnd);
     }

@@ -182,14 +182,6 @@ void Window::ListRemove(int id, int pos) {
     }
 }
 
-void Window::ListClear(int id) {
-    if (ControlState* c = At(id)) {
-        c->lines.clear();
-        c->order.Clear();
-        c->listIndex = -1;
-    }
-}
-
 std::vector<ListLine> Window::ListLines(int id) const {
     const ControlState* c = At(id);
     return c ? c->lines : std::vector<ListLine>{};

@@ -78,7 +78,6 @@ public:
     int ListIndex(int id) const override;
     void SetListIndex(int id, int pos) override;
     void ListRemove(int id, int pos) override;
-    void ListClear(int id) override;
     std::vector<ListLine> ListLines(int id) const override;
     void ListSetLines(int id, std::vector<ListLine> lines, int selected) override;
 

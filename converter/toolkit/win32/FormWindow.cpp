@@ -578,13 +578,6 @@ void FormWindow::ListRemove(int id, int pos) {
     listOrder_[id].Remove(static_cast<std::size_t>(pos));
 }
 
-void FormWindow::ListClear(int id) {
-    HWND h = ListControl(id);
-    if (h == nullptr) return;
-    SendMessageW(h, LB_RESETCONTENT, 0, 0);
-    listOrder_[id].Clear();
-}
-
 std::vector<ListLine> FormWindow::ListLines(int id) const {
     std::vector<ListLine> lines;
     if (ListControl(id) == nullptr) return lines;
