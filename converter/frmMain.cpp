@@ -346,7 +346,8 @@ void FrmMain::Copy() {
 }
 
 void FrmMain::cmdCur_Click(std::int16_t index) {
-    if (index < 0 || index >= kCurrencyButtons || !mdlData::IsIndex(mdlData::SelectedSlots[index])) {
+    if (index < 0 || index >= kCurrencyButtons ||
+        !mdlData::IsIndex(mdlData::SelectedSlots[index])) {
         tk::Beep();
         return;
     }
@@ -382,7 +383,8 @@ void FrmMain::DisplayChanged() {
 
 std::string FrmMain::ToolTipText(int control) {
     const int slot = control - cmdCur0;
-    if (slot < 0 || slot >= kCurrencyButtons || !mdlData::IsIndex(mdlData::SelectedSlots[slot])) return {};
+    if (slot < 0 || slot >= kCurrencyButtons || !mdlData::IsIndex(mdlData::SelectedSlots[slot]))
+        return {};
     const int target = mdlData::SelectedSlots[slot];
     const tk::Separators sep = tk::UserSeparators();
     std::string text;

@@ -2,10 +2,8 @@
 
 #include <algorithm>
 #include <exception>
-#include <unordered_map>
 
 #include "Publications.h"
-#include "RatesFeed.h"
 #include "frmOpt.h"
 #include "mdlData.h"
 #include "toolkit/Services.h"
@@ -156,22 +154,6 @@ bool RunUpdate(FrmUpdate& dialog, std::uint64_t start) {
            headed;
 }
 
-// The converter's names for the bank's currencies: the built-in table's, then the bank's own.
-const feed::CurrencyNames& BuiltInNames() {
-    static const feed::CurrencyNames names = [] {
-        feed::CurrencyNames n;
-        for (int i = 0; !mdlData::DefaultResource(300 + i).empty(); ++i) {
-            n.Add(std::string(mdlData::DefaultResource(300 + i)),
-                  std::string(mdlData::DefaultResource(200 + i)));
-        }
-        for (const feed::NamedCurrency& c : feed::PublishedCurrencies()) {
-            n.Add(std::string(c.code), std::string(c.name));
-        }
-        return n;
-    }();
-    return names;
-}
-
 }  // namespace
 
 std::optional<tk::LocalTime> LastUpdateDate() {
@@ -205,15 +187,6 @@ std::string RatesAgeText() {
                               : std::to_string(behind) + " publications behind";
     }
     return text;
-}
-
-std::optional<std::string> ListTextOf(std::string body) {
-    tk::XmlReader* xml = tk::Services().xml;
-    if (xml == nullptr) return body;
-    feed::BodyReading reading = feed::ReadRatesBody(body, *xml, BuiltInNames());
-    if (!reading.isRatesDocument) return body;
-    if (!reading.list.ok) return std::nullopt;
-    return std::move(reading.list.list);
 }
 
 void FrmUpdate::Form_Load() {
@@ -259,174 +232,3 @@ void FrmUpdate::cmdOK_Click() {
 }
 
 void FrmUpdate::cmdClose_Click() { frmUpdate.Unload(); }
-
-namespace {
-
-// The first live entry of each code, by the code in lower case.
-using CodeIndex = std::unordered_map<std::string, std::int16_t>;
-
-CodeIndex IndexLiveCodes(const std::vector<CurrencyEntry>& table, std::size_t more) {
-    CodeIndex index;
-    index.reserve(table.size() + more);
-    for (std::size_t i = 0; i < table.size(); ++i) {
-        if (!table[i].Name.empty())
-            index.try_emplace(LowerAscii(table[i].Short.str()), static_cast<std::int16_t>(i));
-    }
-    return index;
-}
-
-// The free entries a new code takes, lowest first; the table grows when none is left.
-class FreeEntries {
-public:
-    explicit FreeEntries(const std::vector<CurrencyEntry>& table) {
-        for (std::size_t i = 0; i < table.size(); ++i) {
-            if (table[i].Name.empty()) free_.push_back(static_cast<std::int16_t>(i));
-        }
-    }
-    // The lowest free entry, appended to the table if needed; nullopt when the table is full.
-    std::optional<std::int16_t> Peek(std::vector<CurrencyEntry>& table) {
-        if (next_ == free_.size()) {
-            if (table.size() >= static_cast<std::size_t>(mdlData::kMaxCurrencies))
-                return std::nullopt;
-            table.emplace_back();
-            free_.push_back(static_cast<std::int16_t>(table.size() - 1));
-        }
-        return free_[next_];
-    }
-    // The entry Peek gave was given a name: it is no longer free.
-    void Take() { ++next_; }
-
-private:
-    std::vector<std::int16_t> free_;
-    std::size_t next_ = 0;
-};
-
-// What the options list goes through, in order: batches of added lines, and removals of the
-// lines of an entry that a new currency takes over.
-struct ListStep {
-    std::vector<tk::ListLine> add;
-    int removeEntry = -1;
-};
-
-// The whole update worked out on a copy of the table, before anything changes.
-struct StagedUpdate {
-    std::vector<CurrencyEntry> table;
-    std::vector<ListStep> listSteps;
-};
-
-class Stager {
-public:
-    Stager(const std::vector<tk::ListLine>& lines, std::size_t records)
-        : staged_{mdlData::CurrencyTable, {}},
-          index_(IndexLiveCodes(staged_.table, records)),
-          free_(staged_.table),
-          lined_(static_cast<std::size_t>(mdlData::kMaxCurrencies), false) {
-        staged_.table.reserve(
-            std::min<std::size_t>(staged_.table.size() + records, mdlData::kMaxCurrencies));
-        for (const tk::ListLine& line : lines) {
-            if (mdlData::IsIndex(line.data)) lined_[static_cast<std::size_t>(line.data)] = true;
-        }
-        staged_.listSteps.emplace_back();
-    }
-
-    bool Apply(const UpdateRecord& r) {
-        if (auto found = index_.find(LowerAscii(r.code)); found != index_.end()) {
-            staged_.table[static_cast<std::size_t>(found->second)].Value = r.rate;
-            return true;
-        }
-        const std::optional<std::int16_t> slot = free_.Peek(staged_.table);
-        if (!slot) return false;
-        CurrencyEntry& e = staged_.table[static_cast<std::size_t>(*slot)];
-        e.Name = std::string(r.name);
-        e.Short = UpperAscii(r.code);
-        e.Value = r.rate;
-        ReplaceLine(*slot, e);
-        if (!e.Name.empty()) {
-            free_.Take();
-            auto [it, added] = index_.try_emplace(LowerAscii(e.Short.str()), *slot);
-            if (!added && *slot < it->second) it->second = *slot;
-        }
-        return true;
-    }
-
-    StagedUpdate Result() && { return std::move(staged_); }
-
-private:
-    // The entry's new line, after whatever line still carries it (its name was empty).
-    void ReplaceLine(std::int16_t slot, const CurrencyEntry& e) {
-        std::vector<tk::ListLine>& pending = staged_.listSteps.back().add;
-        if (lined_[static_cast<std::size_t>(slot)]) {
-            if (!pending.empty() && pending.back().data == slot) {
-                // Added by this update's previous new code and never shown: it simply goes.
-                pending.pop_back();
-            } else {
-                staged_.listSteps.back().removeEntry = slot;
-                staged_.listSteps.emplace_back();
-            }
-        }
-        staged_.listSteps.back().add.push_back({DisplayText(e), slot});
-        lined_[static_cast<std::size_t>(slot)] = true;
-    }
-
-    StagedUpdate staged_;
-    CodeIndex index_;
-    FreeEntries free_;
-    std::vector<bool> lined_;  // by table index: some line carries the entry
-};
-
-void RunListSteps(FrmOpt& options, std::vector<ListStep>& steps) {
-    for (ListStep& step : steps) {
-        options.AddLines(std::move(step.add));
-        if (step.removeEntry >= 0) options.RemoveLinesOf(step.removeEntry);
-    }
-}
-
-}  // namespace
-
-std::optional<UpdateRecord> ReadListLine(std::string_view record) {
-    const std::size_t tab1 = record.find('\t');
-    if (tab1 == std::string_view::npos) return std::nullopt;
-    const std::size_t tab2 = record.find('\t', tab1 + 1);
-    if (tab2 == std::string_view::npos) return std::nullopt;
-    const std::string_view rateText = record.substr(tab1 + 1, tab2 - tab1 - 1);
-    // The field is the count itself: through a quotient by 10,000 some counts above 2^51
-    // would come back one off.
-    const Checked<Money> rate = MoneyFromCount(ParseLeadingNumber(rateText));
-    if (!rate.ok()) return std::nullopt;
-    return UpdateRecord{record.substr(0, tab1), rate.value, record.substr(tab2 + 1)};
-}
-
-std::optional<UpdateList> ReadUpdateList(std::string_view text) {
-    const std::size_t first = text.find('\n');
-    if (first == std::string_view::npos) return std::nullopt;
-    UpdateList list{text.substr(0, first), {}};
-    std::string_view rest = text.substr(first + 1);
-    while (rest.size() >= 3) {
-        const std::size_t end = rest.find('\n');
-        if (end == std::string_view::npos) return std::nullopt;
-        std::optional<UpdateRecord> record = ReadListLine(rest.substr(0, end));
-        if (!record) return std::nullopt;
-        list.records.push_back(*record);
-        rest = rest.substr(end + 1);
-    }
-    return list;
-}
-
-bool ApplyUpdate(const UpdateList& list) {
-    FrmOpt& options = frmOpt();
-    Stager stager(options.Lines(), list.records.size());
-    for (const UpdateRecord& record : list.records) {
-        if (!stager.Apply(record)) return false;
-    }
-    StagedUpdate staged = std::move(stager).Result();
-    mdlData::CurrencyTable = std::move(staged.table);
-    RunListSteps(options, staged.listSteps);
-    return true;
-}
-
-bool ApplyUpdateList(std::string_view text, std::string& header) {
-    const std::optional<UpdateList> list = ReadUpdateList(text);
-    if (!list || !ApplyUpdate(*list)) return false;
-    header = std::string(list->header);
-    return true;
-}

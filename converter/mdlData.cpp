@@ -112,14 +112,16 @@ void RestoreDefaults() {
     SaveSettings();
 }
 
-std::optional<std::int16_t> TakeNewEntryIndex() {
-    for (int i = 0; i < CurrencyCount(); ++i) {
-        if (CurrencyTable[i].Name.empty()) return static_cast<std::int16_t>(i);
+std::optional<std::int16_t> NewEntryIndex(std::vector<CurrencyEntry>& table, std::size_t from) {
+    for (std::size_t i = from; i < table.size(); ++i) {
+        if (table[i].Name.empty()) return static_cast<std::int16_t>(i);
     }
-    if (CurrencyCount() >= kMaxCurrencies) return std::nullopt;
-    CurrencyTable.emplace_back();
-    return static_cast<std::int16_t>(CurrencyCount() - 1);
+    if (table.size() >= static_cast<std::size_t>(kMaxCurrencies)) return std::nullopt;
+    table.emplace_back();
+    return static_cast<std::int16_t>(table.size() - 1);
 }
+
+std::optional<std::int16_t> TakeNewEntryIndex() { return NewEntryIndex(CurrencyTable); }
 
 bool ReadSettings() {
     const tk::SettingsBatch batch(kApp, kSection);

@@ -39,11 +39,12 @@ std::string_view DefaultResource(int id);
 // Puts back the built-in table, slots and base currency, then saves.
 void RestoreDefaults();
 
-// The index a new currency takes: the lowest deleted entry, else a new entry at the end
-// (the table grows by one, with an empty entry). nullopt when the table is full at
-// kMaxCurrencies: nothing is added.
+// The index a new currency takes in `table`: the lowest deleted entry at `from` or above,
+// else a new entry at the end (the table grows by one, with an empty entry). nullopt when
+// the table is full at kMaxCurrencies: nothing is added.
+std::optional<std::int16_t> NewEntryIndex(std::vector<CurrencyEntry>& table, std::size_t from = 0);
+// NewEntryIndex of CurrencyTable.
 std::optional<std::int16_t> TakeNewEntryIndex();
-
 
 // Fills the shared data from the store; on a first run restores and saves the defaults.
 // True on a first run.

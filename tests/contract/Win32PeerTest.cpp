@@ -408,7 +408,8 @@ TEST_F(Win32Peer, BorderlessPictureHasNoEdge) {
     EXPECT_EQ(GetWindowLongW(frame, GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0) << "the frame has an edge";
     EXPECT_NE(GetWindowLongW(framed, GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0)
         << "a plain picture box lost its edge";
-    EXPECT_NE(GetDlgItem(frame, kControlIdBase + 1), nullptr) << "the button is not inside the frame";
+    EXPECT_NE(GetDlgItem(frame, kControlIdBase + 1), nullptr)
+        << "the button is not inside the frame";
     frmFrame.Unload();
 }
 

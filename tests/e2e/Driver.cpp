@@ -301,7 +301,8 @@ bool MoveMouseOver(HWND window) {
     if (!Send({move})) return false;
     return WaitUntil([&] {
         POINT at{};
-        return GetCursorPos(&at) && std::abs(at.x - target.x) <= 1 && std::abs(at.y - target.y) <= 1;
+        return GetCursorPos(&at) && std::abs(at.x - target.x) <= 1 &&
+               std::abs(at.y - target.y) <= 1;
     });
 }
 

@@ -237,7 +237,8 @@ TEST_F(FeedTest, HttpsIsCheckedAndNeverRedirectedToHttp) {
             const std::string der = StateBytes("tls/ca.der");
             trusted.emplace(der);
             ASSERT_TRUE(trusted->ok()) << "the test CA (" << der.size()
-                                       << " bytes) could not be trusted: error " << trusted->error();
+                                       << " bytes) could not be trusted: error "
+                                       << trusted->error();
         }
         Store seeded = DefaultStore();
         seeded["UpdateUrl"] = https + c.path;

@@ -347,7 +347,8 @@ TEST_F(EntryTest, EachButtonsTipTellsTheConversionTheRateAndTheRatesAge) {
         {"the user's separators", true, "1000.5", {EUR}, JPY,
          "1.000,5 EUR = 116.058 JPY\r\n1 EUR = 116,0000 JPY\r\n" + std::string(kBuiltIn),
          "1.000,5 EUR"},
-        {"cleared again", false, "100\x1b", {}, BEF, "1 EUR = 40.3399 BEF\r\n" + std::string(kBuiltIn),
+        {"cleared again", false, "100\x1b", {}, BEF,
+         "1 EUR = 40.3399 BEF\r\n" + std::string(kBuiltIn),
          "0"},
     };
     for (const auto& c : cases) {
@@ -370,7 +371,8 @@ TEST_F(EntryTest, TipsLeaveOutWhatCannotBeSaid) {
     Paste("922337203685");
     Press(USD);
     const tk::headless::Window& w = tk::headless::Platform::PeerOf(form());
-    EXPECT_EQ(w.ToolTip(FrmMain::cmdCur0 + JPY), "1 EUR = 1,936.2700 JPY\r\n" + std::string(kBuiltIn));
+    EXPECT_EQ(w.ToolTip(FrmMain::cmdCur0 + JPY),
+              "1 EUR = 1,936.2700 JPY\r\n" + std::string(kBuiltIn));
     EXPECT_EQ(ui.beeps, 0);
     // A code shorter than three characters; no entry worth 1, so no rate line.
     mdlData::CurrencyTable[0].Value = Money::Whole(2);

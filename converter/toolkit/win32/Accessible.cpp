@@ -158,7 +158,8 @@ private:
         if (out == nullptr) return E_POINTER;
         *out = nullptr;
         if (IsSelf(child)) {
-            if (const std::optional<std::wstring> text = FormWindow::AccessibleText(control_, field)) {
+            const std::optional<std::wstring> text = FormWindow::AccessibleText(control_, field);
+            if (text) {
                 *out = SysAllocStringLen(text->data(), static_cast<UINT>(text->size()));
                 return *out != nullptr ? S_OK : E_OUTOFMEMORY;
             }

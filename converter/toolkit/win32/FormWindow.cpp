@@ -250,8 +250,9 @@ void FormWindow::UpdateFocusTip() {
     SendMessageW(focusTip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
     RECT r{};
     GetWindowRect(control, &r);
-    SendMessageW(focusTip_, TTM_TRACKPOSITION, 0,
-                 MAKELPARAM(static_cast<WORD>(r.left), static_cast<WORD>(r.bottom + kFocusTipGapPx)));
+    const auto x = static_cast<WORD>(r.left);
+    const auto y = static_cast<WORD>(r.bottom + kFocusTipGapPx);
+    SendMessageW(focusTip_, TTM_TRACKPOSITION, 0, MAKELPARAM(x, y));
     SendMessageW(focusTip_, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&ti));
 }
 
