@@ -150,12 +150,26 @@ std::optional<UpdateRecord> ReadListLine(std::string_view record) {
     return UpdateRecord{record.substr(0, tab1), rate.value, record.substr(tab2 + 1)};
 }
 
+namespace {
+
+// Whether `text` holds three characters or more (UTF-8: a character is a byte that does not
+// continue the one before).
+bool ThreeCharactersOrMore(std::string_view text) {
+    int characters = 0;
+    for (const char c : text) {
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80 && ++characters == 3) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 std::optional<UpdateList> ReadUpdateList(std::string_view text) {
     const std::size_t first = text.find('\n');
     if (first == std::string_view::npos) return std::nullopt;
     UpdateList list{text.substr(0, first), {}};
     std::string_view rest = text.substr(first + 1);
-    while (rest.size() >= 3) {
+    while (ThreeCharactersOrMore(rest)) {
         const std::size_t end = rest.find('\n');
         if (end == std::string_view::npos) return std::nullopt;
         std::optional<UpdateRecord> record = ReadListLine(rest.substr(0, end));

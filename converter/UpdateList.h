@@ -27,7 +27,8 @@ struct UpdateList {
 std::optional<UpdateRecord> ReadListLine(std::string_view record);
 
 // Reads a whole update list: the header line, then every record while at least 3 characters
-// remain; lines end with LF only. nullopt at any format fault.
+// remain (characters, not bytes of their UTF-8); lines end with LF only. nullopt at any
+// format fault.
 std::optional<UpdateList> ReadUpdateList(std::string_view text);
 
 // Applies a list that was read, all or nothing. Each record in turn: a known code (matched

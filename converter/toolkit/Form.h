@@ -219,7 +219,8 @@ public:
     // Every line with its item data, in list order.
     virtual std::vector<ListLine> ListLines(int id) const = 0;
     // Replaces every line at once, in the order given (a sorted list takes it as it is), and
-    // selects line `selected` (-1: none). One pass, without redrawing line by line.
+    // selects line `selected` (-1: none). One pass, without redrawing line by line; the line
+    // that was at the top of the view stays there when it is among the new ones.
     virtual void ListSetLines(int id, std::vector<ListLine> lines, int selected) = 0;
 };
 

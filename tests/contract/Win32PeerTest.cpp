@@ -398,6 +398,21 @@ const tk::FormSpec FrameForm::kSpec = {"frmFrame",       "Frame",        2400, 1
                                        tk::kDialogFrame, kFrameControls, {}};
 tk::FormSlot<FrameForm> frmFrame;
 
+// Lines added above the view, as an update adds currencies, do not scroll the list.
+TEST_F(Win32Peer, ReplacingTheLinesKeepsTheTopLineInView) {
+    tk::WindowPeer& w = frmPeer().Peer();
+    std::vector<tk::ListLine> lines;
+    for (int i = 0; i < 60; ++i) lines.push_back({"line " + std::to_string(100 + i), i});
+    w.ListSetLines(lstIn, lines, -1);
+    SendMessageW(Ctl(lstIn), LB_SETTOPINDEX, 40, 0);
+    ASSERT_EQ(SendMessageW(Ctl(lstIn), LB_GETTOPINDEX, 0, 0), 40);
+    lines.insert(lines.begin(), {{"line 000", 60}, {"line 001", 61}});
+    w.ListSetLines(lstIn, lines, -1);
+    EXPECT_EQ(w.ListText(lstIn, static_cast<int>(SendMessageW(Ctl(lstIn), LB_GETTOPINDEX, 0, 0))),
+              "line 140")
+        << "expected the line at the top before to stay at the top";
+}
+
 TEST_F(Win32Peer, BorderlessPictureHasNoEdge) {
     frmFrame.Load();
     HWND form = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(frmFrame().Peer().Handle()));

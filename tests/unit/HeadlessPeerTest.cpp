@@ -29,6 +29,37 @@ public:
     void Click(int) override { throw std::runtime_error("boom"); }
 };
 
+// A form that notes when it is freed, and whose button shows the other one modally.
+bool ownerFreed = false;
+class Owner : public tk::Form {
+public:
+    static constexpr tk::FormSpec kSpec = {
+        .name = "frmOwner", .caption = "Owner", .clientWidth = 1200, .clientHeight = 600,
+        .controls = kThrowerControls};
+    ~Owner() override { ownerFreed = true; }
+    const tk::FormSpec& Layout() const override { return kSpec; }
+    void Click(int) override;
+};
+class Closer : public tk::Form {
+public:
+    static constexpr tk::FormSpec kSpec = {
+        .name = "frmCloser", .caption = "Closer", .clientWidth = 1200, .clientHeight = 600,
+        .controls = kThrowerControls};
+    const tk::FormSpec& Layout() const override { return kSpec; }
+    void Click(int) override;
+};
+tk::FormSlot<Owner> frmOwner;
+tk::FormSlot<Closer> frmCloser;
+void Owner::Click(int) {
+    frmCloser.Show(true);
+    EXPECT_FALSE(ownerFreed) << "the form was freed while its own handler ran";
+}
+// Unloads the owner whose handler is still running, then itself.
+void Closer::Click(int) {
+    frmOwner.Unload();
+    frmCloser.Unload();
+}
+
 tk::FormSlot<Thrower> frmThrower;
 
 TEST(HeadlessPeerTest, AModalDialogLeftOpenFailsTheTest) {
@@ -40,6 +71,21 @@ TEST(HeadlessPeerTest, AModalDialogLeftOpenFailsTheTest) {
             tk::DiscardAll();
         },
         "frmUpdate was shown modally and left open");
+}
+
+// As on the Win32 peer, an unloaded form is freed only once no handler runs, also when a
+// scripted user unloads it inside a modal loop that its own handler opened.
+TEST(HeadlessPeerTest, AFormUnloadedDuringItsOwnHandlerLivesUntilTheHandlerReturns) {
+    tk::headless::Platform ui;
+    ownerFreed = false;
+    ui.onModal = [&ui](tk::Form& closer) { ui.Click(closer, 0); };
+    Owner& owner = frmOwner();
+    ui.Click(owner, 0);
+    EXPECT_FALSE(frmOwner.Loaded());
+    EXPECT_TRUE(ownerFreed) << "expected the form freed after its handler";
+    EXPECT_FALSE(frmCloser.Loaded());
+    ui.onModal = nullptr;
+    tk::DiscardAll();
 }
 
 TEST(HeadlessPeerTest, AThrowingHandlerFailsTheTestAndTheProgramGoesOn) {

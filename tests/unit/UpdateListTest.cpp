@@ -77,6 +77,11 @@ TEST_F(UpdateListTest, DocumentsAreReadLineByLine) {
         {"one empty line after", "H\nUSD\t11264\tx\n\r\n", true, "H", 11264, 21},
         {"two LFs after", "H\nUSD\t11264\tx\n\n\n", true, "H", 11264, 21},
         {"three characters after", "H\nUSD\t11264\tx\n\n\n\n", false, "unset", 10613, 21},
+        // What is left is counted in characters, not in the bytes of their UTF-8.
+        {"two letters after", "H\nUSD\t11264\tx\n\xc3\xa9\xc3\xa9", true, "H", 11264, 21},
+        {"a sign after", "H\nUSD\t11264\tx\n\xe2\x82\xac\n", true, "H", 11264, 21},
+        {"three letters after", "H\nUSD\t11264\tx\n\xc3\xa9\xc3\xa9\xc3\xa9", false, "unset", 10613,
+         21},
         {"last record without LF", "H\nUSD\t11264\tx\nGBP\t8617", false, "unset", 10613, 21},
         {"no LF at all", "USD\t11264\tx", false, "unset", 10613, 21},
         {"empty", "", false, "unset", 10613, 21},

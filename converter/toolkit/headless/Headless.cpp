@@ -231,7 +231,14 @@ void Platform::RunModal(Form& form, const std::function<bool()>& done) {
     modalStack_.pop_back();
     // The scripted user stands for the real one, who closes the dialog before anything goes on.
     if (!done()) Report(name + " was shown modally and left open by the scripted user");
-    RetireUnloaded();
+    if (running_ == 0) RetireUnloaded();
+}
+
+void Platform::RunEvent(std::string_view what, const std::function<void()>& handler) {
+    ++running_;
+    RunHandler(what, handler);
+    --running_;
+    if (running_ == 0) RetireUnloaded();
 }
 
 int Platform::MsgBox(std::string_view prompt, int flags, std::string_view title) {
@@ -312,11 +319,10 @@ bool Platform::Fetch(std::string_view url, int timeLimitMs, std::string& body) {
 
 void Platform::Deliver(Form& form, std::int16_t keyCode, std::int16_t shift, std::int16_t ch) {
     if (Blocked(form)) return;
-    RunHandler("a key handler", [&] {
+    RunEvent("a key handler", [&] {
         form.Form_KeyDown(keyCode, shift);
         if (ch != 0) form.Form_KeyPress(ch);
     });
-    RetireUnloaded();
 }
 
 void Platform::Type(Form& form, std::string_view keys) {
@@ -331,15 +337,13 @@ void Platform::Ctrl(Form& form, char letter) {
 void Platform::Click(Form& form, int control) {
     Window& w = PeerOf(form);
     if (w.destroyed || Blocked(form) || !w.Enabled(control)) return;
-    RunHandler("a click handler", [&] { form.Click(control); });
-    RetireUnloaded();
+    RunEvent("a click handler", [&] { form.Click(control); });
 }
 
 void Platform::DblClick(Form& form, int control) {
     Window& w = PeerOf(form);
     if (w.destroyed || Blocked(form) || !w.Enabled(control)) return;
-    RunHandler("a double-click handler", [&] { form.DblClick(control); });
-    RetireUnloaded();
+    RunEvent("a double-click handler", [&] { form.DblClick(control); });
 }
 
 void Platform::Enter(Form& form) {
@@ -363,8 +367,7 @@ void Platform::Escape(Form& form) {
 
 void Platform::Menu(Form& form, int menu) {
     if (Blocked(form)) return;
-    RunHandler("a menu handler", [&] { form.MenuClick(menu); });
-    RetireUnloaded();
+    RunEvent("a menu handler", [&] { form.MenuClick(menu); });
 }
 
 bool Platform::Blocked(const Form& form) const {

@@ -207,6 +207,10 @@ public:
 
 private:
     void Deliver(Form& form, std::int16_t keyCode, std::int16_t shift, std::int16_t ch);
+    // Runs an event's handler; as on the Win32 peer, unloaded forms are freed only once no
+    // handler runs.
+    void RunEvent(std::string_view what, const std::function<void()>& handler);
+    int running_ = 0;
     ServiceSet previous_;
 #ifdef PECUN_HAVE_EXPAT
     ExpatXmlReader xmlReader_;

@@ -598,6 +598,13 @@ void FormWindow::ListSetLines(int id, std::vector<ListLine> lines, int selected)
         texts.push_back(Widen(line.text));
         bytes += (texts.back().size() + 1) * sizeof(wchar_t);
     }
+    // The line at the top of the view, to put back there.
+    const LRESULT top = SendMessageW(h, LB_GETTOPINDEX, 0, 0);
+    const std::optional<ListLine> topLine =
+        ValidLine(id, static_cast<int>(top))
+            ? std::optional<ListLine>({ListText(id, static_cast<int>(top)),
+                                       ItemData(id, static_cast<int>(top))})
+            : std::nullopt;
     SendMessageW(h, WM_SETREDRAW, FALSE, 0);
     SendMessageW(h, LB_RESETCONTENT, 0, 0);
     SendMessageW(h, LB_INITSTORAGE, lines.size(), static_cast<LPARAM>(bytes));
@@ -616,6 +623,13 @@ void FormWindow::ListSetLines(int id, std::vector<ListLine> lines, int selected)
     SendMessageW(h, LB_SETCURSEL,
                  ValidLine(id, selected) ? static_cast<WPARAM>(selected) : static_cast<WPARAM>(-1),
                  0);
+    if (topLine) {
+        const auto same = std::find_if(lines.begin(), lines.end(), [&](const ListLine& line) {
+            return line.data == topLine->data && line.text == topLine->text;
+        });
+        if (same != lines.end())
+            SendMessageW(h, LB_SETTOPINDEX, static_cast<WPARAM>(same - lines.begin()), 0);
+    }
     SendMessageW(h, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(h, nullptr, TRUE);
 }
