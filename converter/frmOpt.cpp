@@ -257,16 +257,22 @@ void FrmOpt::DblClick(int control) {
     if (control == lstCur) lstCur_DblClick();
 }
 
+std::optional<FrmOpt::Selection> FrmOpt::Selected() const {
+    const int pos = Peer().ListIndex(lstCur);
+    if (pos < 0 || pos >= Peer().ListCount(lstCur)) return std::nullopt;
+    const std::int32_t data = Peer().ItemData(lstCur, pos);
+    if (!mdlData::IsIndex(data)) return std::nullopt;
+    return Selection{pos, static_cast<std::int16_t>(data)};
+}
+
 void FrmOpt::cmdSet_Click(std::int16_t index) {
     if (index < 0 || index > 8) return;
-    const int pos = Peer().ListIndex(lstCur);
-    if (pos < 0 || pos >= Peer().ListCount(lstCur)) return;
-    const std::int32_t data = Peer().ItemData(lstCur, pos);
-    if (!mdlData::IsIndex(data)) return;
+    const std::optional<Selection> line = Selected();
+    if (!line) return;
 
     const int box = txtCur0 + index;
-    SetText(box, Peer().ListText(lstCur, pos));
-    SetTag(box, std::to_string(data));
+    SetText(box, Peer().ListText(lstCur, line->pos));
+    SetTag(box, std::to_string(line->entry));
     const int e = IndexFromTag(Tag(box));
     if (e < 0) return;
     if (index == 8) {
@@ -285,12 +291,10 @@ void FrmOpt::cmdAdd_Click() {
 }
 
 void FrmOpt::cmdEdit_Click() {
-    const int pos = Peer().ListIndex(lstCur);
-    if (pos < 0 || pos >= Peer().ListCount(lstCur)) return;
-    const std::int32_t data = Peer().ItemData(lstCur, pos);
-    if (!mdlData::IsIndex(data)) return;
-    std::int16_t entry = static_cast<std::int16_t>(data);
-    std::int16_t listPos = static_cast<std::int16_t>(pos);
+    const std::optional<Selection> line = Selected();
+    if (!line) return;
+    std::int16_t entry = line->entry;
+    std::int16_t listPos = static_cast<std::int16_t>(line->pos);
     frmEdit().Form_Init(entry, listPos);
     frmEdit.Show(true);
 }
@@ -298,12 +302,10 @@ void FrmOpt::cmdEdit_Click() {
 void FrmOpt::lstCur_DblClick() { cmdEdit_Click(); }
 
 void FrmOpt::cmdDelete_Click() {
-    const int pos = Peer().ListIndex(lstCur);
-    if (pos < 0 || pos >= Peer().ListCount(lstCur)) return;
-    const std::int32_t data = Peer().ItemData(lstCur, pos);
-    if (!mdlData::IsIndex(data)) return;
-    mdlData::CurrencyTable[static_cast<std::size_t>(data)].Name.clear();
-    Peer().ListRemove(lstCur, pos);
+    const std::optional<Selection> line = Selected();
+    if (!line) return;
+    mdlData::CurrencyTable[static_cast<std::size_t>(line->entry)].Name.clear();
+    Peer().ListRemove(lstCur, line->pos);
     Peer().SetListIndex(lstCur, -1);
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "toolkit/Form.h"
@@ -61,6 +62,15 @@ public:
     std::vector<tk::ListLine> Lines() const;
     int SelectedLine() const;
     void SetLines(std::vector<tk::ListLine> lines, int selected);
+
+private:
+    // The selected line of lstCur and the table entry it carries; nullopt when no line is
+    // selected or it carries no entry of the table.
+    struct Selection {
+        int pos;
+        std::int16_t entry;
+    };
+    std::optional<Selection> Selected() const;
 };
 
 extern tk::FormSlot<FrmOpt> frmOpt;

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
+#include "CommandLine.h"
+
 namespace setup {
 
 namespace {
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 // text from pos on (pos at most its length); unlike substr, never throws.
 std::string_view From(std::string_view text, std::size_t pos) {
@@ -39,15 +39,7 @@ const char* InstallerLibrary(std::uint32_t version) {
 }
 
 std::string_view CommandTail(std::string_view commandLine) {
-    std::size_t i = 0;
-    if (!commandLine.empty() && commandLine[0] == '"') {
-        std::size_t close = commandLine.find('"', 1);
-        i = close == std::string_view::npos ? commandLine.size() : close + 1;
-    } else {
-        while (i < commandLine.size() && !IsBlank(commandLine[i])) ++i;
-    }
-    while (i < commandLine.size() && IsBlank(commandLine[i])) ++i;
-    return From(commandLine, i);
+    return tk::CommandTail(commandLine);
 }
 
 Action ChooseInf(std::string_view tail, std::string_view programPath, char (&infPath)[kPathSize]) {

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "../CommandLine.h"
 #include "Text.h"
 #include "Win32.h"
 
@@ -185,16 +186,6 @@ std::string SystemServices::Path() {
 
 std::string SystemServices::CommandLine() { return Narrow(ArgumentText(GetCommandLineW())); }
 
-std::wstring ArgumentText(std::wstring_view line) {
-    std::size_t i = 0;
-    if (!line.empty() && line[0] == L'"') {
-        const std::size_t close = line.find(L'"', 1);
-        i = close == std::wstring_view::npos ? line.size() : close + 1;
-    } else {
-        while (i < line.size() && line[i] != L' ' && line[i] != L'\t') ++i;
-    }
-    while (i < line.size() && (line[i] == L' ' || line[i] == L'\t')) ++i;
-    return std::wstring(line.substr(i));
-}
+std::wstring ArgumentText(std::wstring_view line) { return std::wstring(CommandTail(line)); }
 
 }  // namespace tk::win32
