@@ -29,8 +29,9 @@ std::uint32_t DivideWide(Product128& n, std::uint32_t d) {
     return static_cast<std::uint32_t>(rem);
 }
 
-// A magnitude with its sign, checked against the range.
-Checked<Money> Signed(std::uint64_t magnitude, bool negative) {
+}  // namespace
+
+Checked<Money> MoneyFromMagnitude(std::uint64_t magnitude, bool negative) {
     if (negative) {
         if (magnitude > Magnitude(kMin)) return Overflow();
         return {Money::FromRaw(static_cast<std::int64_t>(~magnitude + 1))};
@@ -38,8 +39,6 @@ Checked<Money> Signed(std::uint64_t magnitude, bool negative) {
     if (magnitude > static_cast<std::uint64_t>(kMax)) return Overflow();
     return {Money::FromRaw(static_cast<std::int64_t>(magnitude))};
 }
-
-}  // namespace
 
 Product128 MultiplyWide(std::uint64_t a, std::uint64_t b) {
     const std::uint64_t aLo = a & 0xffffffffu, aHi = a >> 32;
@@ -78,7 +77,7 @@ Checked<Money> Mul(Money a, Money b) {
     std::uint64_t q = p.low;
     if (q > Magnitude(kMin)) return Overflow();
     if (rem > 5000 || (rem == 5000 && (q & 1) != 0)) ++q;
-    return Signed(q, (a.Raw() < 0) != (b.Raw() < 0));
+    return MoneyFromMagnitude(q, (a.Raw() < 0) != (b.Raw() < 0));
 }
 
 Checked<Money> Div(Money a, Money b) {

@@ -36,6 +36,9 @@ struct Checked {
 // x times 10,000, rounded to the nearest count, halves to even. NaN and results outside
 // the range are an overflow.
 Checked<Money> MoneyFromDouble(double x);
+// The count of ten-thousandths of magnitude `magnitude`, negative when `negative`; outside
+// the range is an overflow.
+Checked<Money> MoneyFromMagnitude(std::uint64_t magnitude, bool negative);
 // A count of ten-thousandths, rounded to the nearest whole count, halves to even: exact for
 // every whole count a double holds (all up to 2^53). NaN and counts outside the range are an
 // overflow.

@@ -195,10 +195,8 @@ std::optional<Money> MoneyFromStoreText(std::string_view text) {
     };
     for (const char c : whole) append(c);
     for (std::size_t i = 0; i < 4; ++i) append(i < fraction.size() ? fraction[i] : '0');
-    const std::uint64_t limit = std::uint64_t{1} << 63;  // the magnitude of the least value
-    if (exact && (m < limit || (m == limit && negative))) {
-        return Money::FromRaw(negative ? static_cast<std::int64_t>(~m + 1)
-                                       : static_cast<std::int64_t>(m));
+    if (exact) {
+        if (const Checked<Money> v = MoneyFromMagnitude(m, negative); v.ok()) return v.value;
     }
     const Checked<Money> v = MoneyFromDouble(ParseLeadingNumber(text));
     return v.ok() ? std::optional<Money>(v.value) : std::nullopt;
