@@ -162,7 +162,7 @@ void FrmEdit::cmdOK_Click() {
 
     CurrencyEntry& e = mdlData::CurrencyTable[static_cast<std::size_t>(EditIndex)];
     e.Name = Text(txtName);
-    e.Short = UpperAscii(Text(txtShort));
+    e.Short = tk::UpperCase(Text(txtShort));
     e.Value = value.value;
 
     if (FrmOpt* options = frmOpt.IfLoaded()) {

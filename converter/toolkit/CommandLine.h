@@ -18,7 +18,8 @@ constexpr std::basic_string_view<Char> CommandTail(std::basic_string_view<Char> 
         while (i < line.size() && !blank(line[i])) ++i;
     }
     while (i < line.size() && blank(line[i])) ++i;
-    return line.substr(i);
+    // Not substr, which may throw: setup.exe is built without exceptions.
+    return std::basic_string_view<Char>(line.data() + i, line.size() - i);
 }
 
 }  // namespace tk

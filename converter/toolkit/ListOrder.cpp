@@ -2,19 +2,9 @@
 
 #include <algorithm>
 
+#include "Services.h"
+
 namespace tk {
-namespace {
-
-// ASCII letters without case; every other byte as it is.
-char Fold(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string SortKey(std::string_view text) {
-    std::string key(text);
-    for (char& c : key) c = Fold(c);
-    return key;
-}
-
-}  // namespace
 
 std::size_t ListOrder::Add(std::string_view text, bool sorted) {
     std::string key = SortKey(text);
@@ -55,19 +45,6 @@ void ListOrder::Assign(const std::vector<ListLine>& lines) {
     inOrder_ = std::is_sorted(keys_.begin(), keys_.end());
 }
 
-namespace {
-
-// The order of SortKey's keys, without making them.
-bool KeyLess(std::string_view a, std::string_view b) {
-    const auto fold = [](char c) { return static_cast<unsigned char>(Fold(c)); };
-    const std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        if (fold(a[i]) != fold(b[i])) return fold(a[i]) < fold(b[i]);
-    }
-    return a.size() < b.size();
-}
-
-}  // namespace
 
 // One by one, a line goes before the first line that sorts after it. That first line is also
 // the first whose running maximum (the largest key up to it) sorts after the new line, and a
@@ -76,17 +53,18 @@ bool KeyLess(std::string_view a, std::string_view b) {
 // an old line first among equals.
 void MergeAdded(std::vector<ListLine>& lines, std::vector<ListLine> added, int& selected) {
     if (added.empty()) return;
+    std::vector<std::string> keys(lines.size()), addedKeys(added.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) keys[i] = SortKey(lines[i].text);
+    for (std::size_t j = 0; j < added.size(); ++j) addedKeys[j] = SortKey(added[j].text);
     std::vector<std::size_t> runningMax(lines.size());  // the line holding each running maximum
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        runningMax[i] = (i > 0 && KeyLess(lines[i].text, lines[runningMax[i - 1]].text))
-                            ? runningMax[i - 1]
-                            : i;
+        runningMax[i] =
+            (i > 0 && keys[i] < keys[runningMax[i - 1]]) ? runningMax[i - 1] : i;
     }
     std::vector<std::size_t> order(added.size());
     for (std::size_t j = 0; j < order.size(); ++j) order[j] = j;
-    std::stable_sort(order.begin(), order.end(), [&added](std::size_t x, std::size_t y) {
-        return KeyLess(added[x].text, added[y].text);
-    });
+    std::stable_sort(order.begin(), order.end(),
+                     [&addedKeys](std::size_t x, std::size_t y) { return addedKeys[x] < addedKeys[y]; });
 
     std::vector<ListLine> merged;
     merged.reserve(lines.size() + added.size());
@@ -94,7 +72,7 @@ void MergeAdded(std::vector<ListLine>& lines, std::vector<ListLine> added, int& 
     std::size_t i = 0, j = 0;
     while (i < lines.size() || j < order.size()) {
         if (j < order.size() &&
-            (i == lines.size() || KeyLess(added[order[j]].text, lines[runningMax[i]].text))) {
+            (i == lines.size() || addedKeys[order[j]] < keys[runningMax[i]])) {
             merged.push_back(std::move(added[order[j++]]));
         } else {
             if (static_cast<int>(i) == selected) movedSelection = static_cast<int>(merged.size());

@@ -1,5 +1,5 @@
-// The order of list-box lines, the same on every peer. Lines compare by their text with
-// ASCII letters taken without case and every other byte by value. A sorted list puts an
+// The order of list-box lines, the same on every peer: lines compare by the sort keys of
+// their texts (tk::SortKey: the user's locale, without regard to case). A sorted list puts an
 // added line after the leading lines that do not sort after it (so after its equals); a
 // rewritten line keeps its place, even when that leaves the list out of order.
 #pragma once

@@ -69,4 +69,22 @@ void Beep() {
     if (SoundService* sound = Services().sound) sound->Beep();
 }
 
+std::string UpperCase(std::string_view text) {
+    if (RegionalService* regional = Services().regional) return regional->UpperCase(text);
+    std::string upper(text);
+    for (char& c : upper) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return upper;
+}
+
+std::string SortKey(std::string_view text) {
+    if (RegionalService* regional = Services().regional) return regional->SortKey(text);
+    std::string key(text);
+    for (char& c : key) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return key;
+}
+
 }  // namespace tk

@@ -71,6 +71,11 @@ public:
     // under the user's present settings, read back by the system's own conversion: the
     // Gregorian date and time, nullopt when the text does not read as one.
     virtual std::optional<LocalTime> ReadDateTime(std::string_view text) = 0;
+    // `text` in capitals by the user's locale ("éur" gives "ÉUR").
+    virtual std::string UpperCase(std::string_view text) = 0;
+    // The key by which the user's locale orders `text` without regard to case: two texts are
+    // in order when their keys are, compared byte by byte as unsigned values.
+    virtual std::string SortKey(std::string_view text) = 0;
 };
 
 class ClockService {
@@ -202,5 +207,9 @@ inline constexpr std::string_view kAppTitle = "Pecunor";
 // Convenience wrappers over the installed services.
 int MsgBox(std::string_view prompt, int flags = 0, std::string_view title = kAppTitle);
 void Beep();
+// The installed regional service's UpperCase and SortKey; without one, ASCII letters alone
+// change case, and the key is the text with its ASCII capitals made small.
+std::string UpperCase(std::string_view text);
+std::string SortKey(std::string_view text);
 
 }  // namespace tk

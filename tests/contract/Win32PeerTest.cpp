@@ -398,6 +398,18 @@ const tk::FormSpec FrameForm::kSpec = {"frmFrame",       "Frame",        2400, 1
                                        tk::kDialogFrame, kFrameControls, {}};
 tk::FormSlot<FrameForm> frmFrame;
 
+// Letters beyond ASCII change case and sort by the user's locale, not by their bytes.
+TEST_F(Win32Peer, TheUsersLocaleCapitalisesAndOrders) {
+    tk::win32::SystemServices& system = platform.system;
+    EXPECT_EQ(system.UpperCase("\xc3\xa9ur"), "\xc3\x89UR") << "expected \"éur\" as \"ÉUR\"";
+    EXPECT_EQ(system.SortKey("EURO"), system.SortKey("euro")) << "case counts in the order";
+    const char* ordered[] = {"Dollar", "\xc3\x89" "cu", "euro", "\xc5\xbd" "aba", "Zloty"};
+    for (std::size_t i = 0; i + 1 < std::size(ordered); ++i) {
+        EXPECT_LT(system.SortKey(ordered[i]), system.SortKey(ordered[i + 1]))
+            << "expected \"" << ordered[i] << "\" before \"" << ordered[i + 1] << "\"";
+    }
+}
+
 // Lines added above the view, as an update adds currencies, do not scroll the list.
 TEST_F(Win32Peer, ReplacingTheLinesKeepsTheTopLineInView) {
     tk::WindowPeer& w = frmPeer().Peer();

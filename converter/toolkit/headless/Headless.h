@@ -149,6 +149,10 @@ public:
     std::string LongTime(int hour, int minute, int second) override;  // "2:05:09 PM"
     // Reads the date by shortDatePattern, then the time LongTime writes if one follows.
     std::optional<LocalTime> ReadDateTime(std::string_view text) override;
+    // The headless locale: ASCII letters change case, and sort without it; every other byte
+    // sorts by its value.
+    std::string UpperCase(std::string_view text) override;
+    std::string SortKey(std::string_view text) override;
     // ClockService
     LocalTime Now() override { return now; }
     LocalTime UtcNow() override { return utcNow; }

@@ -104,6 +104,32 @@ std::optional<LocalTime> SystemServices::ReadDateTime(std::string_view text) {
     return LocalTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
 }
 
+std::string SystemServices::UpperCase(std::string_view text) {
+    std::wstring wide = Widen(text);
+    if (wide.empty()) return {};
+    const DWORD flags = LCMAP_UPPERCASE | LCMAP_LINGUISTIC_CASING;
+    const int size = static_cast<int>(wide.size());
+    std::wstring upper(wide.size(), L'\0');
+    if (LCMapStringW(LOCALE_USER_DEFAULT, flags, wide.c_str(), size, upper.data(), size) != size)
+        return std::string(text);
+    return Narrow(upper);
+}
+
+std::string SystemServices::SortKey(std::string_view text) {
+    const std::wstring wide = Widen(text);
+    if (wide.empty()) return {};
+    const DWORD flags = LCMAP_SORTKEY | NORM_IGNORECASE;
+    const int size = static_cast<int>(wide.size());
+    const int bytes = LCMapStringW(LOCALE_USER_DEFAULT, flags, wide.c_str(), size, nullptr, 0);
+    if (bytes <= 0) return std::string(text);
+    std::string key(static_cast<std::size_t>(bytes), '\0');
+    // With LCMAP_SORTKEY the destination is a byte array, sized in bytes.
+    LCMapStringW(LOCALE_USER_DEFAULT, flags, wide.c_str(), size,
+                 reinterpret_cast<LPWSTR>(key.data()), bytes);
+    key.pop_back();  // the terminating zero byte
+    return key;
+}
+
 std::uint64_t SystemServices::Ticks() {
     const DWORD now = GetTickCount();
     if (now < lastTick_) ++tickWraps_;

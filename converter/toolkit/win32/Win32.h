@@ -164,6 +164,9 @@ public:
     std::string LongTime(int hour, int minute, int second) override;
     // VarDateFromStr with the user's locale, in the calendar ShortDate writes.
     std::optional<LocalTime> ReadDateTime(std::string_view text) override;
+    // LCMapString with the user's locale: its upper case, and its sort key ignoring case.
+    std::string UpperCase(std::string_view text) override;
+    std::string SortKey(std::string_view text) override;
     LocalTime Now() override;
     LocalTime UtcNow() override;
     std::uint64_t Ticks() override;
