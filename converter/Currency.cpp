@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "toolkit/Services.h"
+
 namespace {
 
 bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
@@ -120,18 +122,6 @@ std::string ReplaceAll(std::string& text, const std::string& find, const std::st
     return text;
 }
 
-std::string UpperAscii(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return out;
-}
+std::string UpperAscii(std::string_view text) { return tk::AsciiUpperCase(text); }
 
-std::string LowerAscii(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return out;
-}
+std::string LowerAscii(std::string_view text) { return tk::AsciiLowerCase(text); }

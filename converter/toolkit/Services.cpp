@@ -69,8 +69,7 @@ void Beep() {
     if (SoundService* sound = Services().sound) sound->Beep();
 }
 
-std::string UpperCase(std::string_view text) {
-    if (RegionalService* regional = Services().regional) return regional->UpperCase(text);
+std::string AsciiUpperCase(std::string_view text) {
     std::string upper(text);
     for (char& c : upper) {
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
@@ -78,13 +77,22 @@ std::string UpperCase(std::string_view text) {
     return upper;
 }
 
-std::string SortKey(std::string_view text) {
-    if (RegionalService* regional = Services().regional) return regional->SortKey(text);
+std::string AsciiLowerCase(std::string_view text) {
     std::string key(text);
     for (char& c : key) {
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     }
     return key;
+}
+
+std::string UpperCase(std::string_view text) {
+    RegionalService* regional = Services().regional;
+    return regional != nullptr ? regional->UpperCase(text) : AsciiUpperCase(text);
+}
+
+std::string SortKey(std::string_view text) {
+    RegionalService* regional = Services().regional;
+    return regional != nullptr ? regional->SortKey(text) : AsciiLowerCase(text);
 }
 
 }  // namespace tk

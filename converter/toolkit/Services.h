@@ -207,9 +207,12 @@ inline constexpr std::string_view kAppTitle = "Pecunor";
 // Convenience wrappers over the installed services.
 int MsgBox(std::string_view prompt, int flags = 0, std::string_view title = kAppTitle);
 void Beep();
-// The installed regional service's UpperCase and SortKey; without one, ASCII letters alone
-// change case, and the key is the text with its ASCII capitals made small.
+// The installed regional service's UpperCase and SortKey; without one, the ASCII rule.
 std::string UpperCase(std::string_view text);
 std::string SortKey(std::string_view text);
+// The ASCII rule: ASCII letters alone change case, every other byte stays as it is; the sort
+// key is the text in small letters.
+std::string AsciiUpperCase(std::string_view text);
+std::string AsciiLowerCase(std::string_view text);
 
 }  // namespace tk

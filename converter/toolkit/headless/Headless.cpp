@@ -374,22 +374,6 @@ bool Platform::Blocked(const Form& form) const {
     return !modalStack_.empty() && modalStack_.back() != &form;
 }
 
-std::string Platform::UpperCase(std::string_view text) {
-    std::string upper(text);
-    for (char& c : upper) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return upper;
-}
-
-std::string Platform::SortKey(std::string_view text) {
-    std::string key(text);
-    for (char& c : key) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return key;
-}
-
 Window& Platform::PeerOf(const Form& form) { return static_cast<Window&>(form.Peer()); }
 
 }  // namespace tk::headless

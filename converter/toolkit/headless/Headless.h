@@ -151,8 +151,8 @@ public:
     std::optional<LocalTime> ReadDateTime(std::string_view text) override;
     // The headless locale: ASCII letters change case, and sort without it; every other byte
     // sorts by its value.
-    std::string UpperCase(std::string_view text) override;
-    std::string SortKey(std::string_view text) override;
+    std::string UpperCase(std::string_view text) override { return AsciiUpperCase(text); }
+    std::string SortKey(std::string_view text) override { return AsciiLowerCase(text); }
     // ClockService
     LocalTime Now() override { return now; }
     LocalTime UtcNow() override { return utcNow; }
