@@ -68,10 +68,19 @@ const tk::FormSpec FrmUpdate::kSpec = {
 
 namespace {
 
-std::string ReadLastUpdate() {
+// A value of the settings, `fallback` when it is absent or there is no store.
+std::string Stored(std::string_view key, std::string_view fallback) {
     tk::SettingsStore* store = tk::Services().settings;
-    return store ? store->ReadSetting(mdlData::kApp, mdlData::kSection, kLastUpdateKey, "0")
-                 : std::string("0");
+    return store ? store->ReadSetting(mdlData::kApp, mdlData::kSection, key, fallback)
+                 : std::string(fallback);
+}
+
+// The date and time a "LastUpdate" text stands for; nullopt for none ("0") or one that does
+// not read.
+std::optional<tk::LocalTime> DateOf(const std::string& lastUpdate) {
+    tk::RegionalService* regional = tk::Services().regional;
+    if (lastUpdate == "0" || regional == nullptr) return std::nullopt;
+    return regional->ReadDateTime(lastUpdate);
 }
 
 // The current local date and time as the user's short date, a blank, the long time.
@@ -156,23 +165,14 @@ bool RunUpdate(FrmUpdate& dialog, std::uint64_t start) {
 
 }  // namespace
 
-std::optional<tk::LocalTime> LastUpdateDate() {
-    const std::string text = ReadLastUpdate();
-    if (text == "0") return std::nullopt;
-    tk::RegionalService* regional = tk::Services().regional;
-    if (regional == nullptr) return std::nullopt;
-    return regional->ReadDateTime(text);
-}
+std::optional<tk::LocalTime> LastUpdateDate() { return DateOf(Stored(kLastUpdateKey, "0")); }
 
 std::string RatesAgeText() {
-    tk::SettingsStore* store = tk::Services().settings;
-    const std::string header =
-        store ? store->ReadSetting(mdlData::kApp, mdlData::kSection, kRatesHeaderKey, "")
-              : std::string();
-    const bool updated = !header.empty() || ReadLastUpdate() != "0";
-    if (!updated) return "Built-in rates, never updated";
+    const std::string header = Stored(kRatesHeaderKey, "");
+    const std::string lastUpdate = Stored(kLastUpdateKey, "0");
+    if (header.empty() && lastUpdate == "0") return "Built-in rates, never updated";
     std::string text = header;
-    if (const std::optional<tk::LocalTime> last = LastUpdateDate()) {
+    if (const std::optional<tk::LocalTime> last = DateOf(lastUpdate)) {
         text += text.empty() ? "Updated " : ", updated ";
         text += tk::Services().regional->ShortDate(last->year, last->month, last->day);
     }

@@ -40,10 +40,12 @@ const Oleacc& Library() {
 bool IsSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
 
 // The standard object of one control, with the name and description of its form window.
-// It keeps only the control's handle, so that it outlives the window harmlessly.
+// It keeps only the control's handle (and the manager, which lives as long as the program's
+// windows), so that it outlives the window harmlessly.
 class AccessibleProxy final : public IAccessible {
 public:
-    AccessibleProxy(HWND control, IAccessible* inner) : control_(control), inner_(inner) {}
+    AccessibleProxy(HWND control, const WindowManager& manager, IAccessible* inner)
+        : control_(control), manager_(manager), inner_(inner) {}
     AccessibleProxy(const AccessibleProxy&) = delete;
     AccessibleProxy& operator=(const AccessibleProxy&) = delete;
 
@@ -158,7 +160,7 @@ private:
         if (out == nullptr) return E_POINTER;
         *out = nullptr;
         if (IsSelf(child)) {
-            const std::optional<std::wstring> text = FormWindow::AccessibleText(control_, field);
+            const std::optional<std::wstring> text = FormWindow::AccessibleText(manager_, control_, field);
             if (text) {
                 *out = SysAllocStringLen(text->data(), static_cast<UINT>(text->size()));
                 return *out != nullptr ? S_OK : E_OUTOFMEMORY;
@@ -169,10 +171,11 @@ private:
 
     LONG refs_ = 1;
     HWND control_;
+    const WindowManager& manager_;
     IAccessible* inner_;
 };
 
-LRESULT ProxyAnswer(HWND control, WPARAM wParam) {
+LRESULT ProxyAnswer(HWND control, const WindowManager& manager, WPARAM wParam) {
     const Oleacc& lib = Library();
     if (lib.createStd == nullptr || lib.lresultFromObject == nullptr) return 0;
     IAccessible* inner = nullptr;
@@ -181,7 +184,7 @@ LRESULT ProxyAnswer(HWND control, WPARAM wParam) {
         inner == nullptr) {
         return 0;
     }
-    auto* proxy = new (std::nothrow) AccessibleProxy(control, inner);
+    auto* proxy = new (std::nothrow) AccessibleProxy(control, manager, inner);
     if (proxy == nullptr) {
         inner->Release();
         return 0;
@@ -192,10 +195,11 @@ LRESULT ProxyAnswer(HWND control, WPARAM wParam) {
 }
 
 LRESULT CALLBACK AccessibilityProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
-                                   UINT_PTR id, DWORD_PTR) {
+                                   UINT_PTR id, DWORD_PTR data) {
+    const auto& manager = *reinterpret_cast<const WindowManager*>(data);
     if (msg == WM_GETOBJECT && static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT) &&
-        FormWindow::HasAccessibleText(hwnd)) {
-        if (const LRESULT answer = ProxyAnswer(hwnd, wParam)) return answer;
+        FormWindow::HasAccessibleText(manager, hwnd)) {
+        if (const LRESULT answer = ProxyAnswer(hwnd, manager, wParam)) return answer;
     }
     if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, AccessibilityProc, id);
     return DefSubclassProc(hwnd, msg, wParam, lParam);
@@ -203,8 +207,9 @@ LRESULT CALLBACK AccessibilityProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
 
 }  // namespace
 
-void AnswerAccessibility(HWND control) {
-    SetWindowSubclass(control, AccessibilityProc, kSubclassId, 0);
+void AnswerAccessibility(HWND control, const WindowManager& manager) {
+    SetWindowSubclass(control, AccessibilityProc, kSubclassId,
+                      reinterpret_cast<DWORD_PTR>(&manager));
 }
 
 void AnnounceNameChange(HWND control) {

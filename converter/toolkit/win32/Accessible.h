@@ -9,8 +9,11 @@
 
 namespace tk::win32 {
 
-// Makes `control` answer WM_GETOBJECT through the proxy while it has a text to give.
-void AnswerAccessibility(HWND control);
+class WindowManager;
+
+// Makes `control` answer WM_GETOBJECT through the proxy while it has a text to give; the
+// proxy finds the control's form window through `manager`, which outlives the control.
+void AnswerAccessibility(HWND control, const WindowManager& manager);
 
 // Tells screen readers that the name of `control` has changed: the system's name-change
 // event and, where the system has it, the live-region event.

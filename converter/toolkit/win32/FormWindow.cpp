@@ -165,7 +165,7 @@ void FormWindow::CreateControl(int id, std::size_t depth) {
                         manager_.Instance(), nullptr);
     controls_[id] = h;
     if (h == nullptr) return;
-    AnswerAccessibility(h);
+    AnswerAccessibility(h, manager_);
     if (c.kind == Kind::Picture) {
         // The colour BoxProc paints the box with.
         const int color = (c.flags & kWindowColors) ? COLOR_WINDOW : COLOR_BTNFACE;
@@ -286,16 +286,6 @@ void FormWindow::SetAccessibleName(int id, std::string_view name) {
     AnnounceNameChange(h);
 }
 
-FormWindow* FormWindow::OfControl(HWND control) {
-    HWND root = control != nullptr ? GetAncestor(control, GA_ROOT) : nullptr;
-    wchar_t cls[32] = {};
-    if (root == nullptr || GetClassNameW(root, cls, 32) == 0 ||
-        std::wstring_view(cls) != kFormClass) {
-        return nullptr;
-    }
-    return reinterpret_cast<FormWindow*>(GetWindowLongPtrW(root, GWLP_USERDATA));
-}
-
 std::optional<std::wstring> FormWindow::NameOf(int id) const {
     if (Control(id) == nullptr) return std::nullopt;
     if (accessibleNames_[id]) return accessibleNames_[id];
@@ -303,8 +293,9 @@ std::optional<std::wstring> FormWindow::NameOf(int id) const {
     return std::nullopt;
 }
 
-std::optional<std::wstring> FormWindow::AccessibleText(HWND control, Field field) {
-    FormWindow* self = OfControl(control);
+std::optional<std::wstring> FormWindow::AccessibleText(const WindowManager& manager,
+                                                       HWND control, Field field) {
+    FormWindow* self = manager.FormOf(control);
     const int id = self != nullptr ? self->ControlIdOf(control) : -1;
     if (id < 0) return std::nullopt;
     if (field == Field::Name) return self->NameOf(id);
@@ -312,8 +303,8 @@ std::optional<std::wstring> FormWindow::AccessibleText(HWND control, Field field
     return self->TipOf(id);
 }
 
-bool FormWindow::HasAccessibleText(HWND control) {
-    FormWindow* self = OfControl(control);
+bool FormWindow::HasAccessibleText(const WindowManager& manager, HWND control) {
+    FormWindow* self = manager.FormOf(control);
     const int id = self != nullptr ? self->ControlIdOf(control) : -1;
     return id >= 0 && (self->HasTip(id) || self->NameOf(id).has_value());
 }

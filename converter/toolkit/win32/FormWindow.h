@@ -74,8 +74,9 @@ public:
     // flagged kToolTip). nullopt where the standard object's answer stands, also once the
     // form window is gone.
     enum class Field { Name, Description };
-    static std::optional<std::wstring> AccessibleText(HWND control, Field field);
-    static bool HasAccessibleText(HWND control);
+    static std::optional<std::wstring> AccessibleText(const WindowManager& manager,
+                                                      HWND control, Field field);
+    static bool HasAccessibleText(const WindowManager& manager, HWND control);
 
     static LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK BoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -95,7 +96,6 @@ private:
     HWND ListControl(int id) const;
     bool ValidLine(int id, int pos) const;
     int ControlIdOf(HWND control) const;
-    static FormWindow* OfControl(HWND control);
     std::optional<std::wstring> NameOf(int id) const;
     bool HasTip(int id) const;
     std::wstring TipOf(int id);
