@@ -7,6 +7,7 @@
 #include "frmOpt.h"
 #include "frmUpdate.h"
 #include "mdlData.h"
+#include "mdlMain.h"
 #include "mdlTrayIcon.h"
 #include "toolkit/NumberFormat.h"
 #include "toolkit/Services.h"
@@ -164,7 +165,7 @@ Checked<Money> Convert(Money amount, int from, int to) {
 
 const tk::FormSpec FrmMain::kSpec = {
     .name = "frmMain",
-    .caption = "Pecunor",
+    .caption = mdlMain::kAppTitle,
     .clientWidth = 2985,
     .clientHeight = 1665,
     .flags = tk::kMinimizeBox | tk::kKeyPreview | tk::kShowInTaskbar,
@@ -222,7 +223,7 @@ void FrmMain::mnuHelp_Click() {
 
 void FrmMain::Form_Resize() {
     if (Peer().WindowState() == tk::kStateMinimized && mdlData::MinimizeToTray) {
-        mdlTrayIcon::AddTrayIcon(Peer().Handle(), "Pecunor", Peer().IconHandle());
+        mdlTrayIcon::AddTrayIcon(Peer().Handle(), mdlMain::kAppTitle, Peer().IconHandle());
         Peer().SetVisible(false);
     } else {
         mdlTrayIcon::RemoveTrayIcon();

@@ -8,6 +8,7 @@
 #include "frmMain.h"
 #include "frmUpdate.h"
 #include "mdlData.h"
+#include "mdlMain.h"
 #include "toolkit/Services.h"
 
 tk::FormSlot<FrmOpt> frmOpt;
@@ -343,7 +344,8 @@ void FrmOpt::SetLines(std::vector<tk::ListLine> lines, int selected) {
 }
 
 void FrmOpt::cmdDefault_Click() {
-    if (tk::MsgBox(kDefaultPrompt, tk::kYesNo | tk::kIconExclamation) != tk::kResultYes) return;
+    const int flags = tk::kYesNo | tk::kIconExclamation;
+    if (tk::MsgBox(kDefaultPrompt, flags, mdlMain::kAppTitle) != tk::kResultYes) return;
     mdlData::RestoreDefaults();
     if (FrmMain* main = frmMain.IfLoaded()) {
         for (int k = 0; k < 8; ++k) main->ShowSlotCaption(k);

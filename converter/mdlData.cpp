@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "frmUpdate.h"
+#include "mdlMain.h"
 #include "toolkit/NumberFormat.h"
 #include "toolkit/Services.h"
 
@@ -77,7 +78,7 @@ void RunUpdateInDialog() {
 
 void AskFirstRunDownload() {
     int answer = tk::MsgBox("Do you want to download the latest conversion rates now?",
-                            tk::kYesNo | tk::kIconQuestion);
+                            tk::kYesNo | tk::kIconQuestion, mdlMain::kAppTitle);
     if (answer == tk::kResultYes) RunUpdateInDialog();
 }
 

@@ -26,6 +26,11 @@ bool Main() {
 
 namespace tk::program {
 
+const ProgramIdentity& Identity() {
+    static constexpr ProgramIdentity identity{.title = mdlMain::kAppTitle, .classPrefix = "Pecun"};
+    return identity;
+}
+
 bool Start() { return mdlMain::Main(); }
 bool MainWindowLoaded() { return frmMain.Loaded(); }
 void EndSession() { frmMain.Unload(); }

@@ -1,6 +1,9 @@
 #include "mdlTrayIcon.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <string>
 
 #include "toolkit/Services.h"
 
@@ -10,8 +13,18 @@ TrayIconRecord TrayIcon{};
 
 namespace {
 
+tk::NotifyIconData IconOf(const TrayIconRecord& r) {
+    return {.window = r.hWnd,
+            .id = r.uID,
+            .flags = r.uFlags,
+            .callbackMessage = r.uCallbackMessage,
+            .icon = r.hIcon,
+            .tip = std::string(r.szTip, std::find(std::begin(r.szTip), std::end(r.szTip), '\0'))};
+}
+
 void Notify(std::uint32_t message) {
-    if (tk::ShellService* shell = tk::Services().shell) shell->NotifyIcon(message, TrayIcon);
+    tk::ShellService* shell = tk::Services().shell;
+    if (shell != nullptr) shell->NotifyIcon(message, IconOf(TrayIcon));
 }
 
 }  // namespace

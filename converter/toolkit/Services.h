@@ -115,31 +115,15 @@ private:
     SettingsStore* store_;
 };
 
-// The shell's notification-icon record as the program fills it: the 488-byte layout of
-// 32-bit Windows with single-byte text, handles as 32-bit values. The Win32 peer hands it to
-// the shell as it is on 32-bit Windows and converts it to the native record on 64-bit.
-struct TrayIconRecord {
-    std::uint32_t cbSize;
-    std::uint32_t hWnd;
-    std::uint32_t uID;
-    std::uint32_t uFlags;
-    std::uint32_t uCallbackMessage;
-    std::uint32_t hIcon;
-    char szTip[128];
-    std::uint32_t dwState;
-    std::uint32_t dwStateMask;
-    char szInfo[256];
-    std::uint32_t uTimeout;
-    char szInfoTitle[64];
-    std::uint32_t dwInfoFlags;
+// One notification-area icon, as the shell is told of it.
+struct NotifyIconData {
+    std::uint32_t window = 0;           // the form's WindowPeer::Handle
+    std::uint32_t id = 0;               // with `window`, what the shell knows the icon by
+    std::uint32_t flags = 0;            // which of the next three count: 1 message, 2 icon, 4 tip
+    std::uint32_t callbackMessage = 0;  // sent to `window` for each mouse event on the icon
+    std::uint32_t icon = 0;             // a WindowPeer::IconHandle
+    std::string tip;                    // single-byte text; the shell shows 127 bytes at most
 };
-static_assert(sizeof(TrayIconRecord) == 488);
-static_assert(offsetof(TrayIconRecord, szTip) == 24);
-static_assert(offsetof(TrayIconRecord, dwState) == 152);
-static_assert(offsetof(TrayIconRecord, szInfo) == 160);
-static_assert(offsetof(TrayIconRecord, uTimeout) == 416);
-static_assert(offsetof(TrayIconRecord, szInfoTitle) == 420);
-static_assert(offsetof(TrayIconRecord, dwInfoFlags) == 484);
 
 class ShellService {
 public:
@@ -149,7 +133,7 @@ public:
                               std::string_view parameters, std::string_view directory,
                               int showCommand) = 0;
     // Shell_NotifyIcon; message 0 add, 1 modify, 2 delete. True when the shell agreed.
-    virtual bool NotifyIcon(std::uint32_t message, const TrayIconRecord& record) = 0;
+    virtual bool NotifyIcon(std::uint32_t message, const NotifyIconData& icon) = 0;
 };
 
 // The running program.
@@ -201,11 +185,8 @@ void Report(std::string_view what);
 // Runs an event handler for a peer: whatever it throws is reported, and the program goes on.
 void RunHandler(std::string_view what, const std::function<void()>& handler);
 
-// The application title, used by message boxes unless another title is given.
-inline constexpr std::string_view kAppTitle = "Pecunor";
-
 // Convenience wrappers over the installed services.
-int MsgBox(std::string_view prompt, int flags = 0, std::string_view title = kAppTitle);
+int MsgBox(std::string_view prompt, int flags, std::string_view title);
 void Beep();
 // The installed regional service's UpperCase and SortKey; without one, the ASCII rule.
 std::string UpperCase(std::string_view text);

@@ -6,6 +6,8 @@
 namespace contract {
 namespace {
 
+constexpr tk::ProgramIdentity kIdentity{.title = "Contract test", .classPrefix = "ContractTest"};
+
 std::function<void()>& PendingAction() {
     static std::function<void()> action;
     return action;
@@ -13,7 +15,7 @@ std::function<void()>& PendingAction() {
 
 class Win32Fixture : public PeerFixture {
 public:
-    Win32Fixture() : platform_(GetModuleHandleW(nullptr)) {
+    Win32Fixture() : platform_(GetModuleHandleW(nullptr), kIdentity) {
         tk::win32::RegistrySettings::DeleteApp(ScratchApp());
     }
     ~Win32Fixture() override {

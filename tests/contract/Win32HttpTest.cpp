@@ -13,18 +13,24 @@
 
 namespace {
 
+constexpr wchar_t kAgent[] = L"Peer test";
+
 TEST(Win32Http, AnOkAnswerGivesItsWholeBody) {
     const std::string body = "Rates of 2026-12-08\r\nUSD 1.0613\r\n";
     LoopbackServer server("200 OK", body);
-    tk::win32::HttpFetch http;
+    tk::win32::HttpFetch http{kAgent};
     std::string got;
     ASSERT_TRUE(http.Fetch(server.Url(), 10000, got));
     EXPECT_EQ(got, body);
+    const std::vector<std::string> requests = server.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_NE(requests[0].find("\r\nUser-Agent: Peer test\r\n"), std::string::npos)
+        << requests[0];
 }
 
 TEST(Win32Http, AnAnsiBodyArrivesAsUtf8) {
     LoopbackServer server("200 OK", "Z\xB9oty");  // not UTF-8
-    tk::win32::HttpFetch http;
+    tk::win32::HttpFetch http{kAgent};
     std::string got;
     ASSERT_TRUE(http.Fetch(server.Url(), 10000, got));
     EXPECT_EQ(got, tk::win32::Narrow(tk::win32::Widen("Z\xB9oty")));
@@ -34,12 +40,12 @@ TEST(Win32Http, AnAnsiBodyArrivesAsUtf8) {
 TEST(Win32Http, ErrorAnswersAndMissingServersAreNoTransfer) {
     {
         LoopbackServer server("404 Not Found", "<html>no list here</html>");
-        tk::win32::HttpFetch http;
+        tk::win32::HttpFetch http{kAgent};
         std::string got = "untouched";
         EXPECT_FALSE(http.Fetch(server.Url(), 10000, got)) << "a 404 page is not an update list";
         EXPECT_EQ(got, "untouched");
     }
-    tk::win32::HttpFetch http;
+    tk::win32::HttpFetch http{kAgent};
     std::string got;
     EXPECT_FALSE(http.Fetch("http://127.0.0.1:1/pecunup/", 10000, got)) << "refused connection";
     EXPECT_FALSE(http.Fetch("ftp://127.0.0.1/pecunup/", 10000, got)) << "not HTTP";
@@ -64,7 +70,7 @@ TEST(Win32Http, EveryHostileServerEndsInAFailureByTheDeadline) {
     };
     for (const HostileCase& c : cases) {
         LoopbackServer server(c.behaviour);
-        tk::win32::HttpFetch http;
+        tk::win32::HttpFetch http{kAgent};
         http.maxBody = 1u << 20;
         std::string got = "untouched";
         const DWORD start = GetTickCount();
@@ -83,7 +89,7 @@ TEST(Win32Http, RedirectsAreFollowedFiveTimesAtMost) {
     } cases[] = {{1, true}, {5, true}, {6, false}};
     for (const auto& c : cases) {
         LoopbackServer server(Redirects(c.hops, 0, "H\n"));
-        tk::win32::HttpFetch http;
+        tk::win32::HttpFetch http{kAgent};
         std::string got;
         EXPECT_EQ(http.Fetch(server.Url(), 10000, got), c.ok) << c.hops << " redirects";
         EXPECT_EQ(got, c.ok ? "H\n" : "") << c.hops << " redirects";

@@ -142,7 +142,8 @@ protected:
     }
     static tk::win32::Platform platform;
 };
-tk::win32::Platform Win32Peer::platform{GetModuleHandleW(nullptr)};
+tk::win32::Platform Win32Peer::platform{GetModuleHandleW(nullptr),
+                                        {.title = "Peer test", .classPrefix = "PeerTest"}};
 
 std::wstring ClassOf(HWND h) {
     wchar_t name[64] = {};
@@ -159,14 +160,15 @@ std::wstring TextOf(HWND h) {
 using Events = std::vector<std::string>;
 
 TEST_F(Win32Peer, WindowsCarryTheClassesIdsAndTextsDriversRelyOn) {
-    EXPECT_EQ(ClassOf(Main()), L"PecunForm");
+    EXPECT_EQ(ClassOf(Main()), L"PeerTestForm");
     EXPECT_EQ(TextOf(Main()), L"Peer test");
     const struct {
         int id;
         const wchar_t* cls;
         const wchar_t* text;
-    } expected[] = {{boxPic, L"PecunBox", L""}, {lblIn, L"Static", L"0"}, {cmdA, L"Button", L"A"},
-                    {txtIn, L"Edit", L""},      {chkIn, L"Button", L"C"}, {lstIn, L"ListBox", L""}};
+    } expected[] = {{boxPic, L"PeerTestBox", L""}, {lblIn, L"Static", L"0"},
+                    {cmdA, L"Button", L"A"},        {txtIn, L"Edit", L""},
+                    {chkIn, L"Button", L"C"},       {lstIn, L"ListBox", L""}};
     for (const auto& e : expected) {
         HWND h = Ctl(e.id);
         ASSERT_NE(h, nullptr) << "no window with id " << kControlIdBase + e.id;

@@ -137,6 +137,7 @@ TEST_F(UpdateTest, FromTheOptionsDialogTheListReachesTheStore) {
     const std::vector<std::string> requests = server.Requests();
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].rfind("GET /pecunup/ HTTP/1.", 0), 0u) << requests[0];
+    EXPECT_NE(requests[0].find("\r\nUser-Agent: Pecunor\r\n"), std::string::npos) << requests[0];
     EXPECT_FALSE(IsWindowEnabled(d.ok));
     EXPECT_TRUE(IsDefaultButton(d.close));
     const HWND list = FormControl(dialogs->options, FrmOpt::lstCur);

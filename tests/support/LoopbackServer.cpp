@@ -111,7 +111,8 @@ void LoopbackServer::Answer(SOCKET client) {
     std::function<void()> hook;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        requests_.push_back(request.substr(0, request.find("\r\n")));
+        const std::size_t end = request.find("\r\n\r\n");
+        requests_.push_back(end == std::string::npos ? request : request.substr(0, end + 2));
         hook = beforeAnswer_;
     }
     if (hook) hook();

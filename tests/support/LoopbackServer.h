@@ -30,7 +30,8 @@ public:
     std::string Url(const char* path = "/pecunup/") const {
         return "http://127.0.0.1:" + std::to_string(port_) + path;
     }
-    // The first line of every request so far.
+    // The head of every request so far: the request line and the headers, each line ended
+    // by CR LF.
     std::vector<std::string> Requests();
     void SetBeforeAnswer(std::function<void()> hook);
 

@@ -277,9 +277,9 @@ void Platform::ShellExecute(std::string_view verb, std::string_view file,
                           std::string(directory), showCommand});
 }
 
-bool Platform::NotifyIcon(std::uint32_t message, const TrayIconRecord& record) {
+bool Platform::NotifyIcon(std::uint32_t message, const NotifyIconData& icon) {
     notifyMessages.push_back(message);
-    const auto key = std::make_pair(record.hWnd, record.uID);
+    const auto key = std::make_pair(icon.window, icon.id);
     if (message == 0) return icons.insert(key).second;
     if (message == 2) return icons.erase(key) != 0;
     return icons.count(key) != 0;

@@ -160,7 +160,7 @@ public:
     // ShellService: icons present are kept by (window, uID).
     void ShellExecute(std::string_view verb, std::string_view file, std::string_view parameters,
                       std::string_view directory, int showCommand) override;
-    bool NotifyIcon(std::uint32_t message, const TrayIconRecord& record) override;
+    bool NotifyIcon(std::uint32_t message, const NotifyIconData& icon) override;
     // AppService
     std::string Path() override { return appPath; }
     std::string CommandLine() override { return commandLine; }
@@ -195,7 +195,7 @@ public:
     std::vector<ShellCall> shellCalls;
     std::vector<std::uint32_t> notifyMessages;
     std::set<std::pair<std::uint32_t, std::uint32_t>> icons;
-    std::string appPath = "C:\\Program Files\\Pecunor";
+    std::string appPath = "C:\\App";
     std::string commandLine;
     std::map<std::string, std::string> httpBodies;
     std::map<std::string, int> httpCostMs;

@@ -65,8 +65,8 @@ FormWindow::FormWindow(WindowManager& manager, Form& form) : manager_(manager), 
     AdjustWindowRectEx(&r, style, menu != nullptr, exStyle);
     // Forms without a task-bar button are owned by the hidden window.
     HWND owner = (layout.flags & kShowInTaskbar) ? nullptr : manager.HiddenOwner();
-    CreateWindowExW(exStyle, kFormClass, Widen(layout.caption).c_str(), style, CW_USEDEFAULT,
-                    CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, owner, menu,
+    CreateWindowExW(exStyle, manager.FormClass(), Widen(layout.caption).c_str(), style,
+                    CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, owner, menu,
                     manager.Instance(), this);
     if (hwnd_ == nullptr) {
         if (menu) DestroyMenu(menu);
@@ -148,7 +148,7 @@ void FormWindow::CreateControl(int id, std::size_t depth) {
             exStyle |= WS_EX_CLIENTEDGE;
             break;
         case Kind::Picture:
-            cls = kBoxClass;
+            cls = manager_.BoxClass();
             style |= tabStop | WS_CLIPCHILDREN;
             exStyle |= WS_EX_CONTROLPARENT | ((c.flags & kBorderless) ? 0 : WS_EX_CLIENTEDGE);
             break;

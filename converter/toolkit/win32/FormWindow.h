@@ -1,7 +1,7 @@
-// The real window of one form: a top-level "PecunForm" window with a child window for every
-// control of the form's table. The window's instance data points here and is cleared when
-// the window goes (WM_NCDESTROY), so that no message ever reaches a destroyed peer; after
-// Destroy every operation answers harmlessly.
+// The real window of one form: a top-level window of the manager's form class with a child
+// window for every control of the form's table. The window's instance data points here and
+// is cleared when the window goes (WM_NCDESTROY), so that no message ever reaches a
+// destroyed peer; after Destroy every operation answers harmlessly.
 #pragma once
 
 #include <windows.h>

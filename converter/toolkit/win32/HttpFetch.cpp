@@ -36,8 +36,13 @@ bool IsRedirect(DWORD status) {
 // two to let go frees the job.
 class FetchJob {
 public:
-    FetchJob(std::wstring url, ProxySetting proxy, int limitMs, std::size_t maxBody)
-        : url_(std::move(url)), proxy_(std::move(proxy)), deadline_(limitMs), maxBody_(maxBody),
+    FetchJob(std::wstring url, std::wstring agent, ProxySetting proxy, int limitMs,
+             std::size_t maxBody)
+        : url_(std::move(url)),
+          agent_(std::move(agent)),
+          proxy_(std::move(proxy)),
+          deadline_(limitMs),
+          maxBody_(maxBody),
           done_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
     ~FetchJob() {
         Abort();
@@ -81,10 +86,10 @@ private:
 
     HINTERNET OpenSession() const {
         if (proxy_.server.empty()) {
-            return WinHttpOpen(L"Pecunor", WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
-                               WINHTTP_NO_PROXY_BYPASS, 0);
+            return WinHttpOpen(agent_.c_str(), WINHTTP_ACCESS_TYPE_NO_PROXY,
+                               WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0);
         }
-        return WinHttpOpen(L"Pecunor", WINHTTP_ACCESS_TYPE_NAMED_PROXY, proxy_.server.c_str(),
+        return WinHttpOpen(agent_.c_str(), WINHTTP_ACCESS_TYPE_NAMED_PROXY, proxy_.server.c_str(),
                            proxy_.bypass.empty() ? WINHTTP_NO_PROXY_BYPASS : proxy_.bypass.c_str(),
                            0);
     }
@@ -226,6 +231,7 @@ private:
     }
 
     const std::wstring url_;
+    const std::wstring agent_;
     const ProxySetting proxy_;
     const Deadline deadline_;
     const std::size_t maxBody_;
@@ -250,7 +256,8 @@ DWORD WINAPI RunJob(void* parameter) {
 
 bool HttpFetch::Fetch(std::string_view url, int timeLimitMs, std::string& body) {
     if (timeLimitMs <= 0) return false;
-    auto job = std::make_shared<FetchJob>(Widen(url), UserProxy(), timeLimitMs, maxBody);
+    auto job = std::make_shared<FetchJob>(Widen(url), userAgent_, UserProxy(), timeLimitMs,
+                                          maxBody);
     if (!job->Done()) return false;
     auto* handover = new std::shared_ptr<FetchJob>(job);
     HANDLE worker = CreateThread(nullptr, 0, RunJob, handover, 0, nullptr);

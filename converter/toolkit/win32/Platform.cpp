@@ -1,8 +1,12 @@
+#include "Text.h"
 #include "Win32.h"
 
 namespace tk::win32 {
 
-Platform::Platform(HINSTANCE instance) : windows(instance), clipboard(windows.HiddenOwner()) {
+Platform::Platform(HINSTANCE instance, const ProgramIdentity& identity)
+    : windows(instance, Widen(identity.classPrefix)),
+      clipboard(windows.HiddenOwner()),
+      http(Widen(identity.title)) {
     ServiceSet mine;
     mine.windows = &windows;
     mine.msgbox = &system;

@@ -3,6 +3,7 @@
 #include <oleauto.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
@@ -13,25 +14,6 @@
 
 namespace tk::win32 {
 
-#ifndef _WIN64
-// On 32-bit Windows the icon record is the shell's own 488-byte layout.
-static_assert(NOTIFYICONDATAA_V2_SIZE == 488);
-static_assert(sizeof(TrayIconRecord) == NOTIFYICONDATAA_V2_SIZE);
-using Rec = TrayIconRecord;
-static_assert(offsetof(Rec, cbSize) == offsetof(NOTIFYICONDATAA, cbSize));
-static_assert(offsetof(Rec, hWnd) == offsetof(NOTIFYICONDATAA, hWnd));
-static_assert(offsetof(Rec, uID) == offsetof(NOTIFYICONDATAA, uID));
-static_assert(offsetof(Rec, uFlags) == offsetof(NOTIFYICONDATAA, uFlags));
-static_assert(offsetof(Rec, uCallbackMessage) == offsetof(NOTIFYICONDATAA, uCallbackMessage));
-static_assert(offsetof(Rec, hIcon) == offsetof(NOTIFYICONDATAA, hIcon));
-static_assert(offsetof(Rec, szTip) == offsetof(NOTIFYICONDATAA, szTip));
-static_assert(offsetof(Rec, dwState) == offsetof(NOTIFYICONDATAA, dwState));
-static_assert(offsetof(Rec, dwStateMask) == offsetof(NOTIFYICONDATAA, dwStateMask));
-static_assert(offsetof(Rec, szInfo) == offsetof(NOTIFYICONDATAA, szInfo));
-static_assert(offsetof(Rec, uTimeout) == offsetof(NOTIFYICONDATAA, uTimeout));
-static_assert(offsetof(Rec, szInfoTitle) == offsetof(NOTIFYICONDATAA, szInfoTitle));
-static_assert(offsetof(Rec, dwInfoFlags) == offsetof(NOTIFYICONDATAA, dwInfoFlags));
-#endif
 static_assert(kMenuIdBase > kControlIdBase);
 
 namespace {
@@ -46,7 +28,7 @@ std::string LocaleText(LCTYPE type, const char* fallback) {
 }  // namespace
 
 int SystemServices::MsgBox(std::string_view prompt, int flags, std::string_view title) {
-    const std::wstring caption = Widen(title.empty() ? kAppTitle : title);
+    const std::wstring caption = Widen(title);
     // Task-modal: none of the program's windows takes input meanwhile.
     return MessageBoxW(nullptr, Widen(prompt).c_str(), caption.c_str(),
                        static_cast<UINT>(flags) | MB_TASKMODAL | MB_SETFOREGROUND);
@@ -157,10 +139,9 @@ void SystemServices::ShellExecute(std::string_view verb, std::string_view file,
     ShellExecuteW(nullptr, v.c_str(), f.c_str(), p.c_str(), d.c_str(), showCommand);
 }
 
-#ifdef _WIN64
 namespace {
 
-// A 32-bit handle value as the 64-bit handle it stands for (sign-extended, as Windows does).
+// A 32-bit handle value as the handle it stands for (sign-extended, as 64-bit Windows does).
 template <typename Handle>
 Handle WidenHandle(std::uint32_t value) {
     return reinterpret_cast<Handle>(static_cast<INT_PTR>(static_cast<std::int32_t>(value)));
@@ -168,31 +149,17 @@ Handle WidenHandle(std::uint32_t value) {
 
 }  // namespace
 
-bool SystemServices::NotifyIcon(std::uint32_t message, const TrayIconRecord& record) {
-    // Window and icon handles fit 32 bits on 64-bit Windows; the shell wants its own layout.
+bool SystemServices::NotifyIcon(std::uint32_t message, const NotifyIconData& icon) {
     NOTIFYICONDATAA data{};
-    data.cbSize = sizeof data;
-    data.hWnd = WidenHandle<HWND>(record.hWnd);
-    data.uID = record.uID;
-    data.uFlags = record.uFlags;
-    data.uCallbackMessage = record.uCallbackMessage;
-    data.hIcon = WidenHandle<HICON>(record.hIcon);
-    std::memcpy(data.szTip, record.szTip, sizeof data.szTip);
-    data.dwState = record.dwState;
-    data.dwStateMask = record.dwStateMask;
-    std::memcpy(data.szInfo, record.szInfo, sizeof data.szInfo);
-    data.uTimeout = record.uTimeout;
-    std::memcpy(data.szInfoTitle, record.szInfoTitle, sizeof data.szInfoTitle);
-    data.dwInfoFlags = record.dwInfoFlags;
+    data.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    data.hWnd = WidenHandle<HWND>(icon.window);
+    data.uID = icon.id;
+    data.uFlags = icon.flags;
+    data.uCallbackMessage = icon.callbackMessage;
+    data.hIcon = WidenHandle<HICON>(icon.icon);
+    std::memcpy(data.szTip, icon.tip.data(), std::min(icon.tip.size(), sizeof data.szTip - 1));
     return Shell_NotifyIconA(message, &data) != FALSE;
 }
-#else
-bool SystemServices::NotifyIcon(std::uint32_t message, const TrayIconRecord& record) {
-    // The record is the shell's own 488-byte layout (see the asserts above).
-    auto* data = reinterpret_cast<NOTIFYICONDATAA*>(const_cast<TrayIconRecord*>(&record));
-    return Shell_NotifyIconA(message, data) != FALSE;
-}
-#endif
 
 std::string SystemServices::Path() {
     std::wstring path(MAX_PATH, L'\0');

@@ -1,11 +1,12 @@
 // The Win32 peer of the toolkit: real windows for the forms and the system's services.
 //
 // What programs driving the converter from outside can rely on:
-// - every form is a top-level window of class "PecunForm" whose window text is the form's
-//   caption; its menu bar holds the form's menu commands, in table order;
+// - every form is a top-level window of class "<prefix>Form" (the prefix is the program's,
+//   ProgramIdentity::classPrefix) whose window text is the form's caption; its menu bar
+//   holds the form's menu commands, in table order;
 // - every control is a real child window whose window text is its caption or content:
 //   labels are STATIC, buttons and check boxes BUTTON, text boxes EDIT, list boxes LISTBOX
-//   and picture boxes "PecunBox" (the controls placed in a picture box are its children);
+//   and picture boxes "<prefix>Box" (the controls placed in a picture box are its children);
 // - a control's id (GetDlgCtrlID) is 100 + its position in the form's control table, and a
 //   menu command's id is 1000 + its position in the form's menu table.
 //
@@ -28,13 +29,12 @@
 #include <vector>
 
 #include "../Form.h"
+#include "../Program.h"
 #include "../Services.h"
 #include "../Xml.h"
 
 namespace tk::win32 {
 
-inline constexpr wchar_t kFormClass[] = L"PecunForm";
-inline constexpr wchar_t kBoxClass[] = L"PecunBox";
 inline constexpr int kControlIdBase = 100;
 inline constexpr int kMenuIdBase = 1000;
 inline constexpr int kIconResource = 1;  // the program icon in the resources
@@ -44,7 +44,9 @@ class FormWindow;
 // Creates the form windows and runs their events. One per process.
 class WindowManager : public WindowSystem {
 public:
-    explicit WindowManager(HINSTANCE instance);
+    // Registers the window classes "<classPrefix>Form", "<classPrefix>Box" and
+    // "<classPrefix>Hidden" of `instance`.
+    WindowManager(HINSTANCE instance, std::wstring_view classPrefix);
     ~WindowManager() override;
     WindowManager(const WindowManager&) = delete;
     WindowManager& operator=(const WindowManager&) = delete;
@@ -69,6 +71,8 @@ public:
 
     // Used by the form windows.
     HINSTANCE Instance() const { return instance_; }
+    const wchar_t* FormClass() const { return formClass_.c_str(); }
+    const wchar_t* BoxClass() const { return boxClass_.c_str(); }
     int Dpi() const { return dpi_; }
     int Px(int twips) const { return MulDiv(twips, dpi_, 1440); }
     HFONT Font(const char* face, int hundredthsPt, bool bold);
@@ -85,6 +89,7 @@ private:
     struct ModalFrame {
         HWND form;
         HWND previous;
+        const wchar_t* formClass;
         std::vector<HWND> disabled;
         bool released;
     };
@@ -92,6 +97,7 @@ private:
     static BOOL CALLBACK DisableForm(HWND hwnd, LPARAM frame);
 
     HINSTANCE instance_;
+    std::wstring formClass_, boxClass_, hiddenClass_;
     bool com_ = false;  // this thread joined a single-threaded apartment, for screen readers
     int dpi_ = 96;
     ATOM formAtom_ = 0;
@@ -172,7 +178,7 @@ public:
     std::uint64_t Ticks() override;
     void ShellExecute(std::string_view verb, std::string_view file, std::string_view parameters,
                       std::string_view directory, int showCommand) override;
-    bool NotifyIcon(std::uint32_t message, const TrayIconRecord& record) override;
+    bool NotifyIcon(std::uint32_t message, const NotifyIconData& icon) override;
     std::string Path() override;
     std::string CommandLine() override;
 
@@ -200,8 +206,12 @@ std::wstring CombineUrl(const std::wstring& base, const std::wstring& relative);
 // draining the rest.
 class HttpFetch : public HttpService {
 public:
+    explicit HttpFetch(std::wstring userAgent) : userAgent_(std::move(userAgent)) {}
     bool Fetch(std::string_view url, int timeLimitMs, std::string& body) override;
     std::size_t maxBody = 16u * 1024u * 1024u;  // a longer answer is a failure
+
+private:
+    std::wstring userAgent_;
 };
 
 // The system's XmlLite (xmllite.dll), loaded at the first reading: where it is missing the
@@ -217,7 +227,7 @@ std::wstring ArgumentText(std::wstring_view commandLine);
 // Every service of the process, installed while this lives.
 class Platform {
 public:
-    explicit Platform(HINSTANCE instance);
+    Platform(HINSTANCE instance, const ProgramIdentity& identity);
     ~Platform();
     Platform(const Platform&) = delete;
     Platform& operator=(const Platform&) = delete;

@@ -11,8 +11,6 @@
 namespace tk::win32 {
 namespace {
 
-constexpr wchar_t kHiddenClass[] = L"PecunHidden";
-
 std::int16_t ShiftState() {
     int s = 0;
     if (GetKeyState(VK_SHIFT) < 0) s |= kShiftMask;
@@ -23,7 +21,11 @@ std::int16_t ShiftState() {
 
 }  // namespace
 
-WindowManager::WindowManager(HINSTANCE instance) : instance_(instance) {
+WindowManager::WindowManager(HINSTANCE instance, std::wstring_view classPrefix)
+    : instance_(instance),
+      formClass_(std::wstring(classPrefix) + L"Form"),
+      boxClass_(std::wstring(classPrefix) + L"Box"),
+      hiddenClass_(std::wstring(classPrefix) + L"Hidden") {
     // A screen reader's calls to the controls' accessible objects then arrive through this
     // thread's messages, between the handlers, as everything else does.
     com_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
@@ -48,28 +50,28 @@ WindowManager::WindowManager(HINSTANCE instance) : instance_(instance) {
     wc.hIconSm = smallIcon_;
     wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kFormClass;
+    wc.lpszClassName = formClass_.c_str();
     formAtom_ = RegisterClassExW(&wc);
     // A second manager in the same process finds the class already there.
     if (formAtom_ == 0) {
         WNDCLASSEXW existing{};
         existing.cbSize = sizeof existing;
-        formAtom_ = static_cast<ATOM>(GetClassInfoExW(instance, kFormClass, &existing));
+        formAtom_ = static_cast<ATOM>(GetClassInfoExW(instance, formClass_.c_str(), &existing));
     }
 
     wc.lpfnWndProc = FormWindow::BoxProc;
     wc.hIcon = nullptr;
     wc.hIconSm = nullptr;
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = kBoxClass;
+    wc.lpszClassName = boxClass_.c_str();
     RegisterClassExW(&wc);
 
     wc.lpfnWndProc = DefWindowProcW;
     wc.hbrBackground = nullptr;
-    wc.lpszClassName = kHiddenClass;
+    wc.lpszClassName = hiddenClass_.c_str();
     RegisterClassExW(&wc);
     // Owns the forms without a task-bar button, and what the program puts on the clipboard.
-    hidden_ = CreateWindowExW(0, kHiddenClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+    hidden_ = CreateWindowExW(0, hiddenClass_.c_str(), L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                               instance, nullptr);
 }
 
@@ -180,9 +182,9 @@ bool WindowManager::MessageLoop(const std::function<bool()>& running) {
 BOOL CALLBACK WindowManager::DisableForm(HWND hwnd, LPARAM param) {
     auto* frame = reinterpret_cast<ModalFrame*>(param);
     if (hwnd == frame->form || !IsWindowEnabled(hwnd)) return TRUE;
-    wchar_t cls[32] = {};
-    GetClassNameW(hwnd, cls, 32);
-    if (std::wstring_view(cls) == kFormClass) {
+    wchar_t cls[256] = {};
+    GetClassNameW(hwnd, cls, 256);
+    if (std::wstring_view(cls) == frame->formClass) {
         EnableWindow(hwnd, FALSE);
         frame->disabled.push_back(hwnd);
     }
@@ -193,7 +195,7 @@ void WindowManager::RunModal(Form& form, const std::function<bool()>& done) {
     auto* w = dynamic_cast<FormWindow*>(&form.Peer());
     if (w == nullptr || w->Hwnd() == nullptr) return;
     HWND self = w->Hwnd();
-    ModalFrame frame{self, GetActiveWindow(), {}, false};
+    ModalFrame frame{self, GetActiveWindow(), formClass_.c_str(), {}, false};
     if (FormOf(frame.previous) == nullptr || frame.previous == self) frame.previous = nullptr;
     // Modal over the window that was active: it stays below and gets the focus back.
     if (frame.previous != nullptr)

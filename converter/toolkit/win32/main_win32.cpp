@@ -29,7 +29,8 @@ void UnloadByClose(tk::Form& form) {
 
 // What the program reports for developers goes to the debugger output.
 void ReportToDebugger(std::string_view what) {
-    std::wstring text = L"Pecunor: " + tk::win32::Widen(what) + L"\n";
+    const std::string_view program = tk::program::Identity().title;
+    std::wstring text = tk::win32::Widen(program) + L": " + tk::win32::Widen(what) + L"\n";
     OutputDebugStringW(text.c_str());
 }
 
@@ -38,7 +39,7 @@ void ReportToDebugger(std::string_view what) {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     DeclareDpiAware();
     InitCommonControls();
-    tk::win32::Platform platform(instance);
+    tk::win32::Platform platform(instance, tk::program::Identity());
     platform.windows.onClose = UnloadByClose;
     // A log-off ends the program as its close box does, so the unload saves what it saves.
     platform.windows.onEndSession = tk::program::EndSession;
