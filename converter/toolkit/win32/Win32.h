@@ -89,7 +89,7 @@ private:
     struct ModalFrame {
         HWND form;
         HWND previous;
-        const wchar_t* formClass;
+        ATOM formAtom;  // the class of the windows to disable
         std::vector<HWND> disabled;
         bool released;
     };

@@ -182,9 +182,7 @@ bool WindowManager::MessageLoop(const std::function<bool()>& running) {
 BOOL CALLBACK WindowManager::DisableForm(HWND hwnd, LPARAM param) {
     auto* frame = reinterpret_cast<ModalFrame*>(param);
     if (hwnd == frame->form || !IsWindowEnabled(hwnd)) return TRUE;
-    wchar_t cls[256] = {};
-    GetClassNameW(hwnd, cls, 256);
-    if (std::wstring_view(cls) == frame->formClass) {
+    if (GetClassWord(hwnd, GCW_ATOM) == frame->formAtom) {
         EnableWindow(hwnd, FALSE);
         frame->disabled.push_back(hwnd);
     }
@@ -195,7 +193,7 @@ void WindowManager::RunModal(Form& form, const std::function<bool()>& done) {
     auto* w = dynamic_cast<FormWindow*>(&form.Peer());
     if (w == nullptr || w->Hwnd() == nullptr) return;
     HWND self = w->Hwnd();
-    ModalFrame frame{self, GetActiveWindow(), formClass_.c_str(), {}, false};
+    ModalFrame frame{self, GetActiveWindow(), formAtom_, {}, false};
     if (FormOf(frame.previous) == nullptr || frame.previous == self) frame.previous = nullptr;
     // Modal over the window that was active: it stays below and gets the focus back.
     if (frame.previous != nullptr)
