@@ -3,28 +3,9 @@
 #include <algorithm>
 #include <unordered_map>
 
-#include "RatesFeed.h"
-#include "frmOpt.h"
 #include "mdlData.h"
-#include "toolkit/Services.h"
 
 namespace {
-
-// The converter's names for the bank's currencies: the built-in table's, then the bank's own.
-const feed::CurrencyNames& BuiltInNames() {
-    static const feed::CurrencyNames names = [] {
-        feed::CurrencyNames n;
-        for (int i = 0; !mdlData::DefaultResource(300 + i).empty(); ++i) {
-            n.Add(std::string(mdlData::DefaultResource(300 + i)),
-                  std::string(mdlData::DefaultResource(200 + i)));
-        }
-        for (const feed::NamedCurrency& c : feed::PublishedCurrencies()) {
-            n.Add(std::string(c.code), std::string(c.name));
-        }
-        return n;
-    }();
-    return names;
-}
 
 // The first live entry of each code, by the code in lower case.
 using CodeIndex = std::unordered_map<std::string, std::int16_t>;
@@ -56,84 +37,51 @@ private:
     std::size_t from_ = 0;
 };
 
-// What the options list goes through, in order: batches of added lines, and removals of the
-// lines of an entry that a new currency takes over.
-struct ListStep {
-    std::vector<tk::ListLine> add;
-    int removeEntry = -1;
-};
-
 // The whole update worked out on a copy of the table, before anything changes.
-struct StagedUpdate {
-    std::vector<CurrencyEntry> table;
-    std::vector<ListStep> listSteps;
-};
-
 class Stager {
 public:
-    Stager(const std::vector<tk::ListLine>& lines, std::size_t records)
-        : staged_{mdlData::CurrencyTable, {}},
-          index_(IndexLiveCodes(staged_.table, records)),
-          lined_(static_cast<std::size_t>(mdlData::kMaxCurrencies), false) {
-        staged_.table.reserve(
-            std::min<std::size_t>(staged_.table.size() + records, mdlData::kMaxCurrencies));
-        for (const tk::ListLine& line : lines) {
-            if (mdlData::IsIndex(line.data)) lined_[static_cast<std::size_t>(line.data)] = true;
-        }
-        staged_.listSteps.emplace_back();
+    explicit Stager(std::size_t records)
+        : table_(mdlData::CurrencyTable), index_(IndexLiveCodes(table_, records)) {
+        table_.reserve(std::min<std::size_t>(table_.size() + records, mdlData::kMaxCurrencies));
     }
 
     bool Apply(const UpdateRecord& r) {
         if (auto found = index_.find(LowerAscii(r.code)); found != index_.end()) {
-            staged_.table[static_cast<std::size_t>(found->second)].Value = r.rate;
+            table_[static_cast<std::size_t>(found->second)].Value = r.rate;
+            changes_.updated.push_back(found->second);
             return true;
         }
-        const std::optional<std::int16_t> slot = free_.Peek(staged_.table);
+        const std::optional<std::int16_t> slot = free_.Peek(table_);
         if (!slot) return false;
-        CurrencyEntry& e = staged_.table[static_cast<std::size_t>(*slot)];
+        CurrencyEntry& e = table_[static_cast<std::size_t>(*slot)];
         e.Name = std::string(r.name);
         e.Short = UpperAscii(r.code);
         e.Value = r.rate;
-        ReplaceLine(*slot, e);
+        // A new code without a name leaves its entry free: the next new code takes it over,
+        // and its line with it.
+        std::vector<tk::ListLine>& added = changes_.added;
+        if (!added.empty() && added.back().data == *slot) added.pop_back();
+        added.push_back({DisplayText(e), *slot});
         if (!e.Name.empty()) {
             free_.Take();
-            auto [it, added] = index_.try_emplace(LowerAscii(e.Short.str()), *slot);
-            if (!added && *slot < it->second) it->second = *slot;
+            auto [it, fresh] = index_.try_emplace(LowerAscii(e.Short.str()), *slot);
+            if (!fresh && *slot < it->second) it->second = *slot;
         }
         return true;
     }
 
-    StagedUpdate Result() && { return std::move(staged_); }
+    // Puts the staged table in place and hands over what changed.
+    UpdateChanges Commit() && {
+        mdlData::CurrencyTable = std::move(table_);
+        return std::move(changes_);
+    }
 
 private:
-    // The entry's new line, after whatever line still carries it (its name was empty).
-    void ReplaceLine(std::int16_t slot, const CurrencyEntry& e) {
-        std::vector<tk::ListLine>& pending = staged_.listSteps.back().add;
-        if (lined_[static_cast<std::size_t>(slot)]) {
-            if (!pending.empty() && pending.back().data == slot) {
-                // Added by this update's previous new code and never shown: it simply goes.
-                pending.pop_back();
-            } else {
-                staged_.listSteps.back().removeEntry = slot;
-                staged_.listSteps.emplace_back();
-            }
-        }
-        staged_.listSteps.back().add.push_back({DisplayText(e), slot});
-        lined_[static_cast<std::size_t>(slot)] = true;
-    }
-
-    StagedUpdate staged_;
+    std::vector<CurrencyEntry> table_;
     CodeIndex index_;
     FreeEntries free_;
-    std::vector<bool> lined_;  // by table index: some line carries the entry
+    UpdateChanges changes_;
 };
-
-void RunListSteps(FrmOpt& options, std::vector<ListStep>& steps) {
-    for (ListStep& step : steps) {
-        options.AddLines(std::move(step.add));
-        if (step.removeEntry >= 0) options.RemoveLinesOf(step.removeEntry);
-    }
-}
 
 }  // namespace
 
@@ -180,30 +128,27 @@ std::optional<UpdateList> ReadUpdateList(std::string_view text) {
     return list;
 }
 
-bool ApplyUpdate(const UpdateList& list) {
-    FrmOpt& options = frmOpt();
-    Stager stager(options.Lines(), list.records.size());
+std::optional<UpdateChanges> ApplyUpdate(const UpdateList& list) {
+    Stager stager(list.records.size());
     for (const UpdateRecord& record : list.records) {
-        if (!stager.Apply(record)) return false;
+        if (!stager.Apply(record)) return std::nullopt;
     }
-    StagedUpdate staged = std::move(stager).Result();
-    mdlData::CurrencyTable = std::move(staged.table);
-    RunListSteps(options, staged.listSteps);
-    return true;
+    return std::move(stager).Commit();
 }
 
-bool ApplyUpdateList(std::string_view text, std::string& header) {
+std::optional<UpdateChanges> ApplyAndSave(const UpdateList& list) {
+    std::vector<CurrencyEntry> oldTable = mdlData::CurrencyTable;
+    std::optional<UpdateChanges> changes = ApplyUpdate(list);
+    if (!changes || mdlData::SaveSettings()) return changes;
+    mdlData::CurrencyTable = std::move(oldTable);
+    mdlData::SaveSettings();
+    return std::nullopt;
+}
+
+std::optional<UpdateChanges> ApplyUpdateList(std::string_view text, std::string& header) {
     const std::optional<UpdateList> list = ReadUpdateList(text);
-    if (!list || !ApplyUpdate(*list)) return false;
-    header = std::string(list->header);
-    return true;
-}
-
-std::optional<std::string> ListTextOf(std::string body) {
-    tk::XmlReader* xml = tk::Services().xml;
-    if (xml == nullptr) return body;
-    feed::BodyReading reading = feed::ReadRatesBody(body, *xml, BuiltInNames());
-    if (!reading.isRatesDocument) return body;
-    if (!reading.list.ok) return std::nullopt;
-    return std::move(reading.list.list);
+    if (!list) return std::nullopt;
+    std::optional<UpdateChanges> changes = ApplyUpdate(*list);
+    if (changes) header = std::string(list->header);
+    return changes;
 }

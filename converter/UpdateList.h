@@ -1,14 +1,16 @@
-// The update list: its reading, and its application to the currency table and the options
-// dialog's list, all or nothing. A fetched body becomes list text here too, when it is the
-// central bank's rates document.
+// The update list: its reading, and its application to the currency table, all or nothing.
+// What the application changed comes back, so that the form that shows the table's lines can
+// follow.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "Money.h"
+#include "toolkit/ListOrder.h"
 
 // One record of an update list: code, TAB, rate in ten-thousandths, TAB, name. Views into
 // the list's text.
@@ -31,20 +33,27 @@ std::optional<UpdateRecord> ReadListLine(std::string_view record);
 // format fault.
 std::optional<UpdateList> ReadUpdateList(std::string_view text);
 
-// Applies a list that was read, all or nothing. Each record in turn: a known code (matched
-// without case against the three characters of the first live entry that has it) gets the
-// rate; a new one takes the lowest free entry (else a new one at the end) and a line in
-// frmOpt's currency list, which must be loaded. A code added by an earlier record is known
-// to the later ones. When a new code finds the table full, returns false and nothing has
-// changed. Linear in the sizes of the list, the table and the options list.
-bool ApplyUpdate(const UpdateList& list);
+// What applying a list changed in the table.
+struct UpdateChanges {
+    std::vector<std::int16_t> updated;  // known entries given a new rate, in list order
+    // The entries new codes took, each with its display line (text and table index), in the
+    // order a list shows them one by one: an entry taken twice has its last line only.
+    std::vector<tk::ListLine> added;
+};
 
-// Reads and applies a whole list; false, with nothing changed, at any fault. `header` is set
-// on success.
-bool ApplyUpdateList(std::string_view text, std::string& header);
+// Applies a list that was read to the table, all or nothing. Each record in turn: a known
+// code (matched without case against the three characters of the first live entry that has
+// it) gets the rate; a new one takes the lowest free entry, else a new one at the end. A code
+// added by an earlier record is known to the later ones. When a new code finds the table
+// full, returns nullopt and nothing has changed. Linear in the sizes of the list and the
+// table.
+std::optional<UpdateChanges> ApplyUpdate(const UpdateList& list);
 
-// A fetched body as update-list text: the body itself, or, when it is the central bank's
-// rates document, the list made of it (names: the built-in table's for its codes, the
-// bank's currencies' own, else the code). nullopt when it is the bank's document and breaks
-// its rules, or when no list can be had of it.
-std::optional<std::string> ListTextOf(std::string body);
+// ApplyUpdate, then SaveSettings. When the save fails, the table is put back and saved again
+// (if that fails too, memory keeps the old table and the store whatever the writes left) and
+// the result is nullopt, as for a list that does not apply.
+std::optional<UpdateChanges> ApplyAndSave(const UpdateList& list);
+
+// Reads and applies a whole list; nullopt, with nothing changed, at any fault. `header` is
+// set on success.
+std::optional<UpdateChanges> ApplyUpdateList(std::string_view text, std::string& header);

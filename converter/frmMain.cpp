@@ -3,11 +3,12 @@
 #include <cmath>
 #include <string>
 
+#include "Identity.h"
+#include "Rates.h"
 #include "frmEdit.h"
 #include "frmOpt.h"
 #include "frmUpdate.h"
 #include "mdlData.h"
-#include "mdlMain.h"
 #include "mdlTrayIcon.h"
 #include "toolkit/NumberFormat.h"
 #include "toolkit/Services.h"
@@ -158,14 +159,9 @@ int ReferenceCurrency() {
 
 }  // namespace
 
-Checked<Money> Convert(Money amount, int from, int to) {
-    const Checked<Money> product = Mul(amount, mdlData::CurrencyTable[to].Value);
-    return product.ok() ? Div(product.value, mdlData::CurrencyTable[from].Value) : product;
-}
-
 const tk::FormSpec FrmMain::kSpec = {
     .name = "frmMain",
-    .caption = mdlMain::kAppTitle,
+    .caption = program::kTitle,
     .clientWidth = 2985,
     .clientHeight = 1665,
     .flags = tk::kMinimizeBox | tk::kKeyPreview | tk::kShowInTaskbar,
@@ -223,7 +219,7 @@ void FrmMain::mnuHelp_Click() {
 
 void FrmMain::Form_Resize() {
     if (Peer().WindowState() == tk::kStateMinimized && mdlData::MinimizeToTray) {
-        mdlTrayIcon::AddTrayIcon(Peer().Handle(), mdlMain::kAppTitle, Peer().IconHandle());
+        mdlTrayIcon::AddTrayIcon(Peer().Handle(), program::kTitle, Peer().IconHandle());
         Peer().SetVisible(false);
     } else {
         mdlTrayIcon::RemoveTrayIcon();
@@ -357,7 +353,7 @@ void FrmMain::cmdCur_Click(std::int16_t index) {
     if (CurrentCurrency != -1 && !mdlData::IsIndex(CurrentCurrency)) ClearEntry();
     const bool converts = CurrentCurrency != -1;
     if (converts) {
-        const Checked<Money> result = Convert(CurrentAmount, CurrentCurrency, target);
+        const Checked<Money> result = mdlData::Convert(CurrentAmount, CurrentCurrency, target);
         if (!result.ok()) {
             tk::Beep();
             return;
@@ -390,7 +386,7 @@ std::string FrmMain::ToolTipText(int control) {
     const tk::Separators sep = tk::UserSeparators();
     std::string text;
     if (CurrentCurrency != -1 && mdlData::IsIndex(CurrentCurrency)) {
-        const Checked<Money> result = Convert(CurrentAmount, CurrentCurrency, target);
+        const Checked<Money> result = mdlData::Convert(CurrentAmount, CurrentCurrency, target);
         if (result.ok()) {
             text = ShownAmount(Text(lblVal), sep) + " " + CodeOf(CurrentCurrency) + " = " +
                    ShownAmount(tk::FormatGrouped2(result.value.Raw(), sep), sep) + " " +
@@ -402,5 +398,5 @@ std::string FrmMain::ToolTipText(int control) {
                 tk::FormatGroupedFixed(mdlData::CurrencyTable[target].Value.Raw(), 4, sep) + " " +
                 CodeOf(target) + "\r\n";
     }
-    return text + RatesAgeText();
+    return text + rates::RatesAgeText();
 }

@@ -61,9 +61,4 @@ private:
     bool startNewAmount_ = false;
 };
 
-// `amount` of currency `from` in currency `to` (table indices): the product with Value(to)
-// rounded to Money, divided in doubles by Value(from). Overflow and division by zero come
-// back as the status.
-Checked<Money> Convert(Money amount, int from, int to);
-
 extern tk::FormSlot<FrmMain> frmMain;

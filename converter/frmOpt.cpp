@@ -4,11 +4,11 @@
 #include <charconv>
 #include <string>
 
+#include "Identity.h"
 #include "frmEdit.h"
 #include "frmMain.h"
 #include "frmUpdate.h"
 #include "mdlData.h"
-#include "mdlMain.h"
 #include "toolkit/Services.h"
 
 tk::FormSlot<FrmOpt> frmOpt;
@@ -172,9 +172,10 @@ static_assert(tk::ControlsAre(kControls, FrmOpt::txtCur0, "txtCur", 9));
 static_assert(tk::ControlsAre(kControls, FrmOpt::chkMinTray, "chkMinTray"));
 static_assert(tk::ControlsAre(kControls, FrmOpt::chkDlStartup, "chkDlStartup"));
 
-constexpr const char* kDefaultPrompt =
-    "This will restore all currencies in the state when Pecunor was installed !\r\n"
-    "Are you sure you want to continue ?";
+constexpr auto kDefaultPrompt =
+    program::Join("This will restore all currencies in the state when ", program::kTitle,
+                  " was installed !\r\nAre you sure you want to continue ?");
+constexpr auto kCaption = program::Join(program::kTitle, " - Options");
 
 std::string DisplayTextOf(int index) {
     return mdlData::IsIndex(index) ? DisplayText(mdlData::CurrencyTable[index]) : std::string();
@@ -192,7 +193,7 @@ int IndexFromTag(const std::string& tag) {
 
 const tk::FormSpec FrmOpt::kSpec = {
     .name = "frmOpt",
-    .caption = "Pecunor - Options",
+    .caption = kCaption.data(),
     .clientWidth = 6015,
     .clientHeight = 4515,
     .flags = tk::kDialogFrame | tk::kCenterOnOwner,
@@ -209,7 +210,7 @@ void FrmOpt::Form_Load() {
     std::vector<tk::ListLine> sorted;
     int noSelection = -1;
     tk::MergeAdded(sorted, std::move(lines), noSelection);
-    SetLines(std::move(sorted), noSelection);
+    peer.ListSetLines(lstCur, std::move(sorted), noSelection);
     for (int k = 0; k < 9; ++k) {
         const int index = k < 8 ? mdlData::SelectedSlots[k] : mdlData::BaseCurrency;
         SetText(txtCur0 + k, DisplayTextOf(index));
@@ -310,12 +311,27 @@ void FrmOpt::cmdDelete_Click() {
     Peer().SetListIndex(lstCur, -1);
 }
 
-void FrmOpt::AddLines(std::vector<tk::ListLine> lines) {
+void FrmOpt::ShowEntries(std::vector<tk::ListLine> lines) {
     if (lines.empty()) return;
+    std::vector<bool> shown(static_cast<std::size_t>(mdlData::CurrencyCount()), false);
+    for (const tk::ListLine& line : lines) {
+        if (mdlData::IsIndex(line.data)) shown[static_cast<std::size_t>(line.data)] = true;
+    }
+    const auto goes = [&shown](const tk::ListLine& line) {
+        return mdlData::IsIndex(line.data) && shown[static_cast<std::size_t>(line.data)];
+    };
     std::vector<tk::ListLine> all = Lines();
-    int selected = SelectedLine();
-    tk::MergeAdded(all, std::move(lines), selected);
-    SetLines(std::move(all), selected);
+    const int wasSelected = SelectedLine();
+    int selected = -1;
+    std::vector<tk::ListLine> kept;
+    kept.reserve(all.size() + lines.size());
+    for (std::size_t pos = 0; pos < all.size(); ++pos) {
+        if (goes(all[pos])) continue;
+        if (static_cast<int>(pos) == wasSelected) selected = static_cast<int>(kept.size());
+        kept.push_back(std::move(all[pos]));
+    }
+    tk::MergeAdded(kept, std::move(lines), selected);
+    Peer().ListSetLines(lstCur, std::move(kept), selected);
 }
 
 void FrmOpt::AddLine(int entry) {
@@ -339,13 +355,9 @@ std::vector<tk::ListLine> FrmOpt::Lines() const { return Peer().ListLines(lstCur
 
 int FrmOpt::SelectedLine() const { return Peer().ListIndex(lstCur); }
 
-void FrmOpt::SetLines(std::vector<tk::ListLine> lines, int selected) {
-    Peer().ListSetLines(lstCur, std::move(lines), selected);
-}
-
 void FrmOpt::cmdDefault_Click() {
     const int flags = tk::kYesNo | tk::kIconExclamation;
-    if (tk::MsgBox(kDefaultPrompt, flags, mdlMain::kAppTitle) != tk::kResultYes) return;
+    if (tk::MsgBox(kDefaultPrompt.data(), flags, program::kTitle) != tk::kResultYes) return;
     mdlData::RestoreDefaults();
     if (FrmMain* main = frmMain.IfLoaded()) {
         for (int k = 0; k < 8; ++k) main->ShowSlotCaption(k);

@@ -50,18 +50,19 @@ public:
 
     // The currency list lstCur, as the editor and the update change it. Every line shows a
     // currency's display text and carries its table index; no two lines carry one index.
-    // Adds `lines`, placed as adding them one by one would place them, in one pass.
-    void AddLines(std::vector<tk::ListLine> lines);
+    // The entries of `lines` show these lines from now on: the lines that carried them go,
+    // and these are placed as adding them one by one would place them, in one pass. The
+    // selected line stays selected unless it went.
+    void ShowEntries(std::vector<tk::ListLine> lines);
     // Adds the line of table entry `entry`.
     void AddLine(int entry);
     // The line at `pos` shows entry `entry` now; it keeps its place. Nothing for a bad pos.
     void RewriteLine(int pos, int entry);
     // Removes every line that carries `entry`.
     void RemoveLinesOf(int entry);
-    // Every line and the selected position (-1: none), and putting them back.
+    // Every line and the selected position (-1: none).
     std::vector<tk::ListLine> Lines() const;
     int SelectedLine() const;
-    void SetLines(std::vector<tk::ListLine> lines, int selected);
 
 private:
     // The selected line of lstCur and the table entry it carries; nullopt when no line is

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
+#include "Identity.h"
 #include "frmUpdate.h"
-#include "mdlMain.h"
 #include "toolkit/NumberFormat.h"
 #include "toolkit/Services.h"
 
@@ -44,19 +44,11 @@ std::optional<long> WholeNumber(std::string_view text, long lo, long hi) {
     return static_cast<long>(v);
 }
 
-std::string Read(std::string_view key, std::string_view fallback) {
-    return tk::Services().settings->ReadSetting(kApp, kSection, key, fallback);
-}
-
-bool Write(std::string_view key, std::string_view text) {
-    return tk::Services().settings->WriteSetting(kApp, kSection, key, text);
-}
-
 std::string Key(char letter, int index) { return letter + std::to_string(index); }
 
 // An index read from the store; one outside the table gives `fallback` (itself checked).
 std::int16_t ReadIndex(std::string_view key, std::int16_t fallback) {
-    auto v = WholeNumber(Read(key, "0"), 0, CurrencyCount() - 1);
+    auto v = WholeNumber(ReadSetting(key, "0"), 0, CurrencyCount() - 1);
     if (v) return static_cast<std::int16_t>(*v);
     return IsIndex(fallback) ? fallback : 0;
 }
@@ -67,7 +59,7 @@ std::int16_t DefaultSlot(int j) {
 }
 
 Money ReadValue(std::string_view key) {
-    return MoneyFromStoreText(Read(key, "1")).value_or(Money::Whole(1));
+    return MoneyFromStoreText(ReadSetting(key, "1")).value_or(Money::Whole(1));
 }
 
 // The update dialog shown modeless, its update run at once.
@@ -78,19 +70,35 @@ void RunUpdateInDialog() {
 
 void AskFirstRunDownload() {
     int answer = tk::MsgBox("Do you want to download the latest conversion rates now?",
-                            tk::kYesNo | tk::kIconQuestion, mdlMain::kAppTitle);
+                            tk::kYesNo | tk::kIconQuestion, program::kTitle);
     if (answer == tk::kResultYes) RunUpdateInDialog();
 }
 
 void RunStartupDownload() {
     RunUpdateInDialog();
     FrmUpdate* dialog = frmUpdate.IfLoaded();
-    const bool failed =
-        dialog != nullptr && dialog->Text(FrmUpdate::lblStatus).find("Error") != std::string::npos;
-    if (!failed) frmUpdate.Unload();
+    if (dialog == nullptr || !dialog->Failed()) frmUpdate.Unload();
 }
 
 }  // namespace
+
+std::string ReadSetting(std::string_view key, std::string_view fallback) {
+    tk::SettingsStore* store = tk::Services().settings;
+    return store ? store->ReadSetting(program::kSettingsApp, program::kSettingsSection, key,
+                                      fallback)
+                 : std::string(fallback);
+}
+
+bool WriteSetting(std::string_view key, std::string_view text) {
+    tk::SettingsStore* store = tk::Services().settings;
+    return store &&
+           store->WriteSetting(program::kSettingsApp, program::kSettingsSection, key, text);
+}
+
+Checked<Money> Convert(Money amount, int from, int to) {
+    const Checked<Money> product = Mul(amount, CurrencyTable[to].Value);
+    return product.ok() ? Div(product.value, CurrencyTable[from].Value) : product;
+}
 
 std::string_view DefaultResource(int id) {
     for (const Resource& r : kResources) {
@@ -125,9 +133,9 @@ std::optional<std::int16_t> NewEntryIndex(std::vector<CurrencyEntry>& table, std
 std::optional<std::int16_t> TakeNewEntryIndex() { return NewEntryIndex(CurrencyTable); }
 
 bool ReadSettings() {
-    const tk::SettingsBatch batch(kApp, kSection);
+    const tk::SettingsBatch batch(program::kSettingsApp, program::kSettingsSection);
     // A count that is not a number, negative or too large is no table: a first run.
-    auto count = WholeNumber(Read("CN", "0"), 0, kMaxCurrencies);
+    auto count = WholeNumber(ReadSetting("CN", "0"), 0, kMaxCurrencies);
     CurrencyTable.resize(count ? static_cast<std::size_t>(*count) : 0);
     BaseCurrency = ReadIndex("BC", 0);
 
@@ -135,16 +143,16 @@ bool ReadSettings() {
     if (!firstRun) {
         for (int i = 0; i < CurrencyCount(); ++i) {
             CurrencyEntry& e = CurrencyTable[i];
-            e.Name = Read(Key('L', i), "Euro");
-            e.Short = Read(Key('S', i), "EUR");
+            e.Name = ReadSetting(Key('L', i), "Euro");
+            e.Short = ReadSetting(Key('S', i), "EUR");
             e.Value = ReadValue(Key('V', i));
         }
         for (int j = 0; j < 8; ++j) SelectedSlots[j] = ReadIndex(Key('U', j), DefaultSlot(j));
     } else {
         RestoreDefaults();
     }
-    MinimizeToTray = ParseBool(Read("MinimizeToTray", "True"), true);
-    DownloadOnStartup = ParseBool(Read("DownloadOnStartup", "False"), false);
+    MinimizeToTray = ParseBool(ReadSetting("MinimizeToTray", "True"), true);
+    DownloadOnStartup = ParseBool(ReadSetting("DownloadOnStartup", "False"), false);
     return firstRun;
 }
 
@@ -154,18 +162,18 @@ void LoadSettings() {
 }
 
 bool SaveSettings() {
-    const tk::SettingsBatch batch(kApp, kSection);
-    bool ok = Write("CN", std::to_string(CurrencyCount()));
-    ok = Write("BC", std::to_string(BaseCurrency)) && ok;
+    const tk::SettingsBatch batch(program::kSettingsApp, program::kSettingsSection);
+    bool ok = WriteSetting("CN", std::to_string(CurrencyCount()));
+    ok = WriteSetting("BC", std::to_string(BaseCurrency)) && ok;
     for (int i = 0; i < CurrencyCount(); ++i) {
         const CurrencyEntry& e = CurrencyTable[i];
-        ok = Write(Key('L', i), e.Name) && ok;
-        ok = Write(Key('S', i), e.Short.str()) && ok;
-        ok = Write(Key('V', i), MoneyStoreText(e.Value)) && ok;
+        ok = WriteSetting(Key('L', i), e.Name) && ok;
+        ok = WriteSetting(Key('S', i), e.Short.str()) && ok;
+        ok = WriteSetting(Key('V', i), MoneyStoreText(e.Value)) && ok;
     }
-    for (int j = 0; j < 8; ++j) ok = Write(Key('U', j), std::to_string(SelectedSlots[j])) && ok;
-    ok = Write("MinimizeToTray", MinimizeToTray ? "True" : "False") && ok;
-    ok = Write("DownloadOnStartup", DownloadOnStartup ? "True" : "False") && ok;
+    for (int j = 0; j < 8; ++j) ok = WriteSetting(Key('U', j), std::to_string(SelectedSlots[j])) && ok;
+    ok = WriteSetting("MinimizeToTray", MinimizeToTray ? "True" : "False") && ok;
+    ok = WriteSetting("DownloadOnStartup", DownloadOnStartup ? "True" : "False") && ok;
     return ok;
 }
 

@@ -29,12 +29,20 @@ inline constexpr int kMaxCurrencies = 32767;
 inline std::int16_t CurrencyCount() { return static_cast<std::int16_t>(CurrencyTable.size()); }
 inline bool IsIndex(int i) { return i >= 0 && i < CurrencyCount(); }
 
-// Settings store addresses.
-inline constexpr std::string_view kApp = "Pecun";
-inline constexpr std::string_view kSection = "Settings";
+// The stored text of `key` in the program's settings, `fallback` when the key is absent or
+// no store is installed.
+std::string ReadSetting(std::string_view key, std::string_view fallback);
+// Creates or replaces the key's text; false when the store could not be written or there is
+// none.
+bool WriteSetting(std::string_view key, std::string_view text);
 
 // The text of built-in resource `id` (101, 150-157, 200+i, 300+i, 400+i); empty if none.
 std::string_view DefaultResource(int id);
+
+// `amount` of currency `from` in currency `to` (valid table indices): the product with
+// Value(to) rounded to Money, divided in doubles by Value(from). Overflow and division by
+// zero come back as the status.
+Checked<Money> Convert(Money amount, int from, int to);
 
 // Puts back the built-in table, slots and base currency, then saves.
 void RestoreDefaults();

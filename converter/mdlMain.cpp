@@ -1,5 +1,6 @@
 #include "mdlMain.h"
 
+#include "Identity.h"
 #include "frmMain.h"
 #include "frmUpdate.h"
 #include "mdlData.h"
@@ -27,7 +28,8 @@ bool Main() {
 namespace tk::program {
 
 const ProgramIdentity& Identity() {
-    static constexpr ProgramIdentity identity{.title = mdlMain::kAppTitle, .classPrefix = "Pecun"};
+    static constexpr ProgramIdentity identity{.title = ::program::kTitle,
+                                              .classPrefix = ::program::kClassPrefix};
     return identity;
 }
 

@@ -13,6 +13,8 @@
 #include "RatesFeed.h"
 #include "Support.h"
 #include "frmOpt.h"
+#include "Rates.h"
+#include "UpdateList.h"
 #include "frmUpdate.h"
 #include "mdlData.h"
 #include "toolkit/expat/ExpatXml.h"
@@ -88,7 +90,9 @@ void CheckList(const std::string& list, const std::string& what) {
     fuzz::ResetProgram();
     frmOpt.Load();
     std::string header;
-    FUZZ_CHECK(ApplyUpdateList(list, header), what + ": the converter does not apply the list");
+    std::optional<UpdateChanges> changes = ApplyUpdateList(list, header);
+    FUZZ_CHECK(changes.has_value(), what + ": the converter does not apply the list");
+    frmOpt().ShowEntries(std::move(changes->added));
     fuzz::CheckIndices(what);
     fuzz::CheckOptionsList(what);
     for (const UpdateRecord& r : read->records) {

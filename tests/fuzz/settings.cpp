@@ -15,6 +15,8 @@
 
 #include "Support.h"
 #include "frmOpt.h"
+#include "Rates.h"
+#include "UpdateList.h"
 #include "frmUpdate.h"
 #include "mdlData.h"
 #include "toolkit/headless/DateText.h"
@@ -35,7 +37,7 @@ void BuildStore(std::string_view input) {
         if (key == "?") {
             for (const char c : text) ui.answers.push_back(c == 'Y' ? tk::kResultYes : tk::kResultNo);
         } else if (key == "!") {
-            ui.httpBodies[std::string(UpdateBaseUrl)] = std::move(text);
+            ui.httpBodies[std::string(rates::kUpdateBaseUrl)] = std::move(text);
         } else if (key == "#") {
             ui.shortDatePattern = std::move(text);
         } else {
@@ -59,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The date of the last update as the update dialog reads and shows it, in whichever
     // form the store holds it.
-    if (const std::optional<tk::LocalTime> last = LastUpdateDate()) {
+    if (const std::optional<tk::LocalTime> last = rates::LastUpdateDate()) {
         FUZZ_CHECK(tk::IsValidDate({last->year, last->month, last->day}),
                    "LastUpdate read as " + std::to_string(last->year) + "-" +
                        std::to_string(last->month) + "-" + std::to_string(last->day));

@@ -20,6 +20,8 @@
 
 #include "Support.h"
 #include "frmOpt.h"
+#include "Rates.h"
+#include "UpdateList.h"
 #include "frmUpdate.h"
 #include "mdlData.h"
 
@@ -82,7 +84,7 @@ void RunList(std::string_view text, unsigned flags, std::size_t number) {
     const bool writesFail = (flags & kViaDialog) && (flags & (kStoreFails | kCountKeyFails));
     bool ok = false;
     if (flags & kViaDialog) {
-        ui.httpBodies[std::string(UpdateBaseUrl)] = std::string(text);
+        ui.httpBodies[std::string(rates::kUpdateBaseUrl)] = std::string(text);
         ui.settings.failWrites = (flags & kStoreFails) != 0;
         if (flags & kCountKeyFails) ui.settings.failKey = "CN";
         frmUpdate.Load();
@@ -94,7 +96,7 @@ void RunList(std::string_view text, unsigned flags, std::size_t number) {
             FUZZ_CHECK(list && status.substr(kSuccessText.size()) == list->header,
                        when + ": status " + fuzz::Quote(status));
             // The time of the update is recorded, and reads back as today.
-            const std::optional<tk::LocalTime> last = LastUpdateDate();
+            const std::optional<tk::LocalTime> last = rates::LastUpdateDate();
             FUZZ_CHECK(last && *last == ui.now,
                        when + ": LastUpdate does not read as today");
         }
@@ -107,7 +109,9 @@ void RunList(std::string_view text, unsigned flags, std::size_t number) {
         ui.httpBodies.clear();
     } else {
         std::string header = "unset";
-        ok = ApplyUpdateList(text, header);
+        std::optional<UpdateChanges> changes = ApplyUpdateList(text, header);
+        ok = changes.has_value();
+        if (changes) frmOpt().ShowEntries(std::move(changes->added));
         FUZZ_CHECK(ok ? list && header == list->header : header == "unset",
                    when + ": header " + fuzz::Quote(header));
     }

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "Rates.h"
+#include "UpdateList.h"
 #include "frmUpdate.h"
 #include "mdlData.h"
 #include "toolkit/headless/Headless.h"
@@ -279,7 +281,7 @@ TEST_F(DataTest, DownloadOnStartupKeepsAFailedDialogOpen) {
         Seed({{"DownloadOnStartup", "True"}});
         ui.fetches.clear();
         ui.httpBodies.clear();
-        if (!fails) ui.httpBodies[std::string(UpdateBaseUrl)] = "Rates of today\n";
+        if (!fails) ui.httpBodies[std::string(rates::kUpdateBaseUrl)] = "Rates of today\n";
         Load();
         EXPECT_EQ(ui.fetches.size(), fails ? 2u : 1u);
         EXPECT_EQ(frmUpdate.Loaded(), fails) << (fails ? "failed" : "succeeded");

@@ -11,6 +11,7 @@
 #include "frmOpt.h"
 #include "frmUpdate.h"
 #include "mdlData.h"
+#include "Rates.h"
 #include "mdlMain.h"
 #include "toolkit/FormSlot.h"
 #include "toolkit/headless/Headless.h"
@@ -168,10 +169,10 @@ TEST_F(UpdateDialogTest, SuccessSavesTheListAndRecordsTheTime) {
     SetStored("LastUpdate", "11/1/2026 9:00:00 AM");
     Serve(kList);
     WatchingHttp http(ui);
-    EXPECT_EQ(RatesAgeText(), "Updated 11/1/2026");
+    EXPECT_EQ(rates::RatesAgeText(), "Updated 11/1/2026");
     frmUpdate.Show();
     ui.Click(frmUpdate(), FrmUpdate::cmdOK);
-    EXPECT_EQ(RatesAgeText(), "Rates of 2026-12-08, updated 12/8/2026: latest");
+    EXPECT_EQ(rates::RatesAgeText(), "Rates of 2026-12-08, updated 12/8/2026: latest");
 
     ASSERT_EQ(http.fetches.size(), 1u);
     const FetchSeen& during = http.fetches[0];
@@ -230,7 +231,7 @@ TEST_F(UpdateDialogTest, TheRatesAgeNamesTheSourceTheDayAndThePublicationsSince)
         if (c.header) SetStored("RatesHeader", *c.header);
         if (c.lastUpdate) SetStored("LastUpdate", *c.lastUpdate);
         ui.utcNow = c.utcNow;
-        EXPECT_EQ(RatesAgeText(), c.text) << c.what;
+        EXPECT_EQ(rates::RatesAgeText(), c.text) << c.what;
     }
 }
 

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "frmOpt.h"
+#include "Rates.h"
+#include "UpdateList.h"
 #include "frmUpdate.h"
 #include "mdlData.h"
 #include "toolkit/headless/Headless.h"
@@ -31,7 +33,12 @@ protected:
         header = "unset";
     }
 
-    bool Apply(const std::string& text) { return ApplyUpdateList(text, header); }
+    // Applies the list as the update dialog does: the table, then the options list.
+    bool Apply(const std::string& text) {
+        std::optional<UpdateChanges> changes = ApplyUpdateList(text, header);
+        if (changes) frmOpt().ShowEntries(std::move(changes->added));
+        return changes.has_value();
+    }
     std::vector<tk::ListLine> Lines() { return frmOpt().Lines(); }
     // The item data of the list line reading `text`, or -1.
     int DataOf(const std::string& text) {
