@@ -6,6 +6,7 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <unordered_map>
 
 #include "FormWindow.h"
 
@@ -13,7 +14,18 @@ namespace tk::win32 {
 namespace {
 
 constexpr DWORD kEventLiveRegionChanged = 0x8019;  // EVENT_OBJECT_LIVEREGIONCHANGED, Windows 8
-constexpr UINT_PTR kSubclassId = 1;
+
+// The window procedure each answering control had before, and the manager its proxy asks.
+// Kept here rather than in a window property: a property is looked up through the Wine
+// server at every message, which made filling a long list box cost seconds.
+struct Subclass {
+    WNDPROC original;
+    const WindowManager* manager;
+};
+std::unordered_map<HWND, Subclass>& Subclasses() {
+    static std::unordered_map<HWND, Subclass> subclasses;
+    return subclasses;
+}
 
 using CreateStdFn = HRESULT(WINAPI*)(HWND, LONG, REFIID, void**);
 using LresultFn = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
@@ -194,22 +206,28 @@ LRESULT ProxyAnswer(HWND control, const WindowManager& manager, WPARAM wParam) {
     return result > 0 ? result : 0;
 }
 
-LRESULT CALLBACK AccessibilityProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
-                                   UINT_PTR id, DWORD_PTR data) {
-    const auto& manager = *reinterpret_cast<const WindowManager*>(data);
+LRESULT CALLBACK AccessibilityProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    const auto found = Subclasses().find(hwnd);
+    if (found == Subclasses().end()) return DefWindowProcW(hwnd, msg, wParam, lParam);
+    const Subclass subclass = found->second;
     if (msg == WM_GETOBJECT && static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT) &&
-        FormWindow::HasAccessibleText(manager, hwnd)) {
-        if (const LRESULT answer = ProxyAnswer(hwnd, manager, wParam)) return answer;
+        FormWindow::HasAccessibleText(*subclass.manager, hwnd)) {
+        if (const LRESULT answer = ProxyAnswer(hwnd, *subclass.manager, wParam)) return answer;
     }
-    if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, AccessibilityProc, id);
-    return DefSubclassProc(hwnd, msg, wParam, lParam);
+    if (msg == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(subclass.original));
+        Subclasses().erase(hwnd);
+    }
+    return CallWindowProcW(subclass.original, hwnd, msg, wParam, lParam);
 }
 
 }  // namespace
 
 void AnswerAccessibility(HWND control, const WindowManager& manager) {
-    SetWindowSubclass(control, AccessibilityProc, kSubclassId,
-                      reinterpret_cast<DWORD_PTR>(&manager));
+    if (Subclasses().contains(control)) return;
+    const auto original = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+        control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AccessibilityProc)));
+    if (original != nullptr) Subclasses()[control] = {original, &manager};
 }
 
 void AnnounceNameChange(HWND control) {
