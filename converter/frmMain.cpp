@@ -50,56 +50,64 @@ constexpr tk::ControlSpec kControls[] = {
      .caption = "???",
      .rect = {.left = 120, .top = 720, .width = 615, .height = 375},
      .tabOrder = 3,
-     .flags = tk::kToolTip},
+     .flags = tk::kToolTip,
+     .click = tk::Handler<&FrmMain::cmdCur_Click>},
     {.kind = Kind::Button,
      .name = "cmdCur",
      .index = 1,
      .caption = "???",
      .rect = {.left = 840, .top = 720, .width = 615, .height = 375},
      .tabOrder = 4,
-     .flags = tk::kToolTip},
+     .flags = tk::kToolTip,
+     .click = tk::Handler<&FrmMain::cmdCur_Click>},
     {.kind = Kind::Button,
      .name = "cmdCur",
      .index = 2,
      .caption = "???",
      .rect = {.left = 1560, .top = 720, .width = 615, .height = 375},
      .tabOrder = 5,
-     .flags = tk::kToolTip},
+     .flags = tk::kToolTip,
+     .click = tk::Handler<&FrmMain::cmdCur_Click>},
     {.kind = Kind::Button,
      .name = "cmdCur",
      .index = 3,
      .caption = "???",
      .rect = {.left = 2280, .top = 720, .width = 615, .height = 375},
      .tabOrder = 6,
-     .flags = tk::kToolTip},
+     .flags = tk::kToolTip,
+     .click = tk::Handler<&FrmMain::cmdCur_Click>},
     {.kind = Kind::Button,
      .name = "cmdCur",
      .index = 4,
      .caption = "???",
      .rect = {.left = 120, .top = 1200, .width = 615, .height = 375},
      .tabOrder = 7,
-     .flags = tk::kToolTip},
+     .flags = tk::kToolTip,
+     .click = tk::Handler<&FrmMain::cmdCur_Click>},
     {.kind = Kind::Button,
      .name = "cmdCur",
      .index = 5,
      .caption = "???",
      .rect = {.left = 840, .top = 1200, .width = 615, .height = 375},
      .tabOrder = 8,
-     .flags = tk::kToolTip},
+     .flags = tk::kToolTip,
+     .click = tk::Handler<&FrmMain::cmdCur_Click>},
     {.kind = Kind::Button,
      .name = "cmdCur",
      .index = 6,
      .caption = "???",
      .rect = {.left = 1560, .top = 1200, .width = 615, .height = 375},
      .tabOrder = 9,
-     .flags = tk::kToolTip},
+     .flags = tk::kToolTip,
+     .click = tk::Handler<&FrmMain::cmdCur_Click>},
     {.kind = Kind::Button,
      .name = "cmdCur",
      .index = 7,
      .caption = "???",
      .rect = {.left = 2280, .top = 1200, .width = 615, .height = 375},
      .tabOrder = 10,
-     .flags = tk::kToolTip},
+     .flags = tk::kToolTip,
+     .click = tk::Handler<&FrmMain::cmdCur_Click>},
 };
 
 // Every control id of FrmMain names its control in the table.
@@ -110,9 +118,9 @@ static_assert(tk::ControlsAre(kControls, FrmMain::lblCur, "lblCur"));
 static_assert(tk::ControlsAre(kControls, FrmMain::cmdCur0, "cmdCur", FrmMain::kCurrencyButtons));
 
 constexpr tk::MenuSpec kMenus[] = {
-    {.name = "mnuOptions", .caption = "&Options"},
-    {.name = "mnuExit", .caption = "E&xit"},
-    {.name = "mnuHelp", .caption = "&Help"},
+    {.name = "mnuOptions", .caption = "&Options", .click = tk::Handler<&FrmMain::mnuOptions_Click>},
+    {.name = "mnuExit", .caption = "E&xit", .click = tk::Handler<&FrmMain::mnuExit_Click>},
+    {.name = "mnuHelp", .caption = "&Help", .click = tk::Handler<&FrmMain::mnuHelp_Click>},
 };
 
 static_assert(std::tuple_size_v<decltype(mdlData::SelectedSlots)> == FrmMain::kCurrencyButtons);
@@ -187,28 +195,6 @@ void FrmMain::Form_Unload() {
     frmEdit.Unload();
     frmOpt.Unload();
     frmUpdate.Unload();
-}
-
-void FrmMain::Click(int control) {
-    if (control >= cmdCur0 && control < cmdCur0 + kCurrencyButtons) {
-        cmdCur_Click(static_cast<std::int16_t>(control - cmdCur0));
-    }
-}
-
-void FrmMain::MenuClick(int menu) {
-    switch (menu) {
-        case mnuOptions:
-            mnuOptions_Click();
-            break;
-        case mnuExit:
-            mnuExit_Click();
-            break;
-        case mnuHelp:
-            mnuHelp_Click();
-            break;
-        default:
-            break;
-    }
 }
 
 void FrmMain::mnuOptions_Click() { frmOpt.Show(true); }

@@ -25,8 +25,6 @@ public:
     void Form_MouseMove(std::int16_t button, std::int16_t shift, float x, float y) override;
     void Form_KeyPress(std::int16_t& keyAscii) override;
     void Form_KeyDown(std::int16_t keyCode, std::int16_t shift) override;
-    void Click(int control) override;
-    void MenuClick(int menu) override;
     // The tip of currency button i: the amount shown converted into the button's currency
     // (when the amount has a currency and the result fits), the button's rate against the
     // reference currency, and where the rates came from and how old they are.

@@ -39,44 +39,51 @@ constexpr tk::ControlSpec kHead[] = {
      .tabOrder = 1,
      .flags = tk::kSorted,
      .parent = kFrame,
-     .accessibleName = "Available currencies"},
+     .accessibleName = "Available currencies",
+     .dblClick = tk::Handler<&FrmOpt::lstCur_DblClick>},
     {.kind = Kind::Button,
      .name = "cmdAdd",
      .caption = "&Add",
      .rect = {.left = 0, .top = 300, .width = 735, .height = 375},
      .tabOrder = 2,
-     .parent = kFrame},
+     .parent = kFrame,
+     .click = tk::Handler<&FrmOpt::cmdAdd_Click>},
     {.kind = Kind::Button,
      .name = "cmdEdit",
      .caption = "&Edit",
      .rect = {.left = 0, .top = 780, .width = 735, .height = 375},
      .tabOrder = 3,
-     .parent = kFrame},
+     .parent = kFrame,
+     .click = tk::Handler<&FrmOpt::cmdEdit_Click>},
     {.kind = Kind::Button,
      .name = "cmdDelete",
      .caption = "&Delete",
      .rect = {.left = 0, .top = 1260, .width = 735, .height = 375},
      .tabOrder = 4,
-     .parent = kFrame},
+     .parent = kFrame,
+     .click = tk::Handler<&FrmOpt::cmdDelete_Click>},
     {.kind = Kind::Button,
      .name = "cmdDefault",
      .caption = "De&fault",
      .rect = {.left = 0, .top = 2040, .width = 735, .height = 375},
      .tabOrder = 5,
-     .parent = kFrame},
+     .parent = kFrame,
+     .click = tk::Handler<&FrmOpt::cmdDefault_Click>},
     {.kind = Kind::Button,
      .name = "cmdUpdate",
      .caption = "&Update",
      .rect = {.left = 0, .top = 2520, .width = 735, .height = 375},
      .tabOrder = 6,
-     .parent = kFrame},
+     .parent = kFrame,
+     .click = tk::Handler<&FrmOpt::cmdUpdate_Click>},
     {.kind = Kind::Button,
      .name = "cmdOK",
      .caption = "&Close",
      .rect = {.left = 0, .top = 3000, .width = 735, .height = 375},
      .tabOrder = 0,
      .flags = tk::kDefault | tk::kCancel,
-     .parent = kFrame},
+     .parent = kFrame,
+     .click = tk::Handler<&FrmOpt::cmdOK_Click>},
     {.kind = Kind::Label,
      .name = "Label2",
      .caption = "Selected currencies :",
@@ -116,7 +123,8 @@ constexpr tk::ControlSpec SetButton(int k) {
             .rect = {.left = 3360, .top = RowTop(k), .width = 255, .height = 255},
             .tabOrder = 7 + k,
             .parent = kFrame,
-            .accessibleName = kSetNames[k]};
+            .accessibleName = kSetNames[k],
+            .click = tk::Handler<&FrmOpt::cmdSet_Click>};
 }
 
 constexpr tk::ControlSpec SlotBox(int k) {
@@ -223,39 +231,6 @@ void FrmOpt::Form_Unload() {
     mdlData::MinimizeToTray = Peer().Value(chkMinTray) != 0;
     mdlData::DownloadOnStartup = Peer().Value(chkDlStartup) != 0;
     mdlData::SaveSettings();
-}
-
-void FrmOpt::Click(int control) {
-    if (control >= cmdSet0 && control < cmdSet0 + 9) {
-        cmdSet_Click(static_cast<std::int16_t>(control - cmdSet0));
-        return;
-    }
-    switch (control) {
-        case cmdAdd:
-            cmdAdd_Click();
-            break;
-        case cmdEdit:
-            cmdEdit_Click();
-            break;
-        case cmdDelete:
-            cmdDelete_Click();
-            break;
-        case cmdDefault:
-            cmdDefault_Click();
-            break;
-        case cmdUpdate:
-            cmdUpdate_Click();
-            break;
-        case cmdOK:
-            cmdOK_Click();
-            break;
-        default:
-            break;
-    }
-}
-
-void FrmOpt::DblClick(int control) {
-    if (control == lstCur) lstCur_DblClick();
 }
 
 std::optional<FrmOpt::Selection> FrmOpt::Selected() const {

@@ -36,8 +36,6 @@ public:
     const tk::FormSpec& Layout() const override { return kSpec; }
     void Form_Load() override;
     void Form_Unload() override;
-    void Click(int control) override;
-    void DblClick(int control) override;
 
     void cmdSet_Click(std::int16_t index);
     void cmdAdd_Click();

@@ -80,7 +80,7 @@ void Window::SetEnabled(int id, bool enabled) {
 void Window::SetFocus(int id) {
     if (At(id) == nullptr) return;
     focus = id;
-    form.GotFocus(id);
+    RunControlHandler(form, id, &ControlSpec::gotFocus);
 }
 
 void Window::SetAccessibleName(int id, std::string_view name) {
@@ -337,13 +337,14 @@ void Platform::Ctrl(Form& form, char letter) {
 void Platform::Click(Form& form, int control) {
     Window& w = PeerOf(form);
     if (w.destroyed || Blocked(form) || !w.Enabled(control)) return;
-    RunEvent("a click handler", [&] { form.Click(control); });
+    RunEvent("a click handler", [&] { RunControlHandler(form, control, &ControlSpec::click); });
 }
 
 void Platform::DblClick(Form& form, int control) {
     Window& w = PeerOf(form);
     if (w.destroyed || Blocked(form) || !w.Enabled(control)) return;
-    RunEvent("a double-click handler", [&] { form.DblClick(control); });
+    RunEvent("a double-click handler",
+             [&] { RunControlHandler(form, control, &ControlSpec::dblClick); });
 }
 
 void Platform::Enter(Form& form) {
@@ -367,7 +368,7 @@ void Platform::Escape(Form& form) {
 
 void Platform::Menu(Form& form, int menu) {
     if (Blocked(form)) return;
-    RunEvent("a menu handler", [&] { form.MenuClick(menu); });
+    RunEvent("a menu handler", [&] { RunMenuHandler(form, menu); });
 }
 
 bool Platform::Blocked(const Form& form) const {
