@@ -123,8 +123,6 @@ constexpr tk::MenuSpec kMenus[] = {
     {.name = "mnuHelp", .caption = "&Help", .click = tk::Handler<&FrmMain::mnuHelp_Click>},
 };
 
-static_assert(std::tuple_size_v<decltype(mdlData::SelectedSlots)> == FrmMain::kCurrencyButtons);
-
 // Every menu id of FrmMain names its command in the table.
 static_assert(std::size(kMenus) == FrmMain::mnuHelp + 1);
 static_assert(tk::MenuIs(kMenus, FrmMain::mnuOptions, "mnuOptions"));

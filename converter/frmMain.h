@@ -6,6 +6,7 @@
 #include <string>
 
 #include "Money.h"
+#include "mdlData.h"
 #include "toolkit/Form.h"
 #include "toolkit/FormSlot.h"
 
@@ -14,7 +15,7 @@ public:
     // Control ids, in the order of the control table.
     enum : int { Picture1, lblVal, lblCur, cmdCur0 };
     // cmdCur0 + i is button i, which stands for slot i of SelectedSlots.
-    static constexpr int kCurrencyButtons = 8;
+    static constexpr int kCurrencyButtons = mdlData::kSlotCount;
     enum : int { mnuOptions, mnuExit, mnuHelp };
     static const tk::FormSpec kSpec;
 

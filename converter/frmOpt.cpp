@@ -98,18 +98,17 @@ constexpr tk::ControlSpec kHead[] = {
      .parent = kFrame},
 };
 
-// The nine rows of the selected currencies: buttons 1 to 8 one below the other, then the
-// base currency at the foot. Each row is a set button and the box it fills.
-constexpr int kRows = 9;
-constexpr int RowTop(int k) { return k < 8 ? 300 + 360 * k : 3540; }
-constexpr const char* kSetNames[kRows] = {
+// The rows of the selected currencies: buttons 1 to 8 one below the other, then the base
+// currency at the foot. Each row is a set button and the box it fills.
+constexpr int RowTop(int k) { return k < FrmOpt::kBaseRow ? 300 + 360 * k : 3540; }
+constexpr const char* kSetNames[FrmOpt::kRows] = {
     "Set button 1 to the selected currency", "Set button 2 to the selected currency",
     "Set button 3 to the selected currency", "Set button 4 to the selected currency",
     "Set button 5 to the selected currency", "Set button 6 to the selected currency",
     "Set button 7 to the selected currency", "Set button 8 to the selected currency",
     "Set the base currency",
 };
-constexpr const char* kBoxNames[kRows] = {
+constexpr const char* kBoxNames[FrmOpt::kRows] = {
     "Button 1 currency", "Button 2 currency", "Button 3 currency",
     "Button 4 currency", "Button 5 currency", "Button 6 currency",
     "Button 7 currency", "Button 8 currency", "Base currency",
@@ -153,11 +152,11 @@ constexpr tk::ControlSpec kTail[] = {
 };
 
 constexpr auto kControls = [] {
-    std::array<tk::ControlSpec, std::size(kHead) + 2 * kRows + std::size(kTail)> table{};
+    std::array<tk::ControlSpec, std::size(kHead) + 2 * FrmOpt::kRows + std::size(kTail)> table{};
     std::size_t at = 0;
     for (const tk::ControlSpec& c : kHead) table[at++] = c;
-    for (int k = 0; k < kRows; ++k) table[at++] = SetButton(k);
-    for (int k = 0; k < kRows; ++k) table[at++] = SlotBox(k);
+    for (int k = 0; k < FrmOpt::kRows; ++k) table[at++] = SetButton(k);
+    for (int k = 0; k < FrmOpt::kRows; ++k) table[at++] = SlotBox(k);
     for (const tk::ControlSpec& c : kTail) table[at++] = c;
     return table;
 }();
@@ -175,8 +174,8 @@ static_assert(tk::ControlsAre(kControls, FrmOpt::cmdUpdate, "cmdUpdate"));
 static_assert(tk::ControlsAre(kControls, FrmOpt::cmdOK, "cmdOK"));
 static_assert(tk::ControlsAre(kControls, FrmOpt::Label2, "Label2"));
 static_assert(tk::ControlsAre(kControls, FrmOpt::Label3, "Label3"));
-static_assert(tk::ControlsAre(kControls, FrmOpt::cmdSet0, "cmdSet", 9));
-static_assert(tk::ControlsAre(kControls, FrmOpt::txtCur0, "txtCur", 9));
+static_assert(tk::ControlsAre(kControls, FrmOpt::cmdSet0, "cmdSet", FrmOpt::kRows));
+static_assert(tk::ControlsAre(kControls, FrmOpt::txtCur0, "txtCur", FrmOpt::kRows));
 static_assert(tk::ControlsAre(kControls, FrmOpt::chkMinTray, "chkMinTray"));
 static_assert(tk::ControlsAre(kControls, FrmOpt::chkDlStartup, "chkDlStartup"));
 
@@ -218,8 +217,8 @@ void FrmOpt::Form_Load() {
     int noSelection = -1;
     tk::MergeAdded(sorted, std::move(lines), noSelection);
     SetLines(std::move(sorted), noSelection);
-    for (int k = 0; k < 9; ++k) {
-        const int index = k < 8 ? mdlData::SelectedSlots[k] : mdlData::BaseCurrency;
+    for (int k = 0; k < kRows; ++k) {
+        const int index = k < kBaseRow ? mdlData::SelectedSlots[k] : mdlData::BaseCurrency;
         SetText(txtCur0 + k, DisplayTextOf(index));
         SetTag(txtCur0 + k, std::to_string(index));
     }
@@ -242,7 +241,7 @@ std::optional<FrmOpt::Selection> FrmOpt::Selected() const {
 }
 
 void FrmOpt::cmdSet_Click(std::int16_t index) {
-    if (index < 0 || index > 8) return;
+    if (index < 0 || index > kBaseRow) return;
     const std::optional<Selection> line = Selected();
     if (!line) return;
 
@@ -251,7 +250,7 @@ void FrmOpt::cmdSet_Click(std::int16_t index) {
     SetTag(box, std::to_string(line->entry));
     const int e = IndexFromTag(Tag(box));
     if (e < 0) return;
-    if (index == 8) {
+    if (index == kBaseRow) {
         mdlData::BaseCurrency = static_cast<std::int16_t>(e);
         return;
     }
@@ -323,7 +322,7 @@ void FrmOpt::cmdDefault_Click() {
     if (tk::MsgBox(kDefaultPrompt, flags, mdlMain::kAppTitle) != tk::kResultYes) return;
     mdlData::RestoreDefaults();
     if (FrmMain* main = frmMain.IfLoaded()) {
-        for (int k = 0; k < 8; ++k) main->ShowSlotCaption(k);
+        for (int k = 0; k < mdlData::kSlotCount; ++k) main->ShowSlotCaption(k);
     }
     Form_Load();
 }

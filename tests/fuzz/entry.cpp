@@ -326,7 +326,7 @@ private:
                     break;
                 }
                 case 's':
-                    ui.Click(options, FrmOpt::cmdSet0 + script_.Byte() % 9);
+                    ui.Click(options, FrmOpt::cmdSet0 + script_.Byte() % FrmOpt::kRows);
                     break;
                 case 'd':
                     ui.Click(options, FrmOpt::cmdDelete);

@@ -44,7 +44,7 @@ const DefaultEntry kDefaults[] = {
     {"SEK", "Swedish krona", 87010, " 8.701"},
     {"CHF", "Swiss franc", 16004, " 1.6004"},
 };
-const std::array<std::int16_t, 8> kDefaultSlots = {0, 12, 13, 14, 2, 4, 20, 1};
+const std::array<std::int16_t, mdlData::kSlotCount> kDefaultSlots = {0, 12, 13, 14, 2, 4, 20, 1};
 
 class DataTest : public testing::Test {
 protected:
@@ -125,7 +125,8 @@ TEST_F(DataTest, FirstRunWritesExactlyTheDefaultsAndAsksOnce) {
         expected[key('S', i)] = kDefaults[i].code;
         expected[key('V', i)] = kDefaults[i].stored;
     }
-    for (int j = 0; j < 8; ++j) expected[key('U', j)] = std::to_string(kDefaultSlots[j]);
+    for (int j = 0; j < mdlData::kSlotCount; ++j)
+        expected[key('U', j)] = std::to_string(kDefaultSlots[j]);
     EXPECT_EQ(Stored(), expected);
 
     ASSERT_EQ(ui.msgboxes.size(), 1u);
@@ -143,7 +144,7 @@ TEST_F(DataTest, SaveWritesKeysInOrder) {
     for (int i = 0; i < 21; ++i) {
         for (char c : {'L', 'S', 'V'}) expected.push_back(c + std::to_string(i));
     }
-    for (int j = 0; j < 8; ++j) expected.push_back("U" + std::to_string(j));
+    for (int j = 0; j < mdlData::kSlotCount; ++j) expected.push_back("U" + std::to_string(j));
     expected.push_back("MinimizeToTray");
     expected.push_back("DownloadOnStartup");
     EXPECT_EQ(ui.settings.writes, expected);
@@ -154,7 +155,7 @@ TEST_F(DataTest, SaveReportsAFailedStoreButWritesEveryKey) {
     ui.settings.writes.clear();
     ui.settings.failWrites = true;
     EXPECT_FALSE(mdlData::SaveSettings());
-    EXPECT_EQ(ui.settings.writes.size(), 2u + 21 * 3 + 8 + 2);
+    EXPECT_EQ(ui.settings.writes.size(), 2u + 21 * 3 + mdlData::kSlotCount + 2);
 }
 
 TEST_F(DataTest, FirstRunAnsweredYesRunsTheUpdate) {
@@ -186,7 +187,7 @@ TEST_F(DataTest, MissingEntryKeysReadAsEuro) {
     EXPECT_EQ(CurrencyTable[0].Value.Raw(), 10000);
     EXPECT_EQ(CurrencyTable[1].Short.str(), "ZA ");
     EXPECT_EQ(CurrencyTable[1].Value.Raw(), 64347);
-    EXPECT_EQ(SelectedSlots, (std::array<std::int16_t, 8>{}));
+    EXPECT_EQ(SelectedSlots, (std::array<std::int16_t, mdlData::kSlotCount>{}));
     EXPECT_TRUE(mdlData::MinimizeToTray);
     EXPECT_FALSE(mdlData::DownloadOnStartup);
     EXPECT_TRUE(ui.msgboxes.empty());
@@ -246,7 +247,8 @@ TEST_F(DataTest, IndicesOutsideTheTableFallBack) {
           {"U7", "40000"}});
     Load();
     EXPECT_EQ(mdlData::BaseCurrency, 0);
-    EXPECT_EQ(SelectedSlots, (std::array<std::int16_t, 8>{2, 0, 0, 0, 2, 1, 0, 1}));
+    EXPECT_EQ(SelectedSlots,
+              (std::array<std::int16_t, mdlData::kSlotCount>{2, 0, 0, 0, 2, 1, 0, 1}));
 
     Reset();
     values_.clear();
