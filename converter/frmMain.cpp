@@ -266,7 +266,8 @@ void FrmMain::AddDigit(int digit) {
         next = MulWhole(CurrentAmount, 10);
         if (next.ok()) next = Add(next.value, Money::Whole(static_cast<std::int32_t>(signedDigit)));
     } else {
-        next = Add(CurrentAmount, Money::FromRaw(signedDigit * PowerOfTen(4 - DecimalState)));
+        next = Add(CurrentAmount,
+                   Money::FromRaw(signedDigit * PowerOfTen(Money::kDecimals - DecimalState)));
     }
     if (!next.ok()) {
         tk::Beep();
@@ -383,8 +384,9 @@ std::string FrmMain::ToolTipText(int control) {
     }
     if (const int reference = ReferenceCurrency(); reference != -1) {
         text += "1 " + CodeOf(reference) + " = " +
-                tk::FormatGroupedFixed(mdlData::CurrencyTable[target].Value.Raw(), 4, sep) + " " +
-                CodeOf(target) + "\r\n";
+                tk::FormatGroupedFixed(mdlData::CurrencyTable[target].Value.Raw(), Money::kDecimals,
+                                       sep) +
+                " " + CodeOf(target) + "\r\n";
     }
     return text + RatesAgeText();
 }
