@@ -36,7 +36,7 @@ constexpr tk::ControlSpec kControls[] = {
      .caption = "",
      .rect = {.left = 960, .top = 480, .width = 1695, .height = 285},
      .tabOrder = 1,
-     .maxLength = 3,
+     .maxLength = ShortCode::kLength,
      .gotFocus = tk::Handler<&FrmEdit::txtShort_GotFocus>},
     {.kind = Kind::Label,
      .name = "lblBase",
@@ -122,7 +122,7 @@ void FrmEdit::Form_Init(std::int16_t& entry, std::int16_t& listPos) {
     const std::string code =
         mdlData::IsIndex(mdlData::BaseCurrency)
             ? mdlData::CurrencyTable[static_cast<std::size_t>(mdlData::BaseCurrency)].Short.str()
-            : std::string(3, ' ');
+            : std::string(ShortCode::kLength, ' ');
     SetText(lblBase, "1 " + code + " =");
 }
 
@@ -175,6 +175,6 @@ void FrmEdit::cmdCancel_Click() { frmEdit.Unload(); }
 
 void FrmEdit::txtName_GotFocus() { Peer().SetSelection(txtName, 0, 255); }
 
-void FrmEdit::txtShort_GotFocus() { Peer().SetSelection(txtShort, 0, 3); }
+void FrmEdit::txtShort_GotFocus() { Peer().SetSelection(txtShort, 0, ShortCode::kLength); }
 
 void FrmEdit::txtValue_GotFocus() { Peer().SetSelection(txtValue, 0, 255); }
