@@ -202,7 +202,8 @@ void FrmMain::mnuExit_Click() { frmMain.Unload(); }
 void FrmMain::mnuHelp_Click() {
     tk::ShellService* shell = tk::Services().shell;
     if (shell == nullptr) return;
-    shell->ShellExecute("open", "notepad.exe", tk::Services().app->Path() + "\\pecun.txt", "", 1);
+    shell->ShellExecute("open", "notepad.exe", tk::Services().app->Path() + "\\pecun.txt", "",
+                        tk::ShowCommand::Normal);
 }
 
 void FrmMain::Form_Resize() {
@@ -217,8 +218,10 @@ void FrmMain::Form_Resize() {
 
 void FrmMain::Form_MouseMove(std::int16_t, std::int16_t, float x, float) {
     const double pixels = std::nearbyint(static_cast<double>(x) / Peer().TwipsPerPixelX());
-    if (pixels == mdlTrayIcon::kLeftButtonUp || pixels == mdlTrayIcon::kLeftDoubleClick ||
-        pixels == mdlTrayIcon::kRightButtonUp) {
+    // The icon's callback brings the mouse message that happened over it as x.
+    const auto is = [pixels](tk::MouseMessage m) { return pixels == static_cast<double>(m); };
+    if (is(tk::MouseMessage::LeftButtonUp) || is(tk::MouseMessage::LeftDoubleClick) ||
+        is(tk::MouseMessage::RightButtonUp)) {
         Peer().SetWindowState(tk::kStateNormal);
         Peer().SetVisible(true);
     }

@@ -318,8 +318,8 @@ void FrmOpt::SetLines(std::vector<tk::ListLine> lines, int selected) {
 }
 
 void FrmOpt::cmdDefault_Click() {
-    const int flags = tk::kYesNo | tk::kIconExclamation;
-    if (tk::MsgBox(kDefaultPrompt, flags, mdlMain::kAppTitle) != tk::kResultYes) return;
+    const tk::MsgBoxFlags flags = tk::MsgBoxFlags::YesNo | tk::MsgBoxFlags::IconExclamation;
+    if (tk::MsgBox(kDefaultPrompt, flags, mdlMain::kAppTitle) != tk::MsgBoxResult::Yes) return;
     mdlData::RestoreDefaults();
     if (FrmMain* main = frmMain.IfLoaded()) {
         for (int k = 0; k < mdlData::kSlotCount; ++k) main->ShowSlotCaption(k);

@@ -77,9 +77,10 @@ void RunUpdateInDialog() {
 }
 
 void AskFirstRunDownload() {
-    int answer = tk::MsgBox("Do you want to download the latest conversion rates now?",
-                            tk::kYesNo | tk::kIconQuestion, mdlMain::kAppTitle);
-    if (answer == tk::kResultYes) RunUpdateInDialog();
+    const tk::MsgBoxResult answer =
+        tk::MsgBox("Do you want to download the latest conversion rates now?",
+                   tk::MsgBoxFlags::YesNo | tk::MsgBoxFlags::IconQuestion, mdlMain::kAppTitle);
+    if (answer == tk::MsgBoxResult::Yes) RunUpdateInDialog();
 }
 
 void RunStartupDownload() {

@@ -36,7 +36,7 @@ void ResetProgram() {
     ui.settings.failWrites = false;
     ui.settings.failKey.clear();
     ui.answers.clear();
-    ui.defaultAnswer = tk::kResultNo;
+    ui.defaultAnswer = tk::MsgBoxResult::No;
     ui.msgboxes.clear();
     ui.clipboard.clear();
     ui.clipboardHasText = false;

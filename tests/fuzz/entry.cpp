@@ -333,7 +333,7 @@ private:
                     break;
                 case 'f':
                 case 'F':
-                    ui.answers.push_back(c == 'f' ? tk::kResultYes : tk::kResultNo);
+                    ui.answers.push_back(c == 'f' ? tk::MsgBoxResult::Yes : tk::MsgBoxResult::No);
                     ui.Click(options, FrmOpt::cmdDefault);
                     ui.answers.clear();
                     // The table may have shrunk under the entry's currency.

@@ -131,7 +131,7 @@ TEST_F(DataTest, FirstRunWritesExactlyTheDefaultsAndAsksOnce) {
 
     ASSERT_EQ(ui.msgboxes.size(), 1u);
     EXPECT_EQ(ui.msgboxes[0].prompt, "Do you want to download the latest conversion rates now?");
-    EXPECT_EQ(ui.msgboxes[0].flags, tk::kYesNo | tk::kIconQuestion);
+    EXPECT_EQ(ui.msgboxes[0].flags, tk::MsgBoxFlags::YesNo | tk::MsgBoxFlags::IconQuestion);
     EXPECT_EQ(ui.msgboxes[0].title, "Pecunor");
     EXPECT_FALSE(mdlData::MinimizeToTray) << "the first run stores False before reading it";
 }
@@ -159,7 +159,7 @@ TEST_F(DataTest, SaveReportsAFailedStoreButWritesEveryKey) {
 }
 
 TEST_F(DataTest, FirstRunAnsweredYesRunsTheUpdate) {
-    ui.answers.push_back(tk::kResultYes);
+    ui.answers.push_back(tk::MsgBoxResult::Yes);
     Load();
     EXPECT_FALSE(ui.fetches.empty()) << "no update ran";
     EXPECT_TRUE(frmUpdate.Loaded()) << "the dialog stays open after a first run's update";

@@ -219,7 +219,7 @@ TEST_F(OptionsTest, DefaultAsksFirstAndDeclinedChangesNothing) {
     ui.Click(opt(), FrmOpt::cmdDelete);
     ASSERT_TRUE(Select(kJPY));
     ui.Click(opt(), FrmOpt::cmdSet0);
-    ui.answers = {tk::kResultNo};
+    ui.answers = {tk::MsgBoxResult::No};
     ui.settings.writes.clear();
     ui.Click(opt(), FrmOpt::cmdDefault);
 
@@ -227,7 +227,7 @@ TEST_F(OptionsTest, DefaultAsksFirstAndDeclinedChangesNothing) {
     EXPECT_EQ(ui.msgboxes[0].prompt,
               "This will restore all currencies in the state when Pecunor was installed !\r\n"
               "Are you sure you want to continue ?");
-    EXPECT_EQ(ui.msgboxes[0].flags, 52);
+    EXPECT_EQ(ui.msgboxes[0].flags, tk::MsgBoxFlags::YesNo | tk::MsgBoxFlags::IconExclamation);
     EXPECT_EQ(ui.msgboxes[0].title, "Pecunor");
     EXPECT_EQ(CurrencyTable[kESP].Name, "");
     EXPECT_EQ(SelectedSlots[0], kJPY);
@@ -247,7 +247,7 @@ TEST_F(OptionsTest, DefaultConfirmedRestoresTableSlotsBaseCaptionsAndBoxes) {
     ui.Click(opt(), FrmOpt::cmdDelete);
     peer().SetValue(FrmOpt::chkDlStartup, 1);
 
-    ui.answers = {tk::kResultYes};
+    ui.answers = {tk::MsgBoxResult::Yes};
     ui.Click(opt(), FrmOpt::cmdDefault);
 
     EXPECT_EQ(mdlData::CurrencyCount(), 21);

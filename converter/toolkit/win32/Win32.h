@@ -163,7 +163,8 @@ class SystemServices : public MessageBoxService,
                        public AppService,
                        public ClockService {
 public:
-    int MsgBox(std::string_view prompt, int flags, std::string_view title) override;
+    MsgBoxResult MsgBox(std::string_view prompt, MsgBoxFlags flags,
+                        std::string_view title) override;
     void Beep() override;
     std::string DecimalSeparator() override;
     std::string ThousandsSeparator() override;
@@ -178,8 +179,8 @@ public:
     LocalTime UtcNow() override;
     std::uint64_t Ticks() override;
     void ShellExecute(std::string_view verb, std::string_view file, std::string_view parameters,
-                      std::string_view directory, int showCommand) override;
-    bool NotifyIcon(std::uint32_t message, const NotifyIconData& icon) override;
+                      std::string_view directory, ShowCommand show) override;
+    bool NotifyIcon(NotifyIconMessage message, const NotifyIconData& icon) override;
     std::string Path() override;
     std::string CommandLine() override;
 
