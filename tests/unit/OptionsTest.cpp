@@ -241,7 +241,7 @@ TEST_F(OptionsTest, DefaultConfirmedRestoresTableSlotsBaseCaptionsAndBoxes) {
     ui.Click(opt(), FrmOpt::cmdAdd);
     ASSERT_EQ(mdlData::CurrencyCount(), 23);
     ASSERT_TRUE(Select(kJPY));
-    ui.Click(opt(), FrmOpt::cmdSet0 + 7);
+    ui.Click(opt(), FrmOpt::cmdSet0 + mdlData::kSlotCount - 1);
     ui.Click(opt(), FrmOpt::cmdSet0 + FrmOpt::kBaseRow);
     ASSERT_TRUE(Select(kBEF));
     ui.Click(opt(), FrmOpt::cmdDelete);
