@@ -49,12 +49,12 @@ std::string ShortCode::Fit(std::string_view text) {
     int chars = 0;
     for (char c : text) {
         if (!IsContinuationByte(c)) {
-            if (chars == 3) break;
+            if (chars == ShortCode::kLength) break;
             ++chars;
         }
         out += c;
     }
-    out.append(static_cast<std::size_t>(3 - chars), ' ');
+    out.append(static_cast<std::size_t>(ShortCode::kLength - chars), ' ');
     return out;
 }
 

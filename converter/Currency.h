@@ -6,11 +6,13 @@
 
 #include "Money.h"
 
-// A currency code: always exactly three characters (UTF-8 code points). A text assigned
-// to it is cut to its first three characters or padded on the right with blanks.
+// A currency code: always exactly kLength characters (UTF-8 code points). A text assigned
+// to it is cut to its first kLength characters or padded on the right with blanks.
 class ShortCode {
 public:
-    ShortCode() : text_("   ") {}
+    static constexpr int kLength = 3;
+
+    ShortCode() : text_(kLength, ' ') {}
     ShortCode(std::string_view text) : text_(Fit(text)) {}  // NOLINT: implicit on purpose
     ShortCode(const char* text) : ShortCode(std::string_view(text)) {}
     ShortCode(const std::string& text) : ShortCode(std::string_view(text)) {}

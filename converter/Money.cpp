@@ -12,6 +12,10 @@ using tk::Magnitude;
 constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
 constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
 constexpr double kTwo63 = 9223372036854775808.0;
+constexpr std::int64_t kHalf = Money::kScale / 2;
+
+// The formats take the same counts.
+static_assert(Money::kDecimals == tk::kAmountDecimals && Money::kScale == tk::kAmountScale);
 
 constexpr Checked<Money> Overflow() { return {Money(), MoneyStatus::Overflow}; }
 
@@ -48,7 +52,9 @@ Product128 MultiplyWide(std::uint64_t a, std::uint64_t b) {
     return {hh + (lh >> 32) + (hl >> 32) + (mid >> 32), (mid << 32) | (ll & 0xffffffffu)};
 }
 
-Checked<Money> MoneyFromDouble(double x) { return MoneyFromCount(x * 10000.0); }
+Checked<Money> MoneyFromDouble(double x) {
+    return MoneyFromCount(x * static_cast<double>(Money::kScale));
+}
 
 Checked<Money> MoneyFromCount(double count) {
     const double r = std::nearbyint(count);  // default rounding: halves to even
@@ -56,7 +62,9 @@ Checked<Money> MoneyFromCount(double count) {
     return {Money::FromRaw(static_cast<std::int64_t>(r))};
 }
 
-double ToDouble(Money m) { return static_cast<double>(m.Raw()) / 10000.0; }
+double ToDouble(Money m) {
+    return static_cast<double>(m.Raw()) / static_cast<double>(Money::kScale);
+}
 
 Checked<Money> Add(Money a, Money b) {
     std::int64_t sum;
@@ -72,11 +80,11 @@ Checked<Money> MulWhole(Money a, std::int64_t n) {
 
 Checked<Money> Mul(Money a, Money b) {
     Product128 p = MultiplyWide(Magnitude(a.Raw()), Magnitude(b.Raw()));
-    const std::uint32_t rem = DivideWide(p, 10000);
+    const std::uint32_t rem = DivideWide(p, static_cast<std::uint32_t>(Money::kScale));
     if (p.high != 0) return Overflow();
     std::uint64_t q = p.low;
     if (q > Magnitude(kMin)) return Overflow();
-    if (rem > 5000 || (rem == 5000 && (q & 1) != 0)) ++q;
+    if (rem > kHalf || (rem == kHalf && (q & 1) != 0)) ++q;
     return MoneyFromMagnitude(q, (a.Raw() < 0) != (b.Raw() < 0));
 }
 
@@ -92,7 +100,7 @@ Money Fraction(Money m) {
 
 Money TruncateDecimals(Money m, int places) {
     std::int64_t unit = 1;
-    for (int i = places; i < 4; ++i) unit *= 10;
+    for (int i = places; i < Money::kDecimals; ++i) unit *= 10;
     return Money::FromRaw(m.Raw() / unit * unit);
 }
 
@@ -100,8 +108,7 @@ std::int64_t RoundedWhole(Money m) {
     const std::int64_t raw = m.Raw();
     std::int64_t whole = raw / Money::kScale;  // towards zero
     const std::int64_t rem = raw % Money::kScale;
-    if (rem > 5000 || (rem == 5000 && (whole & 1) != 0)) ++whole;
-    if (rem < -5000 || (rem == -5000 && (whole & 1) != 0)) --whole;
+    if (rem > kHalf || (rem == kHalf && (whole & 1) != 0)) ++whole;
+    if (rem < -kHalf || (rem == -kHalf && (whole & 1) != 0)) --whole;
     return whole;
 }
-

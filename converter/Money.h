@@ -9,7 +9,8 @@
 
 class Money {
 public:
-    static constexpr std::int64_t kScale = 10000;
+    static constexpr int kDecimals = 4;            // decimal places
+    static constexpr std::int64_t kScale = 10000;  // counts in one unit: 10 to the kDecimals
 
     constexpr Money() = default;
     static constexpr Money FromRaw(std::int64_t tenThousandths) { return Money(tenThousandths); }
@@ -56,7 +57,7 @@ Checked<Money> Div(Money a, Money b);
 // m minus the largest whole value not above it (12.75 gives 0.75, -12.25 gives 0.75): from
 // 0 up to 1, always representable.
 Money Fraction(Money m);
-// m cut towards zero to `places` decimals (0 to 4), exactly.
+// m cut towards zero to `places` decimals (0 to kDecimals), exactly.
 Money TruncateDecimals(Money m, int places);
 // Rounded to the nearest whole number, halves to even; always fits.
 std::int64_t RoundedWhole(Money m);

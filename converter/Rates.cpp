@@ -19,9 +19,9 @@ constexpr std::string_view kNeverUpdated = "0";
 const feed::CurrencyNames& BuiltInNames() {
     static const feed::CurrencyNames names = [] {
         feed::CurrencyNames n;
-        for (int i = 0; !mdlData::DefaultResource(300 + i).empty(); ++i) {
-            n.Add(std::string(mdlData::DefaultResource(300 + i)),
-                  std::string(mdlData::DefaultResource(200 + i)));
+        for (int i = 0; !mdlData::DefaultResource(mdlData::kCodeResource + i).empty(); ++i) {
+            n.Add(std::string(mdlData::DefaultResource(mdlData::kCodeResource + i)),
+                  std::string(mdlData::DefaultResource(mdlData::kNameResource + i)));
         }
         for (const feed::NamedCurrency& c : feed::PublishedCurrencies()) {
             n.Add(std::string(c.code), std::string(c.name));

@@ -4,12 +4,14 @@
 #include <map>
 #include <vector>
 
+#include "Money.h"
+
 namespace feed {
 
 namespace {
 
 constexpr std::string_view kBaseCode = "EUR";
-constexpr std::int64_t kBaseRate = 10000;
+constexpr std::int64_t kBaseRate = Money::kScale;  // one
 constexpr std::string_view kHeader = "ECB euro reference rates of ";
 
 constexpr FormerCurrency kFormer[] = {

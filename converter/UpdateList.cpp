@@ -100,12 +100,13 @@ std::optional<UpdateRecord> ReadListLine(std::string_view record) {
 
 namespace {
 
-// Whether `text` holds three characters or more (UTF-8: a character is a byte that does not
-// continue the one before).
-bool ThreeCharactersOrMore(std::string_view text) {
+// Whether `text` holds a code's length of characters or more (UTF-8: a character is a byte
+// that does not continue the one before).
+bool CodeLengthOrMore(std::string_view text) {
     int characters = 0;
     for (const char c : text) {
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80 && ++characters == 3) return true;
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80 && ++characters == ShortCode::kLength)
+            return true;
     }
     return false;
 }
@@ -117,7 +118,7 @@ std::optional<UpdateList> ReadUpdateList(std::string_view text) {
     if (first == std::string_view::npos) return std::nullopt;
     UpdateList list{text.substr(0, first), {}};
     std::string_view rest = text.substr(first + 1);
-    while (ThreeCharactersOrMore(rest)) {
+    while (CodeLengthOrMore(rest)) {
         const std::size_t end = rest.find('\n');
         if (end == std::string_view::npos) return std::nullopt;
         std::optional<UpdateRecord> record = ReadListLine(rest.substr(0, end));

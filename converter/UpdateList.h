@@ -28,9 +28,9 @@ struct UpdateList {
 // Reads one record; nullopt when it has fewer than two TABs or its rate does not fit Money.
 std::optional<UpdateRecord> ReadListLine(std::string_view record);
 
-// Reads a whole update list: the header line, then every record while at least 3 characters
-// remain (characters, not bytes of their UTF-8); lines end with LF only. nullopt at any
-// format fault.
+// Reads a whole update list: the header line, then every record while at least a code's
+// length of characters remain (ShortCode::kLength characters, not bytes of their UTF-8);
+// lines end with LF only. nullopt at any format fault.
 std::optional<UpdateList> ReadUpdateList(std::string_view text);
 
 // What applying a list changed in the table.

@@ -24,7 +24,8 @@ constexpr tk::ControlSpec kControls[] = {
      .name = "txtName",
      .caption = "",
      .rect = {.left = 960, .top = 120, .width = 1695, .height = 285},
-     .tabOrder = 0},
+     .tabOrder = 0,
+     .gotFocus = tk::Handler<&FrmEdit::txtName_GotFocus>},
     {.kind = Kind::Label,
      .name = "Label2",
      .caption = "Short",
@@ -35,7 +36,8 @@ constexpr tk::ControlSpec kControls[] = {
      .caption = "",
      .rect = {.left = 960, .top = 480, .width = 1695, .height = 285},
      .tabOrder = 1,
-     .maxLength = 3},
+     .maxLength = ShortCode::kLength,
+     .gotFocus = tk::Handler<&FrmEdit::txtShort_GotFocus>},
     {.kind = Kind::Label,
      .name = "lblBase",
      .caption = "",
@@ -45,19 +47,22 @@ constexpr tk::ControlSpec kControls[] = {
      .name = "txtValue",
      .caption = "",
      .rect = {.left = 960, .top = 840, .width = 1695, .height = 285},
-     .tabOrder = 2},
+     .tabOrder = 2,
+     .gotFocus = tk::Handler<&FrmEdit::txtValue_GotFocus>},
     {.kind = Kind::Button,
      .name = "cmdOK",
      .caption = "OK",
      .rect = {.left = 840, .top = 1260, .width = 855, .height = 375},
      .tabOrder = 3,
-     .flags = tk::kDefault},
+     .flags = tk::kDefault,
+     .click = tk::Handler<&FrmEdit::cmdOK_Click>},
     {.kind = Kind::Button,
      .name = "cmdCancel",
      .caption = "Cancel",
      .rect = {.left = 1800, .top = 1260, .width = 855, .height = 375},
      .tabOrder = 4,
-     .flags = tk::kCancel},
+     .flags = tk::kCancel,
+     .click = tk::Handler<&FrmEdit::cmdCancel_Click>},
     {.kind = Kind::Label,
      .name = "lblDo",
      .caption = "What to do ?",
@@ -98,17 +103,6 @@ const tk::FormSpec FrmEdit::kSpec = {
     .controls = kControls,
 };
 
-void FrmEdit::Click(int control) {
-    if (control == cmdOK) cmdOK_Click();
-    if (control == cmdCancel) cmdCancel_Click();
-}
-
-void FrmEdit::GotFocus(int control) {
-    if (control == txtName) txtName_GotFocus();
-    if (control == txtShort) txtShort_GotFocus();
-    if (control == txtValue) txtValue_GotFocus();
-}
-
 void FrmEdit::Form_Init(std::int16_t& entry, std::int16_t& listPos) {
     const bool isNew = !mdlData::IsIndex(entry);
     EditIndex = isNew ? std::int16_t{-1} : entry;
@@ -128,7 +122,7 @@ void FrmEdit::Form_Init(std::int16_t& entry, std::int16_t& listPos) {
     const std::string code =
         mdlData::IsIndex(mdlData::BaseCurrency)
             ? mdlData::CurrencyTable[static_cast<std::size_t>(mdlData::BaseCurrency)].Short.str()
-            : std::string(3, ' ');
+            : std::string(ShortCode::kLength, ' ');
     SetText(lblBase, "1 " + code + " =");
 }
 
@@ -181,6 +175,6 @@ void FrmEdit::cmdCancel_Click() { frmEdit.Unload(); }
 
 void FrmEdit::txtName_GotFocus() { Peer().SetSelection(txtName, 0, 255); }
 
-void FrmEdit::txtShort_GotFocus() { Peer().SetSelection(txtShort, 0, 3); }
+void FrmEdit::txtShort_GotFocus() { Peer().SetSelection(txtShort, 0, ShortCode::kLength); }
 
 void FrmEdit::txtValue_GotFocus() { Peer().SetSelection(txtValue, 0, 255); }

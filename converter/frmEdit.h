@@ -15,8 +15,6 @@ public:
     static const tk::FormSpec kSpec;
 
     const tk::FormSpec& Layout() const override { return kSpec; }
-    void Click(int control) override;
-    void GotFocus(int control) override;
 
     // Prepares the dialog for entry `entry` at list position `listPos` of frmOpt's lstCur,
     // or for a new currency when both are -1. Reads the table only. An entry index outside

@@ -51,56 +51,64 @@ constexpr tk::ControlSpec kControls[] = {
      .caption = "???",
      .rect = {.left = 120, .top = 720, .width = 615, .height = 375},
      .tabOrder = 3,
-     .flags = tk::kToolTip},
+     .flags = tk::kToolTip,
+     .click = tk::Handler<&FrmMain::cmdCur_Click>},
     {.kind = Kind::Button,
      .name = "cmdCur",
      .index = 1,
      .caption = "???",
      .rect = {.left = 840, .top = 720, .width = 615, .height = 375},
      .tabOrder = 4,
-     .flags = tk::kToolTip},
+     .flags = tk::kToolTip,
+     .click = tk::Handler<&FrmMain::cmdCur_Click>},
     {.kind = Kind::Button,
      .name = "cmdCur",
      .index = 2,
      .caption = "???",
      .rect = {.left = 1560, .top = 720, .width = 615, .height = 375},
      .tabOrder = 5,
-     .flags = tk::kToolTip},
+     .flags = tk::kToolTip,
+     .click = tk::Handler<&FrmMain::cmdCur_Click>},
     {.kind = Kind::Button,
      .name = "cmdCur",
      .index = 3,
      .caption = "???",
      .rect = {.left = 2280, .top = 720, .width = 615, .height = 375},
      .tabOrder = 6,
-     .flags = tk::kToolTip},
+     .flags = tk::kToolTip,
+     .click = tk::Handler<&FrmMain::cmdCur_Click>},
     {.kind = Kind::Button,
      .name = "cmdCur",
      .index = 4,
      .caption = "???",
      .rect = {.left = 120, .top = 1200, .width = 615, .height = 375},
      .tabOrder = 7,
-     .flags = tk::kToolTip},
+     .flags = tk::kToolTip,
+     .click = tk::Handler<&FrmMain::cmdCur_Click>},
     {.kind = Kind::Button,
      .name = "cmdCur",
      .index = 5,
      .caption = "???",
      .rect = {.left = 840, .top = 1200, .width = 615, .height = 375},
      .tabOrder = 8,
-     .flags = tk::kToolTip},
+     .flags = tk::kToolTip,
+     .click = tk::Handler<&FrmMain::cmdCur_Click>},
     {.kind = Kind::Button,
      .name = "cmdCur",
      .index = 6,
      .caption = "???",
      .rect = {.left = 1560, .top = 1200, .width = 615, .height = 375},
      .tabOrder = 9,
-     .flags = tk::kToolTip},
+     .flags = tk::kToolTip,
+     .click = tk::Handler<&FrmMain::cmdCur_Click>},
     {.kind = Kind::Button,
      .name = "cmdCur",
      .index = 7,
      .caption = "???",
      .rect = {.left = 2280, .top = 1200, .width = 615, .height = 375},
      .tabOrder = 10,
-     .flags = tk::kToolTip},
+     .flags = tk::kToolTip,
+     .click = tk::Handler<&FrmMain::cmdCur_Click>},
 };
 
 // Every control id of FrmMain names its control in the table.
@@ -111,12 +119,10 @@ static_assert(tk::ControlsAre(kControls, FrmMain::lblCur, "lblCur"));
 static_assert(tk::ControlsAre(kControls, FrmMain::cmdCur0, "cmdCur", FrmMain::kCurrencyButtons));
 
 constexpr tk::MenuSpec kMenus[] = {
-    {.name = "mnuOptions", .caption = "&Options"},
-    {.name = "mnuExit", .caption = "E&xit"},
-    {.name = "mnuHelp", .caption = "&Help"},
+    {.name = "mnuOptions", .caption = "&Options", .click = tk::Handler<&FrmMain::mnuOptions_Click>},
+    {.name = "mnuExit", .caption = "E&xit", .click = tk::Handler<&FrmMain::mnuExit_Click>},
+    {.name = "mnuHelp", .caption = "&Help", .click = tk::Handler<&FrmMain::mnuHelp_Click>},
 };
-
-static_assert(std::tuple_size_v<decltype(mdlData::SelectedSlots)> == FrmMain::kCurrencyButtons);
 
 // Every menu id of FrmMain names its command in the table.
 static_assert(std::size(kMenus) == FrmMain::mnuHelp + 1);
@@ -185,28 +191,6 @@ void FrmMain::Form_Unload() {
     frmUpdate.Unload();
 }
 
-void FrmMain::Click(int control) {
-    if (control >= cmdCur0 && control < cmdCur0 + kCurrencyButtons) {
-        cmdCur_Click(static_cast<std::int16_t>(control - cmdCur0));
-    }
-}
-
-void FrmMain::MenuClick(int menu) {
-    switch (menu) {
-        case mnuOptions:
-            mnuOptions_Click();
-            break;
-        case mnuExit:
-            mnuExit_Click();
-            break;
-        case mnuHelp:
-            mnuHelp_Click();
-            break;
-        default:
-            break;
-    }
-}
-
 void FrmMain::mnuOptions_Click() { frmOpt.Show(true); }
 
 void FrmMain::mnuExit_Click() { frmMain.Unload(); }
@@ -214,7 +198,8 @@ void FrmMain::mnuExit_Click() { frmMain.Unload(); }
 void FrmMain::mnuHelp_Click() {
     tk::ShellService* shell = tk::Services().shell;
     if (shell == nullptr) return;
-    shell->ShellExecute("open", "notepad.exe", tk::Services().app->Path() + "\\pecun.txt", "", 1);
+    shell->ShellExecute("open", "notepad.exe", tk::Services().app->Path() + "\\pecun.txt", "",
+                        tk::ShowCommand::Normal);
 }
 
 void FrmMain::Form_Resize() {
@@ -229,8 +214,10 @@ void FrmMain::Form_Resize() {
 
 void FrmMain::Form_MouseMove(std::int16_t, std::int16_t, float x, float) {
     const double pixels = std::nearbyint(static_cast<double>(x) / Peer().TwipsPerPixelX());
-    if (pixels == mdlTrayIcon::kLeftButtonUp || pixels == mdlTrayIcon::kLeftDoubleClick ||
-        pixels == mdlTrayIcon::kRightButtonUp) {
+    // The icon's callback brings the mouse message that happened over it as x.
+    const auto is = [pixels](tk::MouseMessage m) { return pixels == static_cast<double>(m); };
+    if (is(tk::MouseMessage::LeftButtonUp) || is(tk::MouseMessage::LeftDoubleClick) ||
+        is(tk::MouseMessage::RightButtonUp)) {
         Peer().SetWindowState(tk::kStateNormal);
         Peer().SetVisible(true);
     }
@@ -278,7 +265,8 @@ void FrmMain::AddDigit(int digit) {
         next = MulWhole(CurrentAmount, 10);
         if (next.ok()) next = Add(next.value, Money::Whole(static_cast<std::int32_t>(signedDigit)));
     } else {
-        next = Add(CurrentAmount, Money::FromRaw(signedDigit * PowerOfTen(4 - DecimalState)));
+        next = Add(CurrentAmount,
+                   Money::FromRaw(signedDigit * PowerOfTen(Money::kDecimals - DecimalState)));
     }
     if (!next.ok()) {
         tk::Beep();
@@ -395,8 +383,9 @@ std::string FrmMain::ToolTipText(int control) {
     }
     if (const int reference = ReferenceCurrency(); reference != -1) {
         text += "1 " + CodeOf(reference) + " = " +
-                tk::FormatGroupedFixed(mdlData::CurrencyTable[target].Value.Raw(), 4, sep) + " " +
-                CodeOf(target) + "\r\n";
+                tk::FormatGroupedFixed(mdlData::CurrencyTable[target].Value.Raw(), Money::kDecimals,
+                                       sep) +
+                " " + CodeOf(target) + "\r\n";
     }
     return text + rates::RatesAgeText();
 }

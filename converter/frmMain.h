@@ -6,6 +6,7 @@
 #include <string>
 
 #include "Money.h"
+#include "mdlData.h"
 #include "toolkit/Form.h"
 #include "toolkit/FormSlot.h"
 
@@ -14,7 +15,7 @@ public:
     // Control ids, in the order of the control table.
     enum : int { Picture1, lblVal, lblCur, cmdCur0 };
     // cmdCur0 + i is button i, which stands for slot i of SelectedSlots.
-    static constexpr int kCurrencyButtons = 8;
+    static constexpr int kCurrencyButtons = mdlData::kSlotCount;
     enum : int { mnuOptions, mnuExit, mnuHelp };
     static const tk::FormSpec kSpec;
 
@@ -25,8 +26,6 @@ public:
     void Form_MouseMove(std::int16_t button, std::int16_t shift, float x, float y) override;
     void Form_KeyPress(std::int16_t& keyAscii) override;
     void Form_KeyDown(std::int16_t keyCode, std::int16_t shift) override;
-    void Click(int control) override;
-    void MenuClick(int menu) override;
     // The tip of currency button i: the amount shown converted into the button's currency
     // (when the amount has a currency and the result fits), the button's rate against the
     // reference currency, and where the rates came from and how old they are.

@@ -39,44 +39,51 @@ constexpr tk::ControlSpec kHead[] = {
      .tabOrder = 1,
      .flags = tk::kSorted,
      .parent = kFrame,
-     .accessibleName = "Available currencies"},
+     .accessibleName = "Available currencies",
+     .dblClick = tk::Handler<&FrmOpt::lstCur_DblClick>},
     {.kind = Kind::Button,
      .name = "cmdAdd",
      .caption = "&Add",
      .rect = {.left = 0, .top = 300, .width = 735, .height = 375},
      .tabOrder = 2,
-     .parent = kFrame},
+     .parent = kFrame,
+     .click = tk::Handler<&FrmOpt::cmdAdd_Click>},
     {.kind = Kind::Button,
      .name = "cmdEdit",
      .caption = "&Edit",
      .rect = {.left = 0, .top = 780, .width = 735, .height = 375},
      .tabOrder = 3,
-     .parent = kFrame},
+     .parent = kFrame,
+     .click = tk::Handler<&FrmOpt::cmdEdit_Click>},
     {.kind = Kind::Button,
      .name = "cmdDelete",
      .caption = "&Delete",
      .rect = {.left = 0, .top = 1260, .width = 735, .height = 375},
      .tabOrder = 4,
-     .parent = kFrame},
+     .parent = kFrame,
+     .click = tk::Handler<&FrmOpt::cmdDelete_Click>},
     {.kind = Kind::Button,
      .name = "cmdDefault",
      .caption = "De&fault",
      .rect = {.left = 0, .top = 2040, .width = 735, .height = 375},
      .tabOrder = 5,
-     .parent = kFrame},
+     .parent = kFrame,
+     .click = tk::Handler<&FrmOpt::cmdDefault_Click>},
     {.kind = Kind::Button,
      .name = "cmdUpdate",
      .caption = "&Update",
      .rect = {.left = 0, .top = 2520, .width = 735, .height = 375},
      .tabOrder = 6,
-     .parent = kFrame},
+     .parent = kFrame,
+     .click = tk::Handler<&FrmOpt::cmdUpdate_Click>},
     {.kind = Kind::Button,
      .name = "cmdOK",
      .caption = "&Close",
      .rect = {.left = 0, .top = 3000, .width = 735, .height = 375},
      .tabOrder = 0,
      .flags = tk::kDefault | tk::kCancel,
-     .parent = kFrame},
+     .parent = kFrame,
+     .click = tk::Handler<&FrmOpt::cmdOK_Click>},
     {.kind = Kind::Label,
      .name = "Label2",
      .caption = "Selected currencies :",
@@ -91,18 +98,17 @@ constexpr tk::ControlSpec kHead[] = {
      .parent = kFrame},
 };
 
-// The nine rows of the selected currencies: buttons 1 to 8 one below the other, then the
-// base currency at the foot. Each row is a set button and the box it fills.
-constexpr int kRows = 9;
-constexpr int RowTop(int k) { return k < 8 ? 300 + 360 * k : 3540; }
-constexpr const char* kSetNames[kRows] = {
+// The rows of the selected currencies: buttons 1 to 8 one below the other, then the base
+// currency at the foot. Each row is a set button and the box it fills.
+constexpr int RowTop(int k) { return k < FrmOpt::kBaseRow ? 300 + 360 * k : 3540; }
+constexpr const char* kSetNames[FrmOpt::kRows] = {
     "Set button 1 to the selected currency", "Set button 2 to the selected currency",
     "Set button 3 to the selected currency", "Set button 4 to the selected currency",
     "Set button 5 to the selected currency", "Set button 6 to the selected currency",
     "Set button 7 to the selected currency", "Set button 8 to the selected currency",
     "Set the base currency",
 };
-constexpr const char* kBoxNames[kRows] = {
+constexpr const char* kBoxNames[FrmOpt::kRows] = {
     "Button 1 currency", "Button 2 currency", "Button 3 currency",
     "Button 4 currency", "Button 5 currency", "Button 6 currency",
     "Button 7 currency", "Button 8 currency", "Base currency",
@@ -116,7 +122,8 @@ constexpr tk::ControlSpec SetButton(int k) {
             .rect = {.left = 3360, .top = RowTop(k), .width = 255, .height = 255},
             .tabOrder = 7 + k,
             .parent = kFrame,
-            .accessibleName = kSetNames[k]};
+            .accessibleName = kSetNames[k],
+            .click = tk::Handler<&FrmOpt::cmdSet_Click>};
 }
 
 constexpr tk::ControlSpec SlotBox(int k) {
@@ -145,11 +152,11 @@ constexpr tk::ControlSpec kTail[] = {
 };
 
 constexpr auto kControls = [] {
-    std::array<tk::ControlSpec, std::size(kHead) + 2 * kRows + std::size(kTail)> table{};
+    std::array<tk::ControlSpec, std::size(kHead) + 2 * FrmOpt::kRows + std::size(kTail)> table{};
     std::size_t at = 0;
     for (const tk::ControlSpec& c : kHead) table[at++] = c;
-    for (int k = 0; k < kRows; ++k) table[at++] = SetButton(k);
-    for (int k = 0; k < kRows; ++k) table[at++] = SlotBox(k);
+    for (int k = 0; k < FrmOpt::kRows; ++k) table[at++] = SetButton(k);
+    for (int k = 0; k < FrmOpt::kRows; ++k) table[at++] = SlotBox(k);
     for (const tk::ControlSpec& c : kTail) table[at++] = c;
     return table;
 }();
@@ -167,8 +174,8 @@ static_assert(tk::ControlsAre(kControls, FrmOpt::cmdUpdate, "cmdUpdate"));
 static_assert(tk::ControlsAre(kControls, FrmOpt::cmdOK, "cmdOK"));
 static_assert(tk::ControlsAre(kControls, FrmOpt::Label2, "Label2"));
 static_assert(tk::ControlsAre(kControls, FrmOpt::Label3, "Label3"));
-static_assert(tk::ControlsAre(kControls, FrmOpt::cmdSet0, "cmdSet", 9));
-static_assert(tk::ControlsAre(kControls, FrmOpt::txtCur0, "txtCur", 9));
+static_assert(tk::ControlsAre(kControls, FrmOpt::cmdSet0, "cmdSet", FrmOpt::kRows));
+static_assert(tk::ControlsAre(kControls, FrmOpt::txtCur0, "txtCur", FrmOpt::kRows));
 static_assert(tk::ControlsAre(kControls, FrmOpt::chkMinTray, "chkMinTray"));
 static_assert(tk::ControlsAre(kControls, FrmOpt::chkDlStartup, "chkDlStartup"));
 
@@ -211,8 +218,8 @@ void FrmOpt::Form_Load() {
     int noSelection = -1;
     tk::MergeAdded(sorted, std::move(lines), noSelection);
     peer.ListSetLines(lstCur, std::move(sorted), noSelection);
-    for (int k = 0; k < 9; ++k) {
-        const int index = k < 8 ? mdlData::SelectedSlots[k] : mdlData::BaseCurrency;
+    for (int k = 0; k < kRows; ++k) {
+        const int index = k < kBaseRow ? mdlData::SelectedSlots[k] : mdlData::BaseCurrency;
         SetText(txtCur0 + k, DisplayTextOf(index));
         SetTag(txtCur0 + k, std::to_string(index));
     }
@@ -226,39 +233,6 @@ void FrmOpt::Form_Unload() {
     mdlData::SaveSettings();
 }
 
-void FrmOpt::Click(int control) {
-    if (control >= cmdSet0 && control < cmdSet0 + 9) {
-        cmdSet_Click(static_cast<std::int16_t>(control - cmdSet0));
-        return;
-    }
-    switch (control) {
-        case cmdAdd:
-            cmdAdd_Click();
-            break;
-        case cmdEdit:
-            cmdEdit_Click();
-            break;
-        case cmdDelete:
-            cmdDelete_Click();
-            break;
-        case cmdDefault:
-            cmdDefault_Click();
-            break;
-        case cmdUpdate:
-            cmdUpdate_Click();
-            break;
-        case cmdOK:
-            cmdOK_Click();
-            break;
-        default:
-            break;
-    }
-}
-
-void FrmOpt::DblClick(int control) {
-    if (control == lstCur) lstCur_DblClick();
-}
-
 std::optional<FrmOpt::Selection> FrmOpt::Selected() const {
     const int pos = Peer().ListIndex(lstCur);
     if (pos < 0 || pos >= Peer().ListCount(lstCur)) return std::nullopt;
@@ -268,7 +242,7 @@ std::optional<FrmOpt::Selection> FrmOpt::Selected() const {
 }
 
 void FrmOpt::cmdSet_Click(std::int16_t index) {
-    if (index < 0 || index > 8) return;
+    if (index < 0 || index > kBaseRow) return;
     const std::optional<Selection> line = Selected();
     if (!line) return;
 
@@ -277,7 +251,7 @@ void FrmOpt::cmdSet_Click(std::int16_t index) {
     SetTag(box, std::to_string(line->entry));
     const int e = IndexFromTag(Tag(box));
     if (e < 0) return;
-    if (index == 8) {
+    if (index == kBaseRow) {
         mdlData::BaseCurrency = static_cast<std::int16_t>(e);
         return;
     }
@@ -356,11 +330,11 @@ std::vector<tk::ListLine> FrmOpt::Lines() const { return Peer().ListLines(lstCur
 int FrmOpt::SelectedLine() const { return Peer().ListIndex(lstCur); }
 
 void FrmOpt::cmdDefault_Click() {
-    const int flags = tk::kYesNo | tk::kIconExclamation;
-    if (tk::MsgBox(kDefaultPrompt.data(), flags, program::kTitle) != tk::kResultYes) return;
+    const tk::MsgBoxFlags flags = tk::MsgBoxFlags::YesNo | tk::MsgBoxFlags::IconExclamation;
+    if (tk::MsgBox(kDefaultPrompt.data(), flags, program::kTitle) != tk::MsgBoxResult::Yes) return;
     mdlData::RestoreDefaults();
     if (FrmMain* main = frmMain.IfLoaded()) {
-        for (int k = 0; k < 8; ++k) main->ShowSlotCaption(k);
+        for (int k = 0; k < mdlData::kSlotCount; ++k) main->ShowSlotCaption(k);
     }
     Form_Load();
 }

@@ -7,13 +7,17 @@
 #include <optional>
 #include <vector>
 
+#include "mdlData.h"
 #include "toolkit/Form.h"
 #include "toolkit/FormSlot.h"
 
 class FrmOpt : public tk::Form {
 public:
-    // Control ids, in the order of the control table. cmdSet0 + k and txtCur0 + k for
-    // k = 0 to 8 (8 is the base currency).
+    // The rows of the selected currencies, each a set button and its box: row k below
+    // kBaseRow is slot k, row kBaseRow is the base currency.
+    static constexpr int kBaseRow = mdlData::kSlotCount;
+    static constexpr int kRows = kBaseRow + 1;
+    // Control ids, in the order of the control table. cmdSet0 + k and txtCur0 + k for row k.
     enum : int {
         Frame1,
         Label1,
@@ -27,8 +31,8 @@ public:
         Label2,
         Label3,
         cmdSet0,
-        txtCur0 = cmdSet0 + 9,
-        chkMinTray = txtCur0 + 9,
+        txtCur0 = cmdSet0 + kRows,
+        chkMinTray = txtCur0 + kRows,
         chkDlStartup,
     };
     static const tk::FormSpec kSpec;
@@ -36,8 +40,6 @@ public:
     const tk::FormSpec& Layout() const override { return kSpec; }
     void Form_Load() override;
     void Form_Unload() override;
-    void Click(int control) override;
-    void DblClick(int control) override;
 
     void cmdSet_Click(std::int16_t index);
     void cmdAdd_Click();

@@ -40,13 +40,15 @@ constexpr tk::ControlSpec kControls[] = {
      .caption = "Update",
      .rect = {.left = 240, .top = 1560, .width = 1095, .height = 375},
      .tabOrder = 1,
-     .flags = tk::kDefault},
+     .flags = tk::kDefault,
+     .click = tk::Handler<&FrmUpdate::cmdOK_Click>},
     {.kind = Kind::Button,
      .name = "cmdClose",
      .caption = "Close",
      .rect = {.left = 1560, .top = 1560, .width = 1095, .height = 375},
      .tabOrder = 2,
-     .flags = tk::kCancel},
+     .flags = tk::kCancel,
+     .click = tk::Handler<&FrmUpdate::cmdClose_Click>},
 };
 
 // Every control id of FrmUpdate names its control in the table.
@@ -98,11 +100,6 @@ void FrmUpdate::Form_Load() {
     }
     SetText(lblStatus, text);
     frmOpt.Load();
-}
-
-void FrmUpdate::Click(int control) {
-    if (control == cmdOK) cmdOK_Click();
-    if (control == cmdClose) cmdClose_Click();
 }
 
 void FrmUpdate::cmdOK_Click() {

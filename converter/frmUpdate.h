@@ -14,7 +14,6 @@ public:
     // The load text, with the date of the last update when one is recorded; loads frmOpt
     // (hidden) for the lines that new currencies add to its list.
     void Form_Load() override;
-    void Click(int control) override;
 
     // The whole update operation, also called directly by start-up whether or not cmdOK is
     // enabled. Its outcome shows in lblStatus (see Failed); nothing escapes it. Afterwards

@@ -10,7 +10,7 @@
 namespace mdlData {
 
 std::vector<CurrencyEntry> CurrencyTable;
-std::array<std::int16_t, 8> SelectedSlots{};
+std::array<std::int16_t, kSlotCount> SelectedSlots{};
 std::int16_t BaseCurrency = 0;
 bool MinimizeToTray = false;
 bool DownloadOnStartup = false;
@@ -23,10 +23,10 @@ struct Resource {
 };
 
 constexpr Resource kResources[] = {
-#define PECUN_COUNT(text) {101, text},
-#define PECUN_SLOT(j, text) {150 + (j), text},
+#define PECUN_COUNT(text) {kCountResource, text},
+#define PECUN_SLOT(j, text) {kSlotResource + (j), text},
 #define PECUN_CURRENCY(i, code, name, value) \
-    {200 + (i), name}, {300 + (i), code}, {400 + (i), value},
+    {kNameResource + (i), name}, {kCodeResource + (i), code}, {kValueResource + (i), value},
 #include "resources/defaults.inc"
 #undef PECUN_COUNT
 #undef PECUN_SLOT
@@ -54,7 +54,7 @@ std::int16_t ReadIndex(std::string_view key, std::int16_t fallback) {
 }
 
 std::int16_t DefaultSlot(int j) {
-    auto v = WholeNumber(DefaultResource(150 + j), 0, kMaxCurrencies);
+    auto v = WholeNumber(DefaultResource(kSlotResource + j), 0, kMaxCurrencies);
     return v ? static_cast<std::int16_t>(*v) : 0;
 }
 
@@ -69,9 +69,10 @@ void RunUpdateInDialog() {
 }
 
 void AskFirstRunDownload() {
-    int answer = tk::MsgBox("Do you want to download the latest conversion rates now?",
-                            tk::kYesNo | tk::kIconQuestion, program::kTitle);
-    if (answer == tk::kResultYes) RunUpdateInDialog();
+    const tk::MsgBoxResult answer =
+        tk::MsgBox("Do you want to download the latest conversion rates now?",
+                   tk::MsgBoxFlags::YesNo | tk::MsgBoxFlags::IconQuestion, program::kTitle);
+    if (answer == tk::MsgBoxResult::Yes) RunUpdateInDialog();
 }
 
 void RunStartupDownload() {
@@ -108,16 +109,16 @@ std::string_view DefaultResource(int id) {
 }
 
 void RestoreDefaults() {
-    auto count = WholeNumber(DefaultResource(101), 0, kMaxCurrencies);
+    auto count = WholeNumber(DefaultResource(kCountResource), 0, kMaxCurrencies);
     CurrencyTable.resize(count ? static_cast<std::size_t>(*count) : 0);
     BaseCurrency = 0;
     for (int i = 0; i < CurrencyCount(); ++i) {
         CurrencyEntry& e = CurrencyTable[i];
-        e.Name = std::string(DefaultResource(200 + i));
-        e.Short = DefaultResource(300 + i);
-        e.Value = MoneyFromDouble(ParseLeadingNumber(DefaultResource(400 + i))).value;
+        e.Name = std::string(DefaultResource(kNameResource + i));
+        e.Short = DefaultResource(kCodeResource + i);
+        e.Value = MoneyFromDouble(ParseLeadingNumber(DefaultResource(kValueResource + i))).value;
     }
-    for (int j = 0; j < 8; ++j) SelectedSlots[j] = DefaultSlot(j);
+    for (int j = 0; j < kSlotCount; ++j) SelectedSlots[j] = DefaultSlot(j);
     SaveSettings();
 }
 
@@ -147,7 +148,8 @@ bool ReadSettings() {
             e.Short = ReadSetting(Key('S', i), "EUR");
             e.Value = ReadValue(Key('V', i));
         }
-        for (int j = 0; j < 8; ++j) SelectedSlots[j] = ReadIndex(Key('U', j), DefaultSlot(j));
+        for (int j = 0; j < kSlotCount; ++j)
+            SelectedSlots[j] = ReadIndex(Key('U', j), DefaultSlot(j));
     } else {
         RestoreDefaults();
     }
@@ -171,7 +173,8 @@ bool SaveSettings() {
         ok = WriteSetting(Key('S', i), e.Short.str()) && ok;
         ok = WriteSetting(Key('V', i), MoneyStoreText(e.Value)) && ok;
     }
-    for (int j = 0; j < 8; ++j) ok = WriteSetting(Key('U', j), std::to_string(SelectedSlots[j])) && ok;
+    for (int j = 0; j < kSlotCount; ++j)
+        ok = WriteSetting(Key('U', j), std::to_string(SelectedSlots[j])) && ok;
     ok = WriteSetting("MinimizeToTray", MinimizeToTray ? "True" : "False") && ok;
     ok = WriteSetting("DownloadOnStartup", DownloadOnStartup ? "True" : "False") && ok;
     return ok;

@@ -16,8 +16,10 @@ namespace mdlData {
 
 // Index = a currency's identity; entries never move. At most kMaxCurrencies entries.
 extern std::vector<CurrencyEntry> CurrencyTable;
-// Eight table indices, slot j = main-window button cmdCur j. Always valid indices.
-extern std::array<std::int16_t, 8> SelectedSlots;
+// The slots: slot j = main-window button cmdCur j.
+inline constexpr int kSlotCount = 8;
+// A table index for each slot. Always valid indices.
+extern std::array<std::int16_t, kSlotCount> SelectedSlots;
 // The table index the currency editor shows rates in. Always a valid index.
 extern std::int16_t BaseCurrency;
 extern bool MinimizeToTray;
@@ -36,7 +38,17 @@ std::string ReadSetting(std::string_view key, std::string_view fallback);
 // none.
 bool WriteSetting(std::string_view key, std::string_view text);
 
-// The text of built-in resource `id` (101, 150-157, 200+i, 300+i, 400+i); empty if none.
+// The built-in resources of the default table: the number of entries, then at the base id
+// plus j the table index of slot j, and plus i the name, the code and the rate of entry i.
+enum DefaultResourceId : int {
+    kCountResource = 101,
+    kSlotResource = 150,
+    kNameResource = 200,
+    kCodeResource = 300,
+    kValueResource = 400,
+};
+
+// The text of built-in resource `id` (a DefaultResourceId, plus j or i); empty if none.
 std::string_view DefaultResource(int id);
 
 // `amount` of currency `from` in currency `to` (valid table indices): the product with

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "toolkit/Services.h"
+
 namespace mdlTrayIcon {
 
 // The shell's record with single-byte text, as 32-bit Windows lays it out: handles are
@@ -33,14 +35,12 @@ static_assert(offsetof(TrayIconRecord, uTimeout) == 416);
 static_assert(offsetof(TrayIconRecord, szInfoTitle) == 420);
 static_assert(offsetof(TrayIconRecord, dwInfoFlags) == 484);
 
-inline constexpr std::uint32_t kNimAdd = 0;
-inline constexpr std::uint32_t kNimDelete = 2;
-inline constexpr std::uint32_t kCallbackMessage = 512;  // the mouse-move message number
-// The record's flags: its callback message, its icon and its tip are set.
-inline constexpr std::uint32_t kNifMessage = 1, kNifIcon = 2, kNifTip = 4;
-// What the shell's callback brings as the x of the mouse move, in pixels: the mouse message
+// The icon's callback message: a mouse move, whose x (in pixels) brings the mouse message
 // that happened over the icon.
-inline constexpr int kLeftButtonUp = 514, kLeftDoubleClick = 515, kRightButtonUp = 517;
+inline constexpr tk::MouseMessage kCallbackMessage = tk::MouseMessage::Move;
+// The record's flags: its callback message, its icon and its tip are set.
+inline constexpr tk::NotifyIconFlags kIconFlags =
+    tk::NotifyIconFlags::Message | tk::NotifyIconFlags::Icon | tk::NotifyIconFlags::Tip;
 
 // All zero until the first AddTrayIcon; keeps its last contents after a removal.
 extern TrayIconRecord TrayIcon;

@@ -9,6 +9,11 @@
 
 using namespace setup;
 
+// The message boxes' styles and answer that SetupLogic names are the system's.
+static_assert(kQuestionStyle == static_cast<unsigned>(MB_YESNO | MB_ICONQUESTION));
+static_assert(kTooLongStyle == static_cast<unsigned>(MB_OK | MB_ICONEXCLAMATION));
+static_assert(kAnswerYes == IDYES);
+
 namespace {
 
 // The program's own full path. One that fills the buffer has been cut by the system (and

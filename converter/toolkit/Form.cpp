@@ -11,7 +11,6 @@ void Form::AttachPeer(std::unique_ptr<WindowPeer> peer) {
     tags_.assign(Layout().controls.size(), std::string());
 }
 
-
 std::string Form::Text(int id) const { return peer_ ? peer_->Text(id) : std::string(); }
 
 void Form::SetText(int id, std::string_view text) {
@@ -25,6 +24,19 @@ const std::string& Form::Tag(int id) const {
 
 void Form::SetTag(int id, std::string text) {
     if (id >= 0 && static_cast<std::size_t>(id) < tags_.size()) tags_[id] = std::move(text);
+}
+
+void RunControlHandler(Form& form, int id, EventHandler ControlSpec::*event) {
+    const std::span<const ControlSpec> controls = form.Layout().controls;
+    if (id < 0 || static_cast<std::size_t>(id) >= controls.size()) return;
+    const ControlSpec& row = controls[static_cast<std::size_t>(id)];
+    if (const EventHandler handler = row.*event) handler(form, row.index);
+}
+
+void RunMenuHandler(Form& form, int menu) {
+    const std::span<const MenuSpec> menus = form.Layout().menus;
+    if (menu < 0 || static_cast<std::size_t>(menu) >= menus.size()) return;
+    if (const EventHandler handler = menus[static_cast<std::size_t>(menu)].click) handler(form, -1);
 }
 
 }  // namespace tk

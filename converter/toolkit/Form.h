@@ -15,7 +15,12 @@
 
 namespace tk {
 
+class Form;
 class WindowPeer;
+
+// What a control's or menu command's row runs for one of its events: the form, and the row's
+// index in its group (-1 for a control alone and for a menu command). Made with Handler below.
+using EventHandler = void (*)(Form& form, int index);
 
 enum class Kind : std::uint8_t { Label, Button, TextBox, ListBox, CheckBox, Picture };
 
@@ -60,6 +65,10 @@ struct ControlSpec {
     // What a screen reader names the control where its caption says too little ("Set the
     // base currency" for a ">"); nullptr: the caption.
     const char* accessibleName = nullptr;
+    // The control's handlers; nullptr: the event does nothing.
+    EventHandler click = nullptr;     // a button or check box pressed; a list's line chosen
+    EventHandler dblClick = nullptr;  // a list's line double-clicked
+    EventHandler gotFocus = nullptr;  // the control took the focus
 };
 
 // Whether the controls from `id` on are `count` controls named `name`, indexed 0 to count - 1
@@ -77,8 +86,9 @@ constexpr bool ControlsAre(std::span<const ControlSpec> table, int id, std::stri
 }
 
 struct MenuSpec {
-    const char* name;     // "mnuOptions"
-    const char* caption;  // "&Options": a top-level command without sub-menu
+    const char* name;              // "mnuOptions"
+    const char* caption;           // "&Options": a top-level command without sub-menu
+    EventHandler click = nullptr;  // the command chosen; nullptr: nothing
 };
 
 // Whether menu `id` of the table is named `name`: the menu ids' compile-time check.
@@ -107,10 +117,9 @@ struct FormSpec {
 };
 
 // Codes of the keys the forms and the peers handle: characters of Form_KeyPress (Backspace,
-// Enter, Esc) and key codes of Form_KeyDown (the comma and period keys).
+// Esc) and key codes of Form_KeyDown (the comma and period keys).
 enum : std::int16_t {
     kKeyBackspace = 8,
-    kKeyEnter = 13,
     kKeyEscape = 27,
     kKeyComma = 188,
     kKeyPeriod = 190,
@@ -123,7 +132,8 @@ enum : std::int16_t { kShiftMask = 1, kCtrlMask = 2, kAltMask = 4 };
 enum : int { kStateNormal = 0, kStateMinimized = 1 };
 
 // One window. Handlers run on the user-interface thread; the peer calls them and catches
-// anything they throw. A form reaches its controls by id through the helpers below.
+// anything they throw. The handlers of the controls' and menus' events are in their rows; the
+// form's own are the virtuals below. A form reaches its controls by id through the helpers.
 class Form {
 public:
     virtual ~Form();
@@ -138,10 +148,6 @@ public:
     // x and y in twips of the client area; the peer sends what the window received.
     virtual void Form_MouseMove(std::int16_t /*button*/, std::int16_t /*shift*/, float /*x*/,
                                 float /*y*/) {}
-    virtual void Click(int /*control*/) {}
-    virtual void DblClick(int /*control*/) {}
-    virtual void GotFocus(int /*control*/) {}
-    virtual void MenuClick(int /*menu*/) {}
     // The tip of a control flagged kToolTip, lines ended by CR LF; empty: none. The peer asks
     // each time it shows the tip or a screen reader asks for the description, so it must not
     // change anything.
@@ -162,6 +168,42 @@ private:
     std::unique_ptr<WindowPeer> peer_;
     std::vector<std::string> tags_;
 };
+
+namespace detail {
+
+template <typename Member>
+struct MemberHandler;
+
+template <typename F>
+struct MemberHandler<void (F::*)()> {
+    template <void (F::*M)()>
+    static void Call(Form& form, int /*index*/) {
+        (static_cast<F&>(form).*M)();
+    }
+};
+
+template <typename F, typename Index>
+struct MemberHandler<void (F::*)(Index)> {
+    template <void (F::*M)(Index)>
+    static void Call(Form& form, int index) {
+        (static_cast<F&>(form).*M)(static_cast<Index>(index));
+    }
+};
+
+}  // namespace detail
+
+// The row's handler that calls `M`, a handler of the form's class: with the row's index when
+// it takes one (cmdSet_Click(index) of the group cmdSet), else with nothing (cmdOK_Click()).
+// Only for the rows of that class's own table.
+template <auto M>
+inline constexpr EventHandler Handler = &detail::MemberHandler<decltype(M)>::template Call<M>;
+
+// What the peers call for an event of control `id`: its row's handler of that event
+// (&ControlSpec::click, ::dblClick or ::gotFocus) with the row's index; nothing when the id
+// is outside the table or the row has no such handler.
+void RunControlHandler(Form& form, int id, EventHandler ControlSpec::*event);
+// The same for menu command `menu`.
+void RunMenuHandler(Form& form, int menu);
 
 // What a form needs of its window and controls. Positions in list boxes are 0-based;
 // -1 means "none" wherever a position is returned.

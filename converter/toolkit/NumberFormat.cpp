@@ -37,23 +37,24 @@ std::string FormatGrouped2(std::int64_t tenThousandths, const Separators& sep) {
 }
 
 std::string FormatFraction4(std::int64_t tenThousandths, const Separators& sep) {
-    return sep.decimal + Decimals(Magnitude(tenThousandths) % 10000, 4);
+    return sep.decimal + Decimals(Magnitude(tenThousandths) % kAmountScale, kAmountDecimals);
 }
 
 std::string FormatGroupedFixed(std::int64_t tenThousandths, int places, const Separators& sep) {
     const std::uint64_t m = Magnitude(tenThousandths);
     std::string out = tenThousandths < 0 ? "-" : "";
-    out += Grouped(m / 10000, sep.thousands);
+    out += Grouped(m / kAmountScale, sep.thousands);
     out += sep.decimal;
-    out += std::to_string(m % 10000 + 10000).substr(1, static_cast<std::size_t>(places));
+    out +=
+        std::to_string(m % kAmountScale + kAmountScale).substr(1, static_cast<std::size_t>(places));
     return out;
 }
 
 std::string FormatPlain(std::int64_t tenThousandths, const Separators& sep) {
     std::uint64_t m = Magnitude(tenThousandths);
     std::string out = tenThousandths < 0 ? "-" : "";
-    out += std::to_string(m / 10000);
-    if (m % 10000 != 0) out += sep.decimal + Decimals(m % 10000, 4);
+    out += std::to_string(m / kAmountScale);
+    if (m % kAmountScale != 0) out += sep.decimal + Decimals(m % kAmountScale, kAmountDecimals);
     return out;
 }
 

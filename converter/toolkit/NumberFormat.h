@@ -8,6 +8,10 @@
 
 namespace tk {
 
+// The counts the formats take: kAmountScale counts in one unit, kAmountDecimals places.
+inline constexpr int kAmountDecimals = 4;
+inline constexpr std::uint64_t kAmountScale = 10000;
+
 // The magnitude of a count, also of the most negative one.
 constexpr std::uint64_t Magnitude(std::int64_t v) {
     return v < 0 ? ~static_cast<std::uint64_t>(v) + 1 : static_cast<std::uint64_t>(v);

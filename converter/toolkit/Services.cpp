@@ -51,9 +51,9 @@ ServiceSet Install(const ServiceSet& services) {
 
 const ServiceSet& Services() { return Current(); }
 
-int MsgBox(std::string_view prompt, int flags, std::string_view title) {
+MsgBoxResult MsgBox(std::string_view prompt, MsgBoxFlags flags, std::string_view title) {
     MessageBoxService* box = Services().msgbox;
-    return box ? box->MsgBox(prompt, flags, title) : 0;
+    return box ? box->MsgBox(prompt, flags, title) : MsgBoxResult::None;
 }
 
 SettingsBatch::SettingsBatch(std::string_view app, std::string_view section)

@@ -15,20 +15,26 @@ namespace tk {
 class WindowSystem;
 class XmlReader;
 
-// Message box flags and results.
-enum : int {
-    kYesNo = 4,
-    kIconQuestion = 32,
-    kIconExclamation = 48,
-    kResultYes = 6,
-    kResultNo = 7,
+// A message box's buttons and icon, combined with |. The values are the system's.
+enum class MsgBoxFlags : std::uint32_t {
+    YesNo = 4,
+    IconQuestion = 32,
+    IconExclamation = 48,
 };
+constexpr MsgBoxFlags operator|(MsgBoxFlags a, MsgBoxFlags b) {
+    return static_cast<MsgBoxFlags>(static_cast<std::uint32_t>(a) | static_cast<std::uint32_t>(b));
+}
+
+// The button that closed a message box, None when no box could be shown. The values are the
+// system's.
+enum class MsgBoxResult : int { None = 0, Yes = 6, No = 7 };
 
 class MessageBoxService {
 public:
     virtual ~MessageBoxService() = default;
     // Shows a modal message box over the active window; returns the button pressed.
-    virtual int MsgBox(std::string_view prompt, int flags, std::string_view title) = 0;
+    virtual MsgBoxResult MsgBox(std::string_view prompt, MsgBoxFlags flags,
+                                std::string_view title) = 0;
 };
 
 class ClipboardService {
@@ -115,15 +121,38 @@ private:
     SettingsStore* store_;
 };
 
+// Which of a notification icon's callback message, icon and tip count, combined with |. The
+// values are the system's.
+enum class NotifyIconFlags : std::uint32_t { None = 0, Message = 1, Icon = 2, Tip = 4 };
+constexpr NotifyIconFlags operator|(NotifyIconFlags a, NotifyIconFlags b) {
+    return static_cast<NotifyIconFlags>(static_cast<std::uint32_t>(a) |
+                                        static_cast<std::uint32_t>(b));
+}
+
+// What the shell is asked to do with a notification icon. The values are the system's.
+enum class NotifyIconMessage : std::uint32_t { Add = 0, Modify = 1, Delete = 2 };
+
+// Window messages of the mouse, as the system numbers them: a notification icon's callback
+// message, and what the shell's callback brings as the mouse event over the icon.
+enum class MouseMessage : std::uint32_t {
+    Move = 512,
+    LeftButtonUp = 514,
+    LeftDoubleClick = 515,
+    RightButtonUp = 517,
+};
+
 // One notification-area icon, as the shell is told of it.
 struct NotifyIconData {
-    std::uint32_t window = 0;           // the form's WindowPeer::Handle
-    std::uint32_t id = 0;               // with `window`, what the shell knows the icon by
-    std::uint32_t flags = 0;            // which of the next three count: 1 message, 2 icon, 4 tip
-    std::uint32_t callbackMessage = 0;  // sent to `window` for each mouse event on the icon
-    std::uint32_t icon = 0;             // a WindowPeer::IconHandle
-    std::string tip;                    // single-byte text; the shell shows 127 bytes at most
+    std::uint32_t window = 0;  // the form's WindowPeer::Handle
+    std::uint32_t id = 0;      // with `window`, what the shell knows the icon by
+    NotifyIconFlags flags = NotifyIconFlags::None;  // which of the next three count
+    MouseMessage callbackMessage{};  // sent to `window` for each mouse event on the icon
+    std::uint32_t icon = 0;          // a WindowPeer::IconHandle
+    std::string tip;                 // single-byte text; the shell shows 127 bytes at most
 };
+
+// How ShellExecute shows the window it opens. The values are the system's.
+enum class ShowCommand : int { Normal = 1 };
 
 class ShellService {
 public:
@@ -131,9 +160,9 @@ public:
     // ShellExecute with no owner window; the result is not examined by any caller.
     virtual void ShellExecute(std::string_view verb, std::string_view file,
                               std::string_view parameters, std::string_view directory,
-                              int showCommand) = 0;
-    // Shell_NotifyIcon; message 0 add, 1 modify, 2 delete. True when the shell agreed.
-    virtual bool NotifyIcon(std::uint32_t message, const NotifyIconData& icon) = 0;
+                              ShowCommand show) = 0;
+    // Shell_NotifyIcon. True when the shell agreed.
+    virtual bool NotifyIcon(NotifyIconMessage message, const NotifyIconData& icon) = 0;
 };
 
 // The running program.
@@ -186,7 +215,7 @@ void Report(std::string_view what);
 void RunHandler(std::string_view what, const std::function<void()>& handler);
 
 // Convenience wrappers over the installed services.
-int MsgBox(std::string_view prompt, int flags, std::string_view title);
+MsgBoxResult MsgBox(std::string_view prompt, MsgBoxFlags flags, std::string_view title);
 void Beep();
 // The installed regional service's UpperCase and SortKey; without one, the ASCII rule.
 std::string UpperCase(std::string_view text);

@@ -22,48 +22,6 @@ using tk::Kind;
 
 enum : int { lstSorted, lstPlain, txtBox, chkBox, cmdOK, cmdCancel, lblText };
 
-constexpr tk::ControlSpec kControls[] = {
-    {.kind = Kind::ListBox,
-     .name = "lstSorted",
-     .caption = "",
-     .rect = {.left = 120, .top = 120, .width = 2000, .height = 1500},
-     .tabOrder = 0,
-     .flags = tk::kSorted},
-    {.kind = Kind::ListBox,
-     .name = "lstPlain",
-     .caption = "",
-     .rect = {.left = 2200, .top = 120, .width = 2000, .height = 1500},
-     .tabOrder = 1},
-    {.kind = Kind::TextBox,
-     .name = "txtBox",
-     .caption = "start",
-     .rect = {.left = 120, .top = 1700, .width = 2000, .height = 300},
-     .tabOrder = 2,
-     .maxLength = 5},
-    {.kind = Kind::CheckBox,
-     .name = "chkBox",
-     .caption = "Tick",
-     .rect = {.left = 120, .top = 2100, .width = 2000, .height = 300},
-     .tabOrder = 3},
-    {.kind = Kind::Button,
-     .name = "cmdOK",
-     .caption = "OK",
-     .rect = {.left = 120, .top = 2500, .width = 1000, .height = 375},
-     .tabOrder = 4,
-     .flags = tk::kDefault},
-    {.kind = Kind::Button,
-     .name = "cmdCancel",
-     .caption = "Cancel",
-     .rect = {.left = 1200, .top = 2500, .width = 1000, .height = 375},
-     .tabOrder = 5,
-     .flags = tk::kCancel},
-    {.kind = Kind::Label,
-     .name = "lblText",
-     .caption = "label",
-     .rect = {.left = 2200, .top = 2500, .width = 2000, .height = 375},
-     .tabOrder = 6},
-};
-
 std::vector<std::string>& Events() {
     static std::vector<std::string> events;
     return events;
@@ -75,10 +33,64 @@ public:
     const tk::FormSpec& Layout() const override { return kSpec; }
     void Form_Load() override { Events().push_back("load"); }
     void Form_Unload() override { Events().push_back("unload"); }
-    // Apart from the other events: a real window also gives the focus when it is shown.
-    void GotFocus(int id) override { focus.push_back(id); }
+    // Every control's gotFocus, apart from the other events: a real window also gives the
+    // focus when it is shown.
+    template <int Id>
+    void Focused() {
+        focus.push_back(Id);
+    }
     std::vector<int> focus;
 };
+
+constexpr tk::ControlSpec kControls[] = {
+    {.kind = Kind::ListBox,
+     .name = "lstSorted",
+     .caption = "",
+     .rect = {.left = 120, .top = 120, .width = 2000, .height = 1500},
+     .tabOrder = 0,
+     .flags = tk::kSorted,
+     .gotFocus = tk::Handler<&TestForm::Focused<lstSorted>>},
+    {.kind = Kind::ListBox,
+     .name = "lstPlain",
+     .caption = "",
+     .rect = {.left = 2200, .top = 120, .width = 2000, .height = 1500},
+     .tabOrder = 1,
+     .gotFocus = tk::Handler<&TestForm::Focused<lstPlain>>},
+    {.kind = Kind::TextBox,
+     .name = "txtBox",
+     .caption = "start",
+     .rect = {.left = 120, .top = 1700, .width = 2000, .height = 300},
+     .tabOrder = 2,
+     .maxLength = 5,
+     .gotFocus = tk::Handler<&TestForm::Focused<txtBox>>},
+    {.kind = Kind::CheckBox,
+     .name = "chkBox",
+     .caption = "Tick",
+     .rect = {.left = 120, .top = 2100, .width = 2000, .height = 300},
+     .tabOrder = 3,
+     .gotFocus = tk::Handler<&TestForm::Focused<chkBox>>},
+    {.kind = Kind::Button,
+     .name = "cmdOK",
+     .caption = "OK",
+     .rect = {.left = 120, .top = 2500, .width = 1000, .height = 375},
+     .tabOrder = 4,
+     .flags = tk::kDefault,
+     .gotFocus = tk::Handler<&TestForm::Focused<cmdOK>>},
+    {.kind = Kind::Button,
+     .name = "cmdCancel",
+     .caption = "Cancel",
+     .rect = {.left = 1200, .top = 2500, .width = 1000, .height = 375},
+     .tabOrder = 5,
+     .flags = tk::kCancel,
+     .gotFocus = tk::Handler<&TestForm::Focused<cmdCancel>>},
+    {.kind = Kind::Label,
+     .name = "lblText",
+     .caption = "label",
+     .rect = {.left = 2200, .top = 2500, .width = 2000, .height = 375},
+     .tabOrder = 6,
+     .gotFocus = tk::Handler<&TestForm::Focused<lblText>>},
+};
+
 const tk::FormSpec TestForm::kSpec = {"frmTest",        "Contract", 4500, 3200,
                                       tk::kDialogFrame, kControls,  {}};
 

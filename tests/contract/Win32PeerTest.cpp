@@ -21,6 +21,42 @@ using tk::Kind;
 
 enum : int { boxPic, lblIn, cmdA, cmdB, txtIn, chkIn, lstIn, cmdThrow };
 
+std::vector<std::string> events;
+
+class PeerForm : public tk::Form {
+public:
+    static const tk::FormSpec kSpec;
+    const tk::FormSpec& Layout() const override { return kSpec; }
+    void Form_Resize() override {
+        events.push_back("resize " + std::to_string(Peer().WindowState()));
+    }
+    void Form_KeyDown(std::int16_t key, std::int16_t shift) override {
+        events.push_back("down " + std::to_string(key) + " " + std::to_string(shift));
+    }
+    void Form_KeyPress(std::int16_t& ch) override {
+        events.push_back("press " + std::to_string(ch));
+        if (ch == swallow) ch = 0;
+    }
+    void Form_MouseMove(std::int16_t, std::int16_t, float x, float) override {
+        events.push_back("move " + std::to_string(static_cast<int>(x)));
+    }
+    // The rows' handlers: each notes its event and the control's or menu's id.
+    template <int Id>
+    void Clicked() {
+        events.push_back("click " + std::to_string(Id));
+    }
+    void cmdThrow_Click() {
+        Clicked<cmdThrow>();
+        throw std::runtime_error("handler failed");
+    }
+    void lstIn_DblClick() { events.push_back("dblclick " + std::to_string(lstIn)); }
+    template <int Menu>
+    void MenuChosen() {
+        events.push_back("menu " + std::to_string(Menu));
+    }
+    std::int16_t swallow = -1;
+};
+
 constexpr tk::ControlSpec kControls[] = {
     {.kind = Kind::Picture,
      .name = "boxPic",
@@ -42,13 +78,15 @@ constexpr tk::ControlSpec kControls[] = {
      .caption = "A",
      .rect = {.left = 120, .top = 720, .width = 615, .height = 375},
      .tabOrder = 2,
-     .flags = tk::kDefault},
+     .flags = tk::kDefault,
+     .click = tk::Handler<&PeerForm::Clicked<cmdA>>},
     {.kind = Kind::Button,
      .name = "cmdB",
      .caption = "B",
      .rect = {.left = 841, .top = 721, .width = 613, .height = 377},
      .tabOrder = 3,
-     .flags = tk::kCancel},
+     .flags = tk::kCancel,
+     .click = tk::Handler<&PeerForm::Clicked<cmdB>>},
     {.kind = Kind::TextBox,
      .name = "txtIn",
      .caption = "",
@@ -58,47 +96,25 @@ constexpr tk::ControlSpec kControls[] = {
      .name = "chkIn",
      .caption = "C",
      .rect = {.left = 1700, .top = 1200, .width = 1000, .height = 300},
-     .tabOrder = 5},
+     .tabOrder = 5,
+     .click = tk::Handler<&PeerForm::Clicked<chkIn>>},
     {.kind = Kind::ListBox,
      .name = "lstIn",
      .caption = "",
      .rect = {.left = 120, .top = 1600, .width = 1500, .height = 600},
-     .tabOrder = 6},
+     .tabOrder = 6,
+     .click = tk::Handler<&PeerForm::Clicked<lstIn>>,
+     .dblClick = tk::Handler<&PeerForm::lstIn_DblClick>},
     {.kind = Kind::Button,
      .name = "cmdThrow",
      .caption = "T",
      .rect = {.left = 1700, .top = 1600, .width = 615, .height = 375},
-     .tabOrder = 7},
+     .tabOrder = 7,
+     .click = tk::Handler<&PeerForm::cmdThrow_Click>},
 };
-constexpr tk::MenuSpec kMenus[] = {{"mnuOne", "&One"}, {"mnuTwo", "T&wo"}};
+constexpr tk::MenuSpec kMenus[] = {{"mnuOne", "&One", tk::Handler<&PeerForm::MenuChosen<0>>},
+                                   {"mnuTwo", "T&wo", tk::Handler<&PeerForm::MenuChosen<1>>}};
 
-std::vector<std::string> events;
-
-class PeerForm : public tk::Form {
-public:
-    static const tk::FormSpec kSpec;
-    const tk::FormSpec& Layout() const override { return kSpec; }
-    void Form_Resize() override {
-        events.push_back("resize " + std::to_string(Peer().WindowState()));
-    }
-    void Form_KeyDown(std::int16_t key, std::int16_t shift) override {
-        events.push_back("down " + std::to_string(key) + " " + std::to_string(shift));
-    }
-    void Form_KeyPress(std::int16_t& ch) override {
-        events.push_back("press " + std::to_string(ch));
-        if (ch == swallow) ch = 0;
-    }
-    void Form_MouseMove(std::int16_t, std::int16_t, float x, float) override {
-        events.push_back("move " + std::to_string(static_cast<int>(x)));
-    }
-    void Click(int id) override {
-        events.push_back("click " + std::to_string(id));
-        if (id == cmdThrow) throw std::runtime_error("handler failed");
-    }
-    void DblClick(int id) override { events.push_back("dblclick " + std::to_string(id)); }
-    void MenuClick(int menu) override { events.push_back("menu " + std::to_string(menu)); }
-    std::int16_t swallow = -1;
-};
 const tk::FormSpec PeerForm::kSpec = {
     "frmPeer", "Peer test", 2985, 2400, tk::kMinimizeBox | tk::kKeyPreview | tk::kShowInTaskbar,
     kControls, kMenus};

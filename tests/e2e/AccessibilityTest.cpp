@@ -144,7 +144,7 @@ TEST_F(AccessibilityTest, ButtonsDescribeTheirConversionAndTheDisplayIsAnnounced
     EXPECT_EQ(Accessible(display).Name(), "11,600 JPY");
 
     // Default slots: EUR, USD, JPY, GBP, DEM, FRF, CHF, BEF.
-    const std::pair<const char*, const char*> tips[8] = {
+    const std::pair<const char*, const char*> tips[FrmMain::kCurrencyButtons] = {
         {"11,600 JPY = 100 EUR", "1 EUR = 1.0000 EUR"},
         {"11,600 JPY = 106.13 USD", "1 EUR = 1.0613 USD"},
         {"11,600 JPY = 11,600 JPY", "1 EUR = 116.0000 JPY"},
@@ -154,7 +154,7 @@ TEST_F(AccessibilityTest, ButtonsDescribeTheirConversionAndTheDisplayIsAnnounced
         {"11,600 JPY = 160.04 CHF", "1 EUR = 1.6004 CHF"},
         {"11,600 JPY = 4,033.99 BEF", "1 EUR = 40.3399 BEF"},
     };
-    for (int i = 0; i < 8; ++i) {
+    for (int i = 0; i < FrmMain::kCurrencyButtons; ++i) {
         EXPECT_EQ(Accessible(main->buttons[i]).Description(), Tip(tips[i].first, tips[i].second))
             << "button " << i;
         EXPECT_EQ(Accessible(main->buttons[i]).Name(), Text(main->buttons[i])) << "button " << i;
@@ -167,14 +167,14 @@ TEST_F(AccessibilityTest, ButtonsDescribeTheirConversionAndTheDisplayIsAnnounced
     ASSERT_NE(dialog, nullptr) << "expected the options dialog after Alt+O";
     const auto control = [dialog](int id) { return FormControl(dialog, id); };
     ASSERT_TRUE(WaitUntil([&] { return control(FrmOpt::chkDlStartup) != nullptr; }));
-    for (int k = 0; k < 9; ++k) {
+    for (int k = 0; k < FrmOpt::kRows; ++k) {
         const std::string button = std::to_string(k + 1);
         EXPECT_EQ(Accessible(control(FrmOpt::cmdSet0 + k)).Name(),
-                  k < 8 ? "Set button " + button + " to the selected currency"
-                        : "Set the base currency");
+                  k < FrmOpt::kBaseRow ? "Set button " + button + " to the selected currency"
+                                       : "Set the base currency");
         EXPECT_EQ(Text(control(FrmOpt::cmdSet0 + k)), ">") << "set button " << k;
         EXPECT_EQ(Accessible(control(FrmOpt::txtCur0 + k)).Name(),
-                  k < 8 ? "Button " + button + " currency" : "Base currency");
+                  k < FrmOpt::kBaseRow ? "Button " + button + " currency" : "Base currency");
     }
     EXPECT_EQ(Accessible(control(FrmOpt::lstCur)).Name(), "Available currencies");
     EXPECT_EQ(Accessible(control(FrmOpt::cmdAdd)).Name(), "Add") << "a caption that says it";

@@ -177,7 +177,7 @@ TEST_F(FirstRunTest, AsksOnceThenWritesTheDefaultStore) {
         EXPECT_EQ(ReadStore(), DefaultStore());
         EXPECT_TRUE(ExtraStoreKeys().empty()) << "unexpected: " << ExtraStoreKeys().front();
         const char* captions[] = {"EUR", "USD", "JPY", "GBP", "DEM", "FRF", "CHF", "BEF"};
-        for (int i = 0; i < 8; ++i) {
+        for (int i = 0; i < FrmMain::kCurrencyButtons; ++i) {
             EXPECT_EQ(Text(window->buttons[static_cast<std::size_t>(i)]), captions[i])
                 << "caption of button " << i;
         }

@@ -74,7 +74,8 @@ TEST_F(OptionsTest, ManagesTheCurrenciesAndSavesOnClosing) {
     EXPECT_EQ(lines.size(), 21u);
     EXPECT_TRUE(std::is_sorted(lines.begin(), lines.end()));
     EXPECT_TRUE(HasLine(list, "Belgian franc (BEF)"));
-    EXPECT_EQ(Text(OptionsControl(dialog, FrmOpt::txtCur0 + 8)), "European Union euro (EUR)");
+    EXPECT_EQ(Text(OptionsControl(dialog, FrmOpt::txtCur0 + FrmOpt::kBaseRow)),
+              "European Union euro (EUR)");
 
     // A set button changes the main window's button while the dialog is open.
     ASSERT_TRUE(SelectLine(list, "Japanese yen (JPY)"));

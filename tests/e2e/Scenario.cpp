@@ -52,7 +52,8 @@ std::optional<MainWindow> WaitMainWindow(DWORD pid, Duration limit) {
         [&] {
             window.form = nullptr;
             for (HWND form : TopWindows(pid, kFormClass, kTitle)) {
-                if (IsWindowVisible(form) && Control(form, kCmdCur0 + 7) != nullptr) {
+                const int lastButton = kCmdCur0 + FrmMain::kCurrencyButtons - 1;
+                if (IsWindowVisible(form) && Control(form, lastButton) != nullptr) {
                     window.form = form;
                 }
             }
@@ -62,7 +63,8 @@ std::optional<MainWindow> WaitMainWindow(DWORD pid, Duration limit) {
     if (!found) return std::nullopt;
     window.value = Control(window.form, kLblVal);
     window.code = Control(window.form, kLblCur);
-    for (int i = 0; i < 8; ++i) window.buttons[i] = Control(window.form, kCmdCur0 + i);
+    for (int i = 0; i < FrmMain::kCurrencyButtons; ++i)
+        window.buttons[i] = Control(window.form, kCmdCur0 + i);
     return window;
 }
 

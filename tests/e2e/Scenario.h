@@ -38,7 +38,7 @@ struct MainWindow {
     HWND form = nullptr;
     HWND value = nullptr;  // lblVal
     HWND code = nullptr;   // lblCur
-    std::array<HWND, 8> buttons{};
+    std::array<HWND, FrmMain::kCurrencyButtons> buttons{};
 };
 
 // The main window of `pid` once it is visible and its last control exists.

@@ -10,10 +10,10 @@ namespace {
 struct SeededStore {
     const char* name;
     Store store;
-    std::array<const char*, 8> captions;
+    std::array<const char*, mdlData::kSlotCount> captions;
 };
 
-Store WithSlots(Store store, std::array<const char*, 8> slots) {
+Store WithSlots(Store store, std::array<const char*, mdlData::kSlotCount> slots) {
     for (std::size_t j = 0; j < slots.size(); ++j)
         store[std::string("U") + std::to_string(j)] = slots[j];
     return store;
@@ -57,7 +57,7 @@ TEST_P(SeededStoreTest, ShowsTheStoredSlots) {
     ASSERT_TRUE(SeedStore(GetParam().store));
     const std::optional<MainWindow> window = Open();
     ASSERT_TRUE(window);
-    for (std::size_t i = 0; i < 8; ++i) {
+    for (std::size_t i = 0; i < window->buttons.size(); ++i) {
         EXPECT_EQ(Text(window->buttons[i]), GetParam().captions[i]) << "caption of button " << i;
     }
     EXPECT_TRUE(ShowsState(*window, "0.", ""));

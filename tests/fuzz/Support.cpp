@@ -36,7 +36,7 @@ void ResetProgram() {
     ui.settings.failWrites = false;
     ui.settings.failKey.clear();
     ui.answers.clear();
-    ui.defaultAnswer = tk::kResultNo;
+    ui.defaultAnswer = tk::MsgBoxResult::No;
     ui.msgboxes.clear();
     ui.clipboard.clear();
     ui.clipboardHasText = false;
@@ -101,7 +101,7 @@ void CheckIndices(const std::string& when) {
     FUZZ_CHECK(mdlData::CurrencyCount() > 0 &&
                    mdlData::CurrencyTable.size() <= static_cast<std::size_t>(mdlData::kMaxCurrencies),
                when + ": a table of " + std::to_string(mdlData::CurrencyTable.size()));
-    for (std::size_t j = 0; j < 8; ++j) {
+    for (std::size_t j = 0; j < mdlData::SelectedSlots.size(); ++j) {
         FUZZ_CHECK(mdlData::IsIndex(mdlData::SelectedSlots[j]),
                    when + ": slot " + std::to_string(j) + " holds " +
                        std::to_string(mdlData::SelectedSlots[j]) + " in a table of " +

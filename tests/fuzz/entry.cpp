@@ -326,14 +326,14 @@ private:
                     break;
                 }
                 case 's':
-                    ui.Click(options, FrmOpt::cmdSet0 + script_.Byte() % 9);
+                    ui.Click(options, FrmOpt::cmdSet0 + script_.Byte() % FrmOpt::kRows);
                     break;
                 case 'd':
                     ui.Click(options, FrmOpt::cmdDelete);
                     break;
                 case 'f':
                 case 'F':
-                    ui.answers.push_back(c == 'f' ? tk::kResultYes : tk::kResultNo);
+                    ui.answers.push_back(c == 'f' ? tk::MsgBoxResult::Yes : tk::MsgBoxResult::No);
                     ui.Click(options, FrmOpt::cmdDefault);
                     ui.answers.clear();
                     // The table may have shrunk under the entry's currency.

@@ -35,7 +35,8 @@ void BuildStore(std::string_view input) {
         const std::string key = fuzz::Unescape(line.substr(0, eq));
         std::string text = fuzz::Unescape(line.substr(eq + 1));
         if (key == "?") {
-            for (const char c : text) ui.answers.push_back(c == 'Y' ? tk::kResultYes : tk::kResultNo);
+            for (const char c : text)
+                ui.answers.push_back(c == 'Y' ? tk::MsgBoxResult::Yes : tk::MsgBoxResult::No);
         } else if (key == "!") {
             ui.httpBodies[std::string(rates::kUpdateBaseUrl)] = std::move(text);
         } else if (key == "#") {

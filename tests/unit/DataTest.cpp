@@ -46,7 +46,7 @@ const DefaultEntry kDefaults[] = {
     {"SEK", "Swedish krona", 87010, " 8.701"},
     {"CHF", "Swiss franc", 16004, " 1.6004"},
 };
-const std::array<std::int16_t, 8> kDefaultSlots = {0, 12, 13, 14, 2, 4, 20, 1};
+const std::array<std::int16_t, mdlData::kSlotCount> kDefaultSlots = {0, 12, 13, 14, 2, 4, 20, 1};
 
 class DataTest : public testing::Test {
 protected:
@@ -127,12 +127,13 @@ TEST_F(DataTest, FirstRunWritesExactlyTheDefaultsAndAsksOnce) {
         expected[key('S', i)] = kDefaults[i].code;
         expected[key('V', i)] = kDefaults[i].stored;
     }
-    for (int j = 0; j < 8; ++j) expected[key('U', j)] = std::to_string(kDefaultSlots[j]);
+    for (int j = 0; j < mdlData::kSlotCount; ++j)
+        expected[key('U', j)] = std::to_string(kDefaultSlots[j]);
     EXPECT_EQ(Stored(), expected);
 
     ASSERT_EQ(ui.msgboxes.size(), 1u);
     EXPECT_EQ(ui.msgboxes[0].prompt, "Do you want to download the latest conversion rates now?");
-    EXPECT_EQ(ui.msgboxes[0].flags, tk::kYesNo | tk::kIconQuestion);
+    EXPECT_EQ(ui.msgboxes[0].flags, tk::MsgBoxFlags::YesNo | tk::MsgBoxFlags::IconQuestion);
     EXPECT_EQ(ui.msgboxes[0].title, "Pecunor");
     EXPECT_FALSE(mdlData::MinimizeToTray) << "the first run stores False before reading it";
 }
@@ -145,7 +146,7 @@ TEST_F(DataTest, SaveWritesKeysInOrder) {
     for (int i = 0; i < 21; ++i) {
         for (char c : {'L', 'S', 'V'}) expected.push_back(c + std::to_string(i));
     }
-    for (int j = 0; j < 8; ++j) expected.push_back("U" + std::to_string(j));
+    for (int j = 0; j < mdlData::kSlotCount; ++j) expected.push_back("U" + std::to_string(j));
     expected.push_back("MinimizeToTray");
     expected.push_back("DownloadOnStartup");
     EXPECT_EQ(ui.settings.writes, expected);
@@ -156,11 +157,11 @@ TEST_F(DataTest, SaveReportsAFailedStoreButWritesEveryKey) {
     ui.settings.writes.clear();
     ui.settings.failWrites = true;
     EXPECT_FALSE(mdlData::SaveSettings());
-    EXPECT_EQ(ui.settings.writes.size(), 2u + 21 * 3 + 8 + 2);
+    EXPECT_EQ(ui.settings.writes.size(), 2u + 21 * 3 + mdlData::kSlotCount + 2);
 }
 
 TEST_F(DataTest, FirstRunAnsweredYesRunsTheUpdate) {
-    ui.answers.push_back(tk::kResultYes);
+    ui.answers.push_back(tk::MsgBoxResult::Yes);
     Load();
     EXPECT_FALSE(ui.fetches.empty()) << "no update ran";
     EXPECT_TRUE(frmUpdate.Loaded()) << "the dialog stays open after a first run's update";
@@ -188,7 +189,7 @@ TEST_F(DataTest, MissingEntryKeysReadAsEuro) {
     EXPECT_EQ(CurrencyTable[0].Value.Raw(), 10000);
     EXPECT_EQ(CurrencyTable[1].Short.str(), "ZA ");
     EXPECT_EQ(CurrencyTable[1].Value.Raw(), 64347);
-    EXPECT_EQ(SelectedSlots, (std::array<std::int16_t, 8>{}));
+    EXPECT_EQ(SelectedSlots, (std::array<std::int16_t, mdlData::kSlotCount>{}));
     EXPECT_TRUE(mdlData::MinimizeToTray);
     EXPECT_FALSE(mdlData::DownloadOnStartup);
     EXPECT_TRUE(ui.msgboxes.empty());
@@ -248,7 +249,8 @@ TEST_F(DataTest, IndicesOutsideTheTableFallBack) {
           {"U7", "40000"}});
     Load();
     EXPECT_EQ(mdlData::BaseCurrency, 0);
-    EXPECT_EQ(SelectedSlots, (std::array<std::int16_t, 8>{2, 0, 0, 0, 2, 1, 0, 1}));
+    EXPECT_EQ(SelectedSlots,
+              (std::array<std::int16_t, mdlData::kSlotCount>{2, 0, 0, 0, 2, 1, 0, 1}));
 
     Reset();
     values_.clear();

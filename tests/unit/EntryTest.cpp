@@ -309,7 +309,8 @@ TEST_F(EntryTest, AShrunkTableClearsTheEntryFirst) {
 
 TEST_F(EntryTest, ButtonsShowTheirSlotsCodes) {
     const char* codes[] = {"EUR", "USD", "JPY", "GBP", "DEM", "FRF", "CHF", "BEF"};
-    for (int i = 0; i < 8; ++i) EXPECT_EQ(form().Text(FrmMain::cmdCur0 + i), codes[i]) << i;
+    for (int i = 0; i < FrmMain::kCurrencyButtons; ++i)
+        EXPECT_EQ(form().Text(FrmMain::cmdCur0 + i), codes[i]) << i;
 
     Close();
     mdlData::CurrencyTable[1].Short = "ZA";

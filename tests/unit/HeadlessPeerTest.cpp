@@ -13,49 +13,60 @@
 
 namespace {
 
-constexpr tk::ControlSpec kThrowerControls[] = {
-    {.kind = tk::Kind::Button,
-     .name = "cmdBoom",
-     .caption = "Boom",
-     .rect = {.left = 0, .top = 0, .width = 600, .height = 300},
-     .tabOrder = 0},
-};
+// The one button of the forms below, whose click runs `click`.
+constexpr tk::ControlSpec BoomButton(tk::EventHandler click) {
+    return {.kind = tk::Kind::Button,
+            .name = "cmdBoom",
+            .caption = "Boom",
+            .rect = {.left = 0, .top = 0, .width = 600, .height = 300},
+            .tabOrder = 0,
+            .click = click};
+}
 
 class Thrower : public tk::Form {
 public:
-    static constexpr tk::FormSpec kSpec = {"frmThrower",     "Thrower", 1200, 600, 0,
-                                           kThrowerControls, {}};
+    static const tk::FormSpec kSpec;
     const tk::FormSpec& Layout() const override { return kSpec; }
-    void Click(int) override { throw std::runtime_error("boom"); }
+    void cmdBoom_Click() { throw std::runtime_error("boom"); }
 };
+constexpr tk::ControlSpec kThrowerControls[] = {BoomButton(tk::Handler<&Thrower::cmdBoom_Click>)};
+const tk::FormSpec Thrower::kSpec = {"frmThrower", "Thrower", 1200, 600, 0, kThrowerControls, {}};
 
 // A form that notes when it is freed, and whose button shows the other one modally.
 bool ownerFreed = false;
 class Owner : public tk::Form {
 public:
-    static constexpr tk::FormSpec kSpec = {
-        .name = "frmOwner", .caption = "Owner", .clientWidth = 1200, .clientHeight = 600,
-        .controls = kThrowerControls};
+    static const tk::FormSpec kSpec;
     ~Owner() override { ownerFreed = true; }
     const tk::FormSpec& Layout() const override { return kSpec; }
-    void Click(int) override;
+    void cmdBoom_Click();
 };
 class Closer : public tk::Form {
 public:
-    static constexpr tk::FormSpec kSpec = {
-        .name = "frmCloser", .caption = "Closer", .clientWidth = 1200, .clientHeight = 600,
-        .controls = kThrowerControls};
+    static const tk::FormSpec kSpec;
     const tk::FormSpec& Layout() const override { return kSpec; }
-    void Click(int) override;
+    void cmdBoom_Click();
 };
+constexpr tk::ControlSpec kOwnerControls[] = {BoomButton(tk::Handler<&Owner::cmdBoom_Click>)};
+constexpr tk::ControlSpec kCloserControls[] = {BoomButton(tk::Handler<&Closer::cmdBoom_Click>)};
+const tk::FormSpec Owner::kSpec = {.name = "frmOwner",
+                                   .caption = "Owner",
+                                   .clientWidth = 1200,
+                                   .clientHeight = 600,
+                                   .controls = kOwnerControls};
+const tk::FormSpec Closer::kSpec = {.name = "frmCloser",
+                                    .caption = "Closer",
+                                    .clientWidth = 1200,
+                                    .clientHeight = 600,
+                                    .controls = kCloserControls};
 tk::FormSlot<Owner> frmOwner;
 tk::FormSlot<Closer> frmCloser;
-void Owner::Click(int) {
+void Owner::cmdBoom_Click() {
     frmCloser.Show(true);
     EXPECT_FALSE(ownerFreed) << "the form was freed while its own handler ran";
 }
 // Unloads the owner whose handler is still running, then itself.
-void Closer::Click(int) {
+void Closer::cmdBoom_Click() {
     frmOwner.Unload();
     frmCloser.Unload();
 }

@@ -126,7 +126,7 @@ TEST_F(MainWindowTest, HelpOpensNotepadOnTheHelpFile) {
     EXPECT_EQ(call.file, "notepad.exe");
     EXPECT_EQ(call.parameters, "C:\\Program Files\\Pecun Test\\pecun.txt");
     EXPECT_EQ(call.directory, "");
-    EXPECT_EQ(call.show, 1);
+    EXPECT_EQ(call.show, tk::ShowCommand::Normal);
 }
 
 TEST_F(MainWindowTest, ExitUnloadsTheDialogsAndSavesNothingItself) {

@@ -96,8 +96,8 @@ TEST_F(OptionsTest, FillListsEveryLiveEntrySortedWithItsIndexAndTheBoxes) {
     EXPECT_EQ(Box(0), "European Union euro (EUR)");
     EXPECT_EQ(Box(2), " (IEP)") << "a slot on a deleted entry shows its code only";
     EXPECT_EQ(opt().Tag(FrmOpt::txtCur0 + 2), "5");
-    EXPECT_EQ(Box(8), "European Union euro (EUR)");
-    EXPECT_EQ(opt().Tag(FrmOpt::txtCur0 + 8), "0");
+    EXPECT_EQ(Box(FrmOpt::kBaseRow), "European Union euro (EUR)");
+    EXPECT_EQ(opt().Tag(FrmOpt::txtCur0 + FrmOpt::kBaseRow), "0");
     EXPECT_EQ(peer().Value(FrmOpt::chkMinTray), 1);
     EXPECT_EQ(peer().Value(FrmOpt::chkDlStartup), 0);
     EXPECT_EQ(peer().ListIndex(FrmOpt::lstCur), -1) << "no line is selected on opening";
@@ -125,9 +125,9 @@ TEST_F(OptionsTest, SetButtonsTakeTheSelectedLineIntoTheirBox) {
     const std::vector<CurrencyEntry> before = CurrencyTable;
     const auto slots = SelectedSlots;
     ASSERT_TRUE(Select(kUSD));
-    ui.Click(opt(), FrmOpt::cmdSet0 + 8);
+    ui.Click(opt(), FrmOpt::cmdSet0 + FrmOpt::kBaseRow);
     EXPECT_EQ(mdlData::BaseCurrency, kUSD);
-    EXPECT_EQ(Box(8), "United States dollar (USD)");
+    EXPECT_EQ(Box(FrmOpt::kBaseRow), "United States dollar (USD)");
     EXPECT_EQ(SelectedSlots, slots) << "the base button changed a slot";
     for (std::size_t i = 0; i < before.size(); ++i) {
         EXPECT_EQ(CurrencyTable[i].Value, before[i].Value) << "the base button changed rate " << i;
@@ -138,7 +138,7 @@ TEST_F(OptionsTest, SetButtonsTakeTheSelectedLineIntoTheirBox) {
 
 TEST_F(OptionsTest, SetButtonWithoutSelectionChangesNothing) {
     const auto slots = SelectedSlots;
-    for (int k = 0; k < 9; ++k) ui.Click(opt(), FrmOpt::cmdSet0 + k);
+    for (int k = 0; k < FrmOpt::kRows; ++k) ui.Click(opt(), FrmOpt::cmdSet0 + k);
     EXPECT_EQ(SelectedSlots, slots);
     EXPECT_EQ(mdlData::BaseCurrency, 0);
     EXPECT_EQ(Box(1), "United States dollar (USD)");
@@ -219,7 +219,7 @@ TEST_F(OptionsTest, DefaultAsksFirstAndDeclinedChangesNothing) {
     ui.Click(opt(), FrmOpt::cmdDelete);
     ASSERT_TRUE(Select(kJPY));
     ui.Click(opt(), FrmOpt::cmdSet0);
-    ui.answers = {tk::kResultNo};
+    ui.answers = {tk::MsgBoxResult::No};
     ui.settings.writes.clear();
     ui.Click(opt(), FrmOpt::cmdDefault);
 
@@ -227,7 +227,7 @@ TEST_F(OptionsTest, DefaultAsksFirstAndDeclinedChangesNothing) {
     EXPECT_EQ(ui.msgboxes[0].prompt,
               "This will restore all currencies in the state when Pecunor was installed !\r\n"
               "Are you sure you want to continue ?");
-    EXPECT_EQ(ui.msgboxes[0].flags, 52);
+    EXPECT_EQ(ui.msgboxes[0].flags, tk::MsgBoxFlags::YesNo | tk::MsgBoxFlags::IconExclamation);
     EXPECT_EQ(ui.msgboxes[0].title, "Pecunor");
     EXPECT_EQ(CurrencyTable[kESP].Name, "");
     EXPECT_EQ(SelectedSlots[0], kJPY);
@@ -241,13 +241,13 @@ TEST_F(OptionsTest, DefaultConfirmedRestoresTableSlotsBaseCaptionsAndBoxes) {
     ui.Click(opt(), FrmOpt::cmdAdd);
     ASSERT_EQ(mdlData::CurrencyCount(), 23);
     ASSERT_TRUE(Select(kJPY));
-    ui.Click(opt(), FrmOpt::cmdSet0 + 7);
-    ui.Click(opt(), FrmOpt::cmdSet0 + 8);
+    ui.Click(opt(), FrmOpt::cmdSet0 + mdlData::kSlotCount - 1);
+    ui.Click(opt(), FrmOpt::cmdSet0 + FrmOpt::kBaseRow);
     ASSERT_TRUE(Select(kBEF));
     ui.Click(opt(), FrmOpt::cmdDelete);
     peer().SetValue(FrmOpt::chkDlStartup, 1);
 
-    ui.answers = {tk::kResultYes};
+    ui.answers = {tk::MsgBoxResult::Yes};
     ui.Click(opt(), FrmOpt::cmdDefault);
 
     EXPECT_EQ(mdlData::CurrencyCount(), 21);
@@ -255,12 +255,12 @@ TEST_F(OptionsTest, DefaultConfirmedRestoresTableSlotsBaseCaptionsAndBoxes) {
     EXPECT_EQ(CurrencyTable[kBEF].Name, "Belgian franc");
     EXPECT_EQ(mdlData::BaseCurrency, 0);
     const char* codes[] = {"EUR", "USD", "JPY", "GBP", "DEM", "FRF", "CHF", "BEF"};
-    for (int k = 0; k < 8; ++k) {
+    for (int k = 0; k < mdlData::kSlotCount; ++k) {
         EXPECT_EQ(Caption(k), codes[k]) << "main window button " << k;
         EXPECT_EQ(Box(k), DisplayText(CurrencyTable[SelectedSlots[k]])) << "box " << k;
         EXPECT_EQ(CurrencyTable[SelectedSlots[k]].Short.str(), codes[k]) << "slot " << k;
     }
-    EXPECT_EQ(Box(8), "European Union euro (EUR)");
+    EXPECT_EQ(Box(FrmOpt::kBaseRow), "European Union euro (EUR)");
     EXPECT_EQ(peer().Value(FrmOpt::chkDlStartup), 0) << "the check box keeps a change not stored";
     EXPECT_EQ(Stored("CN"), "21") << "the restore saves at once";
 }
@@ -291,7 +291,7 @@ TEST_F(OptionsTest, EveryWayOfClosingSavesEverything) {
         frmOpt.Show();
         ui.settings.values.clear();
         ASSERT_TRUE(Select(kCHF));
-        ui.Click(opt(), FrmOpt::cmdSet0 + 8);
+        ui.Click(opt(), FrmOpt::cmdSet0 + FrmOpt::kBaseRow);
         ui.Click(opt(), FrmOpt::cmdDelete);
         close();
         EXPECT_FALSE(frmOpt.Loaded()) << way;

@@ -540,7 +540,7 @@ TEST_F(UpdateDialogTest, StartupUpdatesLeaveTheDialogOpenAsTheirCaseSays) {
         ui.httpBodies.clear();
         if (c.body) Serve(*c.body);
         if (c.firstRun) {
-            ui.answers = {tk::kResultYes};
+            ui.answers = {tk::MsgBoxResult::Yes};
         } else {
             mdlData::RestoreDefaults();
             SetStored("DownloadOnStartup", "True");

@@ -80,7 +80,7 @@ void Window::SetEnabled(int id, bool enabled) {
 void Window::SetFocus(int id) {
     if (At(id) == nullptr) return;
     focus = id;
-    form.GotFocus(id);
+    RunControlHandler(form, id, &ControlSpec::gotFocus);
 }
 
 void Window::SetAccessibleName(int id, std::string_view name) {
@@ -241,10 +241,10 @@ void Platform::RunEvent(std::string_view what, const std::function<void()>& hand
     if (running_ == 0) RetireUnloaded();
 }
 
-int Platform::MsgBox(std::string_view prompt, int flags, std::string_view title) {
+MsgBoxResult Platform::MsgBox(std::string_view prompt, MsgBoxFlags flags, std::string_view title) {
     msgboxes.push_back({std::string(prompt), flags, std::string(title)});
     if (answers.empty()) return defaultAnswer;
-    const int answer = answers.front();
+    const MsgBoxResult answer = answers.front();
     answers.pop_front();
     return answer;
 }
@@ -272,16 +272,16 @@ std::string Platform::LongTime(int hour, int minute, int second) {
 
 void Platform::ShellExecute(std::string_view verb, std::string_view file,
                             std::string_view parameters, std::string_view directory,
-                            int showCommand) {
+                            ShowCommand show) {
     shellCalls.push_back({std::string(verb), std::string(file), std::string(parameters),
-                          std::string(directory), showCommand});
+                          std::string(directory), show});
 }
 
-bool Platform::NotifyIcon(std::uint32_t message, const NotifyIconData& icon) {
+bool Platform::NotifyIcon(NotifyIconMessage message, const NotifyIconData& icon) {
     notifyMessages.push_back(message);
     const auto key = std::make_pair(icon.window, icon.id);
-    if (message == 0) return icons.insert(key).second;
-    if (message == 2) return icons.erase(key) != 0;
+    if (message == NotifyIconMessage::Add) return icons.insert(key).second;
+    if (message == NotifyIconMessage::Delete) return icons.erase(key) != 0;
     return icons.count(key) != 0;
 }
 
@@ -337,13 +337,14 @@ void Platform::Ctrl(Form& form, char letter) {
 void Platform::Click(Form& form, int control) {
     Window& w = PeerOf(form);
     if (w.destroyed || Blocked(form) || !w.Enabled(control)) return;
-    RunEvent("a click handler", [&] { form.Click(control); });
+    RunEvent("a click handler", [&] { RunControlHandler(form, control, &ControlSpec::click); });
 }
 
 void Platform::DblClick(Form& form, int control) {
     Window& w = PeerOf(form);
     if (w.destroyed || Blocked(form) || !w.Enabled(control)) return;
-    RunEvent("a double-click handler", [&] { form.DblClick(control); });
+    RunEvent("a double-click handler",
+             [&] { RunControlHandler(form, control, &ControlSpec::dblClick); });
 }
 
 void Platform::Enter(Form& form) {
@@ -367,7 +368,7 @@ void Platform::Escape(Form& form) {
 
 void Platform::Menu(Form& form, int menu) {
     if (Blocked(form)) return;
-    RunEvent("a menu handler", [&] { form.MenuClick(menu); });
+    RunEvent("a menu handler", [&] { RunMenuHandler(form, menu); });
 }
 
 bool Platform::Blocked(const Form& form) const {

@@ -101,7 +101,7 @@ private:
 
 struct MsgBoxCall {
     std::string prompt;
-    int flags;
+    MsgBoxFlags flags;
     std::string title;
 };
 
@@ -112,7 +112,7 @@ struct FetchCall {
 
 struct ShellCall {
     std::string verb, file, parameters, directory;
-    int show;
+    ShowCommand show;
 };
 
 class Platform : public WindowSystem,
@@ -134,7 +134,8 @@ public:
     std::unique_ptr<WindowPeer> CreatePeer(Form& form) override;
     void RunModal(Form& form, const std::function<bool()>& done) override;
     // MessageBoxService: answers from `answers`, then `defaultAnswer`.
-    int MsgBox(std::string_view prompt, int flags, std::string_view title) override;
+    MsgBoxResult MsgBox(std::string_view prompt, MsgBoxFlags flags,
+                        std::string_view title) override;
     // ClipboardService
     bool HasText() override { return clipboardHasText; }
     std::string GetText() override { return clipboardHasText ? clipboard : std::string(); }
@@ -159,8 +160,8 @@ public:
     std::uint64_t Ticks() override { return ticks; }
     // ShellService: icons present are kept by (window, uID).
     void ShellExecute(std::string_view verb, std::string_view file, std::string_view parameters,
-                      std::string_view directory, int showCommand) override;
-    bool NotifyIcon(std::uint32_t message, const NotifyIconData& icon) override;
+                      std::string_view directory, ShowCommand show) override;
+    bool NotifyIcon(NotifyIconMessage message, const NotifyIconData& icon) override;
     // AppService
     std::string Path() override { return appPath; }
     std::string CommandLine() override { return commandLine; }
@@ -185,15 +186,15 @@ public:
     bool Blocked(const Form& form) const;
 
     MemorySettings settings;
-    std::deque<int> answers;
-    int defaultAnswer = kResultNo;
+    std::deque<MsgBoxResult> answers;
+    MsgBoxResult defaultAnswer = MsgBoxResult::No;
     std::vector<MsgBoxCall> msgboxes;
     std::string clipboard;
     bool clipboardHasText = false;
     int beeps = 0;
     std::pair<std::string, std::string> separators{".", ","};
     std::vector<ShellCall> shellCalls;
-    std::vector<std::uint32_t> notifyMessages;
+    std::vector<NotifyIconMessage> notifyMessages;
     std::set<std::pair<std::uint32_t, std::uint32_t>> icons;
     std::string appPath = "C:\\App";
     std::string commandLine;

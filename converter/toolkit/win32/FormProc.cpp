@@ -101,7 +101,7 @@ LRESULT FormWindow::OnCommand(WPARAM wParam, LPARAM lParam) {
     if (lParam == 0 && code == 0) {
         const int menu = id - kMenuIdBase;
         if (menu >= 0 && static_cast<std::size_t>(menu) < form_.Layout().menus.size()) {
-            manager_.Call([this, menu] { form_.MenuClick(menu); });
+            manager_.Call([this, menu] { RunMenuHandler(form_, menu); });
         }
         return 0;
     }
@@ -120,12 +120,14 @@ LRESULT FormWindow::OnCommand(WPARAM wParam, LPARAM lParam) {
     const bool list = kind == Kind::ListBox;
     if ((button && code == BN_CLICKED) || (list && code == LBN_SELCHANGE)) {
         // A list's click is a change of its selection by the user.
-        manager_.Call([this, control] { form_.Click(control); });
+        manager_.Call([this, control] { RunControlHandler(form_, control, &ControlSpec::click); });
     } else if (list && code == LBN_DBLCLK) {
-        manager_.Call([this, control] { form_.DblClick(control); });
+        manager_.Call(
+            [this, control] { RunControlHandler(form_, control, &ControlSpec::dblClick); });
     } else if ((button && code == BN_SETFOCUS) || (list && code == LBN_SETFOCUS) ||
                (kind == Kind::TextBox && code == EN_SETFOCUS)) {
-        manager_.Call([this, control] { form_.GotFocus(control); });
+        manager_.Call(
+            [this, control] { RunControlHandler(form_, control, &ControlSpec::gotFocus); });
         if (button) ShowFocusTip(control);
     } else if (button && code == BN_KILLFOCUS) {
         HideFocusTip();

@@ -628,7 +628,7 @@ void FormWindow::ListSetLines(int id, std::vector<ListLine> lines, int selected)
 void FormWindow::PressButton(int id) {
     HWND h = Control(id);
     if (h == nullptr || !IsWindowEnabled(h) || !IsWindowVisible(h)) return;
-    manager_.Call([this, id] { form_.Click(id); });
+    manager_.Call([this, id] { RunControlHandler(form_, id, &ControlSpec::click); });
 }
 
 void FormWindow::PressEnter() {

@@ -16,6 +16,24 @@ namespace tk::win32 {
 
 static_assert(kMenuIdBase > kControlIdBase);
 
+// The services' typed values are the system's own.
+static_assert(static_cast<UINT>(MsgBoxFlags::YesNo) == MB_YESNO);
+static_assert(static_cast<UINT>(MsgBoxFlags::IconQuestion) == MB_ICONQUESTION);
+static_assert(static_cast<UINT>(MsgBoxFlags::IconExclamation) == MB_ICONEXCLAMATION);
+static_assert(static_cast<int>(MsgBoxResult::Yes) == IDYES);
+static_assert(static_cast<int>(MsgBoxResult::No) == IDNO);
+static_assert(static_cast<int>(ShowCommand::Normal) == SW_SHOWNORMAL);
+static_assert(static_cast<DWORD>(NotifyIconMessage::Add) == NIM_ADD);
+static_assert(static_cast<DWORD>(NotifyIconMessage::Modify) == NIM_MODIFY);
+static_assert(static_cast<DWORD>(NotifyIconMessage::Delete) == NIM_DELETE);
+static_assert(static_cast<UINT>(NotifyIconFlags::Message) == NIF_MESSAGE);
+static_assert(static_cast<UINT>(NotifyIconFlags::Icon) == NIF_ICON);
+static_assert(static_cast<UINT>(NotifyIconFlags::Tip) == NIF_TIP);
+static_assert(static_cast<UINT>(MouseMessage::Move) == WM_MOUSEMOVE);
+static_assert(static_cast<UINT>(MouseMessage::LeftButtonUp) == WM_LBUTTONUP);
+static_assert(static_cast<UINT>(MouseMessage::LeftDoubleClick) == WM_LBUTTONDBLCLK);
+static_assert(static_cast<UINT>(MouseMessage::RightButtonUp) == WM_RBUTTONUP);
+
 namespace {
 
 std::string LocaleText(LCTYPE type, const char* fallback) {
@@ -27,11 +45,13 @@ std::string LocaleText(LCTYPE type, const char* fallback) {
 
 }  // namespace
 
-int SystemServices::MsgBox(std::string_view prompt, int flags, std::string_view title) {
+MsgBoxResult SystemServices::MsgBox(std::string_view prompt, MsgBoxFlags flags,
+                                    std::string_view title) {
     const std::wstring caption = Widen(title);
     // Task-modal: none of the program's windows takes input meanwhile.
-    return MessageBoxW(nullptr, Widen(prompt).c_str(), caption.c_str(),
-                       static_cast<UINT>(flags) | MB_TASKMODAL | MB_SETFOREGROUND);
+    return static_cast<MsgBoxResult>(
+        MessageBoxW(nullptr, Widen(prompt).c_str(), caption.c_str(),
+                    static_cast<UINT>(flags) | MB_TASKMODAL | MB_SETFOREGROUND));
 }
 
 void SystemServices::Beep() { MessageBeep(MB_OK); }
@@ -133,10 +153,10 @@ LocalTime SystemServices::UtcNow() {
 
 void SystemServices::ShellExecute(std::string_view verb, std::string_view file,
                                   std::string_view parameters, std::string_view directory,
-                                  int showCommand) {
+                                  ShowCommand show) {
     const std::wstring v = Widen(verb), f = Widen(file), p = Widen(parameters),
                        d = Widen(directory);
-    ShellExecuteW(nullptr, v.c_str(), f.c_str(), p.c_str(), d.c_str(), showCommand);
+    ShellExecuteW(nullptr, v.c_str(), f.c_str(), p.c_str(), d.c_str(), static_cast<int>(show));
 }
 
 namespace {
@@ -149,16 +169,16 @@ Handle WidenHandle(std::uint32_t value) {
 
 }  // namespace
 
-bool SystemServices::NotifyIcon(std::uint32_t message, const NotifyIconData& icon) {
+bool SystemServices::NotifyIcon(NotifyIconMessage message, const NotifyIconData& icon) {
     NOTIFYICONDATAA data{};
     data.cbSize = NOTIFYICONDATAA_V2_SIZE;
     data.hWnd = WidenHandle<HWND>(icon.window);
     data.uID = icon.id;
-    data.uFlags = icon.flags;
-    data.uCallbackMessage = icon.callbackMessage;
+    data.uFlags = static_cast<UINT>(icon.flags);
+    data.uCallbackMessage = static_cast<UINT>(icon.callbackMessage);
     data.hIcon = WidenHandle<HICON>(icon.icon);
     std::memcpy(data.szTip, icon.tip.data(), std::min(icon.tip.size(), sizeof data.szTip - 1));
-    return Shell_NotifyIconA(message, &data) != FALSE;
+    return Shell_NotifyIconA(static_cast<DWORD>(message), &data) != FALSE;
 }
 
 std::string SystemServices::Path() {

@@ -11,9 +11,10 @@
 //   menu command's id is 1000 + its position in the form's menu table.
 //
 // How messages become form events: BN_CLICKED of a button or check box and LBN_SELCHANGE of
-// a list box are Click, LBN_DBLCLK is DblClick, the focus notifications are GotFocus, menu
-// commands are MenuClick, WM_SIZE is Form_Resize, WM_MOUSEMOVE is Form_MouseMove (x and y
-// in twips: pixels times TwipsPerPixelX), and the close box asks WindowManager::onClose.
+// a list box run the row's click handler, LBN_DBLCLK its dblClick, the focus notifications
+// its gotFocus, a menu command its row's click; WM_SIZE is Form_Resize, WM_MOUSEMOVE is
+// Form_MouseMove (x and y in twips: pixels times TwipsPerPixelX), and the close box asks
+// WindowManager::onClose.
 // A key-preview form sees every key as Form_KeyDown and every character as Form_KeyPress
 // before anything else happens to it. Then Enter presses the focused push button, else the
 // default button; Esc presses the cancel button; Tab and the arrow keys move the focus.
@@ -162,7 +163,8 @@ class SystemServices : public MessageBoxService,
                        public AppService,
                        public ClockService {
 public:
-    int MsgBox(std::string_view prompt, int flags, std::string_view title) override;
+    MsgBoxResult MsgBox(std::string_view prompt, MsgBoxFlags flags,
+                        std::string_view title) override;
     void Beep() override;
     std::string DecimalSeparator() override;
     std::string ThousandsSeparator() override;
@@ -177,8 +179,8 @@ public:
     LocalTime UtcNow() override;
     std::uint64_t Ticks() override;
     void ShellExecute(std::string_view verb, std::string_view file, std::string_view parameters,
-                      std::string_view directory, int showCommand) override;
-    bool NotifyIcon(std::uint32_t message, const NotifyIconData& icon) override;
+                      std::string_view directory, ShowCommand show) override;
+    bool NotifyIcon(NotifyIconMessage message, const NotifyIconData& icon) override;
     std::string Path() override;
     std::string CommandLine() override;
 
