@@ -4,6 +4,7 @@
 #include <unordered_map>
 
 #include "RatesFeed.h"
+#include "TextHelpers.h"
 #include "frmOpt.h"
 #include "mdlData.h"
 #include "toolkit/Services.h"
@@ -34,7 +35,8 @@ CodeIndex IndexLiveCodes(const std::vector<CurrencyEntry>& table, std::size_t mo
     index.reserve(table.size() + more);
     for (std::size_t i = 0; i < table.size(); ++i) {
         if (!table[i].Name.empty())
-            index.try_emplace(LowerAscii(table[i].Short.str()), static_cast<std::int16_t>(i));
+            index.try_emplace(tk::AsciiLowerCase(table[i].Short.str()),
+                              static_cast<std::int16_t>(i));
     }
     return index;
 }
@@ -84,7 +86,7 @@ public:
     }
 
     bool Apply(const UpdateRecord& r) {
-        if (auto found = index_.find(LowerAscii(r.code)); found != index_.end()) {
+        if (auto found = index_.find(tk::AsciiLowerCase(r.code)); found != index_.end()) {
             staged_.table[static_cast<std::size_t>(found->second)].Value = r.rate;
             return true;
         }
@@ -92,12 +94,12 @@ public:
         if (!slot) return false;
         CurrencyEntry& e = staged_.table[static_cast<std::size_t>(*slot)];
         e.Name = std::string(r.name);
-        e.Short = UpperAscii(r.code);
+        e.Short = tk::AsciiUpperCase(r.code);
         e.Value = r.rate;
         ReplaceLine(*slot, e);
         if (!e.Name.empty()) {
             free_.Take();
-            auto [it, added] = index_.try_emplace(LowerAscii(e.Short.str()), *slot);
+            auto [it, added] = index_.try_emplace(tk::AsciiLowerCase(e.Short.str()), *slot);
             if (!added && *slot < it->second) it->second = *slot;
         }
         return true;
@@ -157,7 +159,7 @@ namespace {
 bool ThreeCharactersOrMore(std::string_view text) {
     int characters = 0;
     for (const char c : text) {
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80 && ++characters == 3) return true;
+        if (!IsUtf8Continuation(c) && ++characters == 3) return true;
     }
     return false;
 }

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "TextHelpers.h"
 #include "frmOpt.h"
 #include "mdlData.h"
 #include "toolkit/NumberFormat.h"

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 
+#include "TextHelpers.h"
 #include "frmEdit.h"
 #include "frmOpt.h"
 #include "frmUpdate.h"

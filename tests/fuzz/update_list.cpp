@@ -52,9 +52,9 @@ Before Capture() {
 std::optional<std::vector<CurrencyEntry>> ExpectedTable(std::vector<CurrencyEntry> table,
                                                         const UpdateList& list) {
     for (const UpdateRecord& r : list.records) {
-        const std::string code = LowerAscii(r.code);
+        const std::string code = tk::AsciiLowerCase(r.code);
         auto known = std::find_if(table.begin(), table.end(), [&](const CurrencyEntry& e) {
-            return !e.Name.empty() && LowerAscii(e.Short.str()) == code;
+            return !e.Name.empty() && tk::AsciiLowerCase(e.Short.str()) == code;
         });
         if (known != table.end()) {
             known->Value = r.rate;
@@ -66,7 +66,7 @@ std::optional<std::vector<CurrencyEntry>> ExpectedTable(std::vector<CurrencyEntr
             if (table.size() >= static_cast<std::size_t>(mdlData::kMaxCurrencies)) return std::nullopt;
             free = table.emplace(table.end());
         }
-        *free = CurrencyEntry{std::string(r.name), UpperAscii(r.code), r.rate};
+        *free = CurrencyEntry{std::string(r.name), tk::AsciiUpperCase(r.code), r.rate};
     }
     return table;
 }

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "Currency.h"
 #include "Money.h"
+#include "TextHelpers.h"
 #include "toolkit/NumberFormat.h"
 
 namespace {

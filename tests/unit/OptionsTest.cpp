@@ -82,9 +82,10 @@ TEST_F(OptionsTest, FillListsEveryLiveEntrySortedWithItsIndexAndTheBoxes) {
 
     const std::vector<std::string> lines = Lines();
     ASSERT_EQ(lines.size(), 20u);
-    EXPECT_TRUE(std::is_sorted(
-        lines.begin(), lines.end(),
-        [](const std::string& a, const std::string& b) { return LowerAscii(a) < LowerAscii(b); }))
+    EXPECT_TRUE(std::is_sorted(lines.begin(), lines.end(),
+                               [](const std::string& a, const std::string& b) {
+                                   return tk::AsciiLowerCase(a) < tk::AsciiLowerCase(b);
+                               }))
         << "list lines are not sorted";
     for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
         const int data = peer().ItemData(FrmOpt::lstCur, i);
