@@ -305,6 +305,19 @@ TEST_F(OptionsTest, EveryWayOfClosingSavesEverything) {
     }
 }
 
+TEST_F(OptionsTest, ASaveThatFailsAtUnloadIsReportedAndTheDialogCloses) {
+    ui.settings.failWrites = true;
+    std::vector<std::string> reports;
+    const tk::Reporter previous =
+        tk::InstallReporter([&](std::string_view what) { reports.emplace_back(what); });
+    ui.Click(opt(), FrmOpt::cmdOK);
+    tk::InstallReporter(previous);
+    ui.settings.failWrites = false;
+    EXPECT_FALSE(frmOpt.Loaded());
+    EXPECT_EQ(reports,
+              std::vector<std::string>{"the options dialog's unload could not save the settings"});
+}
+
 TEST_F(OptionsTest, UpdateButtonShowsTheUpdateDialogModally) {
     ui.onModal = [](tk::Form& form) {
         if (&form == frmUpdate.Get()) frmUpdate.Unload();
