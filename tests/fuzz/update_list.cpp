@@ -18,6 +18,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "ProductTexts.h"
 #include "Support.h"
 #include "frmOpt.h"
 #include "frmUpdate.h"
@@ -25,10 +26,8 @@
 
 namespace {
 
-constexpr std::string_view kSuccessText = "Update successful!\r\nNew rates from ";
-constexpr std::string_view kFailureText =
-    "Error !\r\nThe updated list could not be downloaded. Check your internet "
-    "connection or try again later.";
+constexpr std::string_view kSuccessText = product::kSuccessText;
+constexpr std::string_view kFailureText = product::kFailureText;
 constexpr std::size_t kMaxLists = 4;
 
 enum : unsigned { kViaDialog = 1, kStoreFails = 2, kCountKeyFails = 4 };

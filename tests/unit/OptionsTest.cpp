@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "ProductTexts.h"
 #include "frmEdit.h"
 #include "frmMain.h"
 #include "frmOpt.h"
@@ -225,9 +226,7 @@ TEST_F(OptionsTest, DefaultAsksFirstAndDeclinedChangesNothing) {
     ui.Click(opt(), FrmOpt::cmdDefault);
 
     ASSERT_EQ(ui.msgboxes.size(), 1u);
-    EXPECT_EQ(ui.msgboxes[0].prompt,
-              "This will restore all currencies in the state when Pecunor was installed !\r\n"
-              "Are you sure you want to continue ?");
+    EXPECT_EQ(ui.msgboxes[0].prompt, product::kDefaultPrompt);
     EXPECT_EQ(ui.msgboxes[0].flags, 52);
     EXPECT_EQ(ui.msgboxes[0].title, "Pecunor");
     EXPECT_EQ(CurrencyTable[kESP].Name, "");
