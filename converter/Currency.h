@@ -1,4 +1,4 @@
-// A currency of the table, and the text helpers of the currency data.
+// A currency of the table: its code, its entry and its display text.
 #pragma once
 
 #include <string>
@@ -34,20 +34,3 @@ struct CurrencyEntry {
 
 // The display text of a currency in lists: Name + " (" + Short + ")".
 std::string DisplayText(const CurrencyEntry& entry);
-
-// Reads a leading number regardless of the regional settings: leading blanks skipped, an
-// optional sign, digits, at most one ".", an optional exponent (E or D, sign, digits);
-// blanks, tabs and line feeds inside the number are skipped; reading stops at the first
-// character that cannot continue it. No number in front gives 0. A number too large for
-// a double gives an infinity of its sign. `found`, if given, tells whether there was a
-// number in front.
-double ParseLeadingNumber(std::string_view text, bool* found = nullptr);
-
-// Replaces every occurrence of `find` in `text`, searching on after each inserted
-// replacement so that it ends for any arguments; an empty `find` changes nothing. Leaves
-// the result in `text` and returns it.
-std::string ReplaceAll(std::string& text, const std::string& find, const std::string& replacement);
-
-// Upper case of ASCII letters; other characters unchanged.
-std::string UpperAscii(std::string_view text);
-std::string LowerAscii(std::string_view text);

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "TextHelpers.h"
 #include "toolkit/NumberFormat.h"
 
 namespace {
@@ -33,7 +34,43 @@ std::uint32_t DivideWide(Product128& n, std::uint32_t d) {
     return static_cast<std::uint32_t>(rem);
 }
 
+// Whether the digits dropped after the kept count push it up, halves going to even.
+bool RoundsUp(std::uint64_t kept, std::string_view dropped) {
+    if (dropped.empty() || dropped[0] < '5') return false;
+    if (dropped[0] > '5') return true;
+    if (dropped.find_first_not_of('0', 1) != std::string_view::npos) return true;
+    return kept % 2 == 1;
+}
+
+// magnitude * 10 + the digit, false when that leaves 64 bits.
+bool AppendDigit(std::uint64_t& magnitude, char digit) {
+    return !__builtin_mul_overflow(magnitude, 10u, &magnitude) &&
+           !__builtin_add_overflow(magnitude, static_cast<unsigned>(digit - '0'), &magnitude);
+}
+
 }  // namespace
+
+std::optional<Money> MoneyFromDecimalText(std::string_view text, bool negative) {
+    if (!IsDecimalText(text)) return std::nullopt;
+    const std::size_t point = text.find('.');
+    const std::string_view whole = text.substr(0, point);
+    const std::string_view fraction =
+        point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
+    constexpr auto kDecimals = static_cast<std::size_t>(Money::kDecimals);
+    std::uint64_t magnitude = 0;  // in ten-thousandths
+    for (const char c : whole) {
+        if (!AppendDigit(magnitude, c)) return std::nullopt;
+    }
+    for (std::size_t i = 0; i < kDecimals; ++i) {
+        if (!AppendDigit(magnitude, i < fraction.size() ? fraction[i] : '0')) return std::nullopt;
+    }
+    if (fraction.size() > kDecimals && RoundsUp(magnitude, fraction.substr(kDecimals)) &&
+        __builtin_add_overflow(magnitude, 1u, &magnitude)) {
+        return std::nullopt;
+    }
+    const Checked<Money> value = MoneyFromMagnitude(magnitude, negative);
+    return value.ok() ? std::optional<Money>(value.value) : std::nullopt;
+}
 
 Checked<Money> MoneyFromMagnitude(std::uint64_t magnitude, bool negative) {
     if (negative) {

@@ -6,6 +6,8 @@
 
 #include <compare>
 #include <cstdint>
+#include <optional>
+#include <string_view>
 
 class Money {
 public:
@@ -44,6 +46,12 @@ Checked<Money> MoneyFromMagnitude(std::uint64_t magnitude, bool negative);
 // every whole count a double holds (all up to 2^53). NaN and counts outside the range are an
 // overflow.
 Checked<Money> MoneyFromCount(double count);
+// The value of decimal text (see IsDecimalText: digits, optionally a point and digits),
+// negative when `negative`, computed on the digits themselves: exact up to kDecimals
+// decimals, further decimals rounded away with halves to even (0.84585 gives 0.8458,
+// 0.787564 gives 0.7876). nullopt when the text is not decimal text or the value lies outside
+// the range.
+std::optional<Money> MoneyFromDecimalText(std::string_view text, bool negative = false);
 // The nearest double (exact for counts up to 2^53 in magnitude).
 double ToDouble(Money m);
 

@@ -4,6 +4,8 @@ namespace publications {
 namespace {
 
 constexpr int kPublicationHour = 16;
+constexpr int kFirstRatesYear = 1999;
+constexpr std::size_t kIsoDateLength = 10;  // YYYY-MM-DD
 
 // Days since 1970-01-01 (proleptic Gregorian).
 long long DaysFromCivil(Date d) {
@@ -78,25 +80,29 @@ Date EasterSunday(int year) {
 
 bool IsTargetDay(Date day) { return IsTargetDay(DaysFromCivil(day)); }
 
-std::optional<Date> TrailingIsoDate(std::string_view text) {
-    constexpr std::size_t kLength = 10;  // YYYY-MM-DD
-    if (text.size() < kLength) return std::nullopt;
-    const std::string_view iso = text.substr(text.size() - kLength);
+std::optional<Date> IsoDate(std::string_view text) {
+    if (text.size() != kIsoDateLength) return std::nullopt;
     int fields[3] = {};
     const std::size_t widths[3] = {4, 2, 2};
     std::size_t at = 0;
     for (int f = 0; f < 3; ++f) {
-        if (f > 0 && iso[at++] != '-') return std::nullopt;
+        if (f > 0 && text[at++] != '-') return std::nullopt;
         for (std::size_t k = 0; k < widths[f]; ++k, ++at) {
-            if (iso[at] < '0' || iso[at] > '9') return std::nullopt;
-            fields[f] = fields[f] * 10 + (iso[at] - '0');
+            if (text[at] < '0' || text[at] > '9') return std::nullopt;
+            fields[f] = fields[f] * 10 + (text[at] - '0');
         }
     }
     const Date d{fields[0], fields[1], fields[2]};
-    if (d.year < 1999 || d.month < 1 || d.month > 12 || d.day < 1 ||
-        d.day > DaysInMonth(d.year, d.month)) {
+    if (d.month < 1 || d.month > 12 || d.day < 1 || d.day > DaysInMonth(d.year, d.month)) {
         return std::nullopt;
     }
+    return d;
+}
+
+std::optional<Date> TrailingIsoDate(std::string_view text) {
+    if (text.size() < kIsoDateLength) return std::nullopt;
+    const std::optional<Date> d = IsoDate(text.substr(text.size() - kIsoDateLength));
+    if (!d || d->year < kFirstRatesYear) return std::nullopt;
     return d;
 }
 

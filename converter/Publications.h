@@ -23,6 +23,10 @@ Date EasterSunday(int year);
 // Whether the bank publishes on `day`.
 bool IsTargetDay(Date day);
 
+// The date of a text that is exactly YYYY-MM-DD and a real day of the Gregorian calendar
+// (29 February of leap years only); nullopt otherwise.
+std::optional<Date> IsoDate(std::string_view text);
+
 // The ISO date (YYYY-MM-DD) that ends `text`, when it is a real day of the years 1999 (the
 // first rates) to 9999; nullopt otherwise.
 std::optional<Date> TrailingIsoDate(std::string_view text);

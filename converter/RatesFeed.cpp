@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Money.h"
+#include "Publications.h"
 
 namespace feed {
 
@@ -42,23 +43,6 @@ constexpr NamedCurrency kPublished[] = {
 };
 
 constexpr std::string_view kGesmesNamespace = "http://www.gesmes.org/xml/2002-08-01";
-
-// 10^13 units are already beyond kMaxRate ten-thousandths.
-constexpr std::size_t kMaxWholeDigits = 13;
-
-bool IsDigits(std::string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-int Digit(char c) { return c - '0'; }
-
-// Whether the digits dropped after the kept count push it up, halves going to even.
-bool RoundsUp(std::uint64_t kept, std::string_view dropped) {
-    if (dropped.empty() || dropped[0] < '5') return false;
-    if (dropped[0] > '5') return true;
-    if (dropped.find_first_not_of('0', 1) != std::string_view::npos) return true;
-    return kept % 2 == 1;
-}
 
 bool IsCurrencyCode(std::string_view code) {
     return code.size() == 3 &&
@@ -171,32 +155,10 @@ FeedResult Fail(std::string error) { return {false, {}, std::move(error)}; }
 
 }  // namespace
 
-bool IsDecimalText(std::string_view text) {
-    const std::size_t point = text.find('.');
-    const std::string_view whole = text.substr(0, point);
-    if (whole.empty() || !IsDigits(whole)) return false;
-    if (point == std::string_view::npos) return true;
-    const std::string_view fraction = text.substr(point + 1);
-    return !fraction.empty() && IsDigits(fraction);
-}
-
 std::optional<std::int64_t> RateTenThousandths(std::string_view decimalText) {
-    if (!IsDecimalText(decimalText)) return std::nullopt;
-    const std::size_t point = decimalText.find('.');
-    std::string_view whole = decimalText.substr(0, point);
-    const std::string_view fraction =
-        point == std::string_view::npos ? std::string_view{} : decimalText.substr(point + 1);
-    whole.remove_prefix(std::min(whole.find_first_not_of('0'), whole.size()));
-    if (whole.size() > kMaxWholeDigits) return std::nullopt;
-
-    std::uint64_t count = 0;
-    for (const char c : whole) count = count * 10 + Digit(c);
-    for (std::size_t i = 0; i < 4; ++i) {
-        count = count * 10 + (i < fraction.size() ? Digit(fraction[i]) : 0);
-    }
-    if (fraction.size() > 4 && RoundsUp(count, fraction.substr(4))) ++count;
-    if (count > static_cast<std::uint64_t>(kMaxRate)) return std::nullopt;
-    return static_cast<std::int64_t>(count);
+    const std::optional<Money> rate = MoneyFromDecimalText(decimalText);
+    if (!rate || rate->Raw() > kMaxRate) return std::nullopt;
+    return rate->Raw();
 }
 
 std::span<const FormerCurrency> FormerCurrencies() { return kFormer; }
@@ -245,8 +207,6 @@ std::optional<std::string> Attribute(std::span<const tk::XmlAttribute> attribute
     return std::nullopt;
 }
 
-int TwoDigits(std::string_view text) { return (text[0] - '0') * 10 + (text[1] - '0'); }
-
 class RatesHandler : public tk::XmlHandler {
 public:
     bool StartElement(std::string_view ns, std::string_view name,
@@ -280,7 +240,9 @@ private:
 
     bool StartDay(std::string date) {
         if (dayDepth_ != 0) return Fail("a dated Cube inside another dated Cube");
-        if (!IsIsoDate(date)) return Fail("time '" + date + "' is not a date YYYY-MM-DD");
+        if (!publications::IsoDate(date)) {
+            return Fail("time '" + date + "' is not a date YYYY-MM-DD");
+        }
         const auto [it, fresh] = dayLines_.emplace(date, line_);
         if (!fresh) {
             return Fail("day " + date + " appears twice (first on line " +
@@ -314,17 +276,6 @@ bool BeginsWithMarkup(std::string_view body) {
 }
 
 }  // namespace
-
-bool IsIsoDate(std::string_view text) {
-    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return false;
-    if (!IsDigits(text.substr(0, 4)) || !IsDigits(text.substr(5, 2)) ||
-        !IsDigits(text.substr(8, 2))) {
-        return false;
-    }
-    const int month = TwoDigits(text.substr(5, 2));
-    const int day = TwoDigits(text.substr(8, 2));
-    return month >= 1 && month <= 12 && day >= 1 && day <= 31;
-}
 
 ParsedRates ParseRatesXml(std::string_view xml, tk::XmlReader& reader) {
     RatesHandler handler;

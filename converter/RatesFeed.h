@@ -28,6 +28,7 @@
 #include <string_view>
 #include <vector>
 
+#include "TextHelpers.h"
 #include "toolkit/Xml.h"
 
 namespace feed {
@@ -67,29 +68,22 @@ struct ParsedRates {
 };
 
 // Parses the document. It fails when the text is not well-formed XML, holds a document type
-// declaration, a dated Cube whose time is not a YYYY-MM-DD date or that lies inside another
-// dated Cube, the same day twice, a currency Cube outside a dated Cube, or a Cube with a
-// currency and no rate or a rate and no currency. A document without any dated Cube parses
-// to no days.
+// declaration, a dated Cube whose time is not a real day YYYY-MM-DD (publications::IsoDate) or
+// that lies inside another dated Cube, the same day twice, a currency Cube outside a dated
+// Cube, or a Cube with a currency and no rate or a rate and no currency. A document without
+// any dated Cube parses to no days.
 ParsedRates ParseRatesXml(std::string_view xml, tk::XmlReader& reader);
 
 // The day with the greatest date, wherever it stands; nullptr when there is none.
 const FeedDay* NewestDay(const std::vector<FeedDay>& days);
 
-// True for YYYY-MM-DD with a month 01-12 and a day 01-31.
-bool IsIsoDate(std::string_view text);
-
 // The converter reads the rate field as a double: no count above 2^53 comes through exactly.
 inline constexpr std::int64_t kMaxRate = std::int64_t{1} << 53;
 
-// True when text is one or more ASCII digits, optionally followed by a point and one or
-// more digits: no sign, blank or exponent.
-bool IsDecimalText(std::string_view text);
-
-// The decimal number `decimalText` times 10,000, rounded to a whole count with halves to
-// even, computed on the digits themselves (0.84585 gives 8458, 0.787564 gives 7876).
-// nullopt when the text is not decimal text (see IsDecimalText) or the count exceeds
-// kMaxRate. A result of 0 is returned as such.
+// The decimal number `decimalText` as a whole count of ten-thousandths, read as
+// MoneyFromDecimalText reads it (halves to even on the digits: 0.84585 gives 8458, 0.787564
+// gives 7876). nullopt when the text is not decimal text (see IsDecimalText) or the count
+// exceeds kMaxRate. A result of 0 is returned as such.
 std::optional<std::int64_t> RateTenThousandths(std::string_view decimalText);
 
 struct FormerCurrency {

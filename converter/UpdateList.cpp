@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "TextHelpers.h"
+#include "toolkit/Services.h"
 #include "mdlData.h"
 
 namespace {
@@ -15,7 +17,8 @@ CodeIndex IndexLiveCodes(const std::vector<CurrencyEntry>& table, std::size_t mo
     index.reserve(table.size() + more);
     for (std::size_t i = 0; i < table.size(); ++i) {
         if (!table[i].Name.empty())
-            index.try_emplace(LowerAscii(table[i].Short.str()), static_cast<std::int16_t>(i));
+            index.try_emplace(tk::AsciiLowerCase(table[i].Short.str()),
+                              static_cast<std::int16_t>(i));
     }
     return index;
 }
@@ -46,7 +49,7 @@ public:
     }
 
     bool Apply(const UpdateRecord& r) {
-        if (auto found = index_.find(LowerAscii(r.code)); found != index_.end()) {
+        if (auto found = index_.find(tk::AsciiLowerCase(r.code)); found != index_.end()) {
             table_[static_cast<std::size_t>(found->second)].Value = r.rate;
             changes_.updated.push_back(found->second);
             return true;
@@ -55,7 +58,7 @@ public:
         if (!slot) return false;
         CurrencyEntry& e = table_[static_cast<std::size_t>(*slot)];
         e.Name = std::string(r.name);
-        e.Short = UpperAscii(r.code);
+        e.Short = tk::AsciiUpperCase(r.code);
         e.Value = r.rate;
         // A new code without a name leaves its entry free: the next new code takes it over,
         // and its line with it.
@@ -64,7 +67,7 @@ public:
         added.push_back({DisplayText(e), *slot});
         if (!e.Name.empty()) {
             free_.Take();
-            auto [it, fresh] = index_.try_emplace(LowerAscii(e.Short.str()), *slot);
+            auto [it, fresh] = index_.try_emplace(tk::AsciiLowerCase(e.Short.str()), *slot);
             if (!fresh && *slot < it->second) it->second = *slot;
         }
         return true;
@@ -105,8 +108,7 @@ namespace {
 bool CodeLengthOrMore(std::string_view text) {
     int characters = 0;
     for (const char c : text) {
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80 && ++characters == ShortCode::kLength)
-            return true;
+        if (!IsUtf8Continuation(c) && ++characters == ShortCode::kLength) return true;
     }
     return false;
 }

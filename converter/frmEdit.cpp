@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "TextHelpers.h"
 #include "frmOpt.h"
 #include "mdlData.h"
 #include "toolkit/NumberFormat.h"
@@ -82,11 +83,16 @@ static_assert(tk::ControlsAre(kControls, FrmEdit::cmdOK, "cmdOK"));
 static_assert(tk::ControlsAre(kControls, FrmEdit::cmdCancel, "cmdCancel"));
 static_assert(tk::ControlsAre(kControls, FrmEdit::lblDo, "lblDo"));
 
+// The base currency's entry, nullptr when BaseCurrency lies outside the table. Valid until
+// the table grows.
+const CurrencyEntry* BaseEntry() {
+    if (!mdlData::IsIndex(mdlData::BaseCurrency)) return nullptr;
+    return &mdlData::CurrencyTable[static_cast<std::size_t>(mdlData::BaseCurrency)];
+}
+
 // Value(entry) / Value(base) as the editor shows it. A quotient that cannot be formed (a
 // base worth 0, or a result outside Money) shows as 0.
-std::string RateText(int entry) {
-    const Money base =
-        mdlData::CurrencyTable[static_cast<std::size_t>(mdlData::BaseCurrency)].Value;
+std::string RateText(int entry, Money base) {
     const Checked<Money> q =
         Div(mdlData::CurrencyTable[static_cast<std::size_t>(entry)].Value, base);
     return tk::FormatPlain(q.ok() ? q.value.Raw() : 0, tk::UserSeparators());
@@ -107,6 +113,7 @@ void FrmEdit::Form_Init(std::int16_t& entry, std::int16_t& listPos) {
     const bool isNew = !mdlData::IsIndex(entry);
     EditIndex = isNew ? std::int16_t{-1} : entry;
     EditListIndex = isNew ? std::int16_t{-1} : listPos;
+    const CurrencyEntry* base = BaseEntry();
     if (isNew) {
         Peer().SetCaption("New currency");
         SetText(txtName, "Name");
@@ -117,12 +124,10 @@ void FrmEdit::Form_Init(std::int16_t& entry, std::int16_t& listPos) {
         Peer().SetCaption("Edit currency");
         SetText(txtName, e.Name);
         SetText(txtShort, e.Short.str());
-        SetText(txtValue, mdlData::IsIndex(mdlData::BaseCurrency) ? RateText(EditIndex) : "0");
+        SetText(txtValue, base != nullptr ? RateText(EditIndex, base->Value) : "0");
     }
     const std::string code =
-        mdlData::IsIndex(mdlData::BaseCurrency)
-            ? mdlData::CurrencyTable[static_cast<std::size_t>(mdlData::BaseCurrency)].Short.str()
-            : std::string(ShortCode::kLength, ' ');
+        base != nullptr ? base->Short.str() : std::string(ShortCode::kLength, ' ');
     SetText(lblBase, "1 " + code + " =");
 }
 
@@ -133,13 +138,12 @@ void FrmEdit::cmdOK_Click() {
 
     // Everything that can fail is decided before the table changes: a rate that does not
     // fit Money, or a full table, beeps and leaves the editor open.
-    if (!mdlData::IsIndex(mdlData::BaseCurrency)) {
+    const CurrencyEntry* base = BaseEntry();
+    if (base == nullptr) {
         tk::Beep();
         return;
     }
-    const Money base =
-        mdlData::CurrencyTable[static_cast<std::size_t>(mdlData::BaseCurrency)].Value;
-    const Checked<Money> value = MoneyFromDouble(ParseLeadingNumber(rate) * ToDouble(base));
+    const Checked<Money> value = MoneyFromDouble(ParseLeadingNumber(rate) * ToDouble(base->Value));
     if (!value.ok() || (EditIndex != -1 && !mdlData::IsIndex(EditIndex))) {
         tk::Beep();
         return;

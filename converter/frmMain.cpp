@@ -5,6 +5,7 @@
 
 #include "Identity.h"
 #include "Rates.h"
+#include "TextHelpers.h"
 #include "frmEdit.h"
 #include "frmOpt.h"
 #include "frmUpdate.h"

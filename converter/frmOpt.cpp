@@ -1,7 +1,6 @@
 #include "frmOpt.h"
 
 #include <array>
-#include <charconv>
 #include <string>
 
 #include "Identity.h"
@@ -188,14 +187,6 @@ std::string DisplayTextOf(int index) {
     return mdlData::IsIndex(index) ? DisplayText(mdlData::CurrencyTable[index]) : std::string();
 }
 
-// A Tag's decimal text as a table index; -1 when it is not a number or not an index.
-int IndexFromTag(const std::string& tag) {
-    int value = -1;
-    const auto [end, ec] = std::from_chars(tag.data(), tag.data() + tag.size(), value);
-    if (ec != std::errc() || end != tag.data() + tag.size()) return -1;
-    return mdlData::IsIndex(value) ? value : -1;
-}
-
 }  // namespace
 
 const tk::FormSpec FrmOpt::kSpec = {
@@ -230,7 +221,9 @@ void FrmOpt::Form_Load() {
 void FrmOpt::Form_Unload() {
     mdlData::MinimizeToTray = Peer().Value(chkMinTray) != 0;
     mdlData::DownloadOnStartup = Peer().Value(chkDlStartup) != 0;
-    mdlData::SaveSettings();
+    if (!mdlData::SaveSettings()) {
+        tk::Report("the options dialog's unload could not save the settings");
+    }
 }
 
 std::optional<FrmOpt::Selection> FrmOpt::Selected() const {
@@ -249,13 +242,11 @@ void FrmOpt::cmdSet_Click(std::int16_t index) {
     const int box = txtCur0 + index;
     SetText(box, Peer().ListText(lstCur, line->pos));
     SetTag(box, std::to_string(line->entry));
-    const int e = IndexFromTag(Tag(box));
-    if (e < 0) return;
     if (index == kBaseRow) {
-        mdlData::BaseCurrency = static_cast<std::int16_t>(e);
+        mdlData::BaseCurrency = line->entry;
         return;
     }
-    mdlData::SelectedSlots[static_cast<std::size_t>(index)] = static_cast<std::int16_t>(e);
+    mdlData::SelectedSlots[static_cast<std::size_t>(index)] = line->entry;
     if (FrmMain* main = frmMain.IfLoaded()) main->ShowSlotCaption(index);
 }
 

@@ -15,6 +15,8 @@ namespace {
 
 using tk::Kind;
 
+// "converion" and "lastest" are the product's own texts, shown as they always were: keep
+// them as written.
 constexpr std::string_view kLoadText =
     "This will get an update list of converion rates "
     "from the Internet. Make sure an internet connection is present and press Update.";

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "Identity.h"
+#include "TextHelpers.h"
 #include "frmUpdate.h"
 #include "toolkit/NumberFormat.h"
 #include "toolkit/Services.h"
@@ -192,30 +193,17 @@ std::optional<Money> MoneyFromStoreText(std::string_view text) {
     std::string_view digits = text;
     if (negative || text.starts_with(' ')) digits.remove_prefix(1);
     const std::size_t point = digits.find('.');
-    const std::string_view whole = digits.substr(0, point);
-    const std::string_view fraction =
-        point == std::string_view::npos ? std::string_view() : digits.substr(point + 1);
-    const auto isDigits = [](std::string_view t) {
-        return t.find_first_not_of("0123456789") == std::string_view::npos;
-    };
-    bool exact = !whole.empty() && isDigits(whole) && isDigits(fraction) &&
-                 (point == std::string_view::npos || (!fraction.empty() && fraction.size() <= 4));
-    std::uint64_t m = 0;  // the magnitude in ten-thousandths
-    const auto append = [&](char c) {
-        exact = exact && !__builtin_mul_overflow(m, 10u, &m) &&
-                !__builtin_add_overflow(m, static_cast<unsigned>(c - '0'), &m);
-    };
-    for (const char c : whole) append(c);
-    for (std::size_t i = 0; i < 4; ++i) append(i < fraction.size() ? fraction[i] : '0');
+    const bool exact = point == std::string_view::npos ||
+                       digits.size() - point - 1 <= static_cast<std::size_t>(Money::kDecimals);
     if (exact) {
-        if (const Checked<Money> v = MoneyFromMagnitude(m, negative); v.ok()) return v.value;
+        if (const std::optional<Money> v = MoneyFromDecimalText(digits, negative)) return v;
     }
     const Checked<Money> v = MoneyFromDouble(ParseLeadingNumber(text));
     return v.ok() ? std::optional<Money>(v.value) : std::nullopt;
 }
 
 bool ParseBool(std::string_view text, bool fallback) {
-    const std::string lower = LowerAscii(text);
+    const std::string lower = tk::AsciiLowerCase(text);
     if (lower == "true") return true;
     if (lower == "false") return false;
     bool number = false;

@@ -79,9 +79,9 @@ bool SaveSettings();
 // The store's text forms.
 std::string MoneyStoreText(Money value);  // " 40.3399", "-2", " 0.7876"
 // A value text read back: the exact value of a text in the form above (an optional blank or
-// minus sign, whole digits, and a point with one to four decimals) within the range, also
-// where a double would lose its last digits; any other text as a leading number through
-// MoneyFromDouble. nullopt when that is outside the range.
+// minus sign, then decimal text with at most four decimals, read by MoneyFromDecimalText)
+// within the range, also where a double would lose its last digits; any other text as a
+// leading number through MoneyFromDouble. nullopt when that is outside the range.
 std::optional<Money> MoneyFromStoreText(std::string_view text);
 bool ParseBool(std::string_view text, bool fallback);
 

@@ -90,15 +90,17 @@ bool FillForm(char* out, std::size_t outSize, std::string_view form,
     return true;
 }
 
-void ComposeQuestion(Action action, std::string_view productName, char (&text)[kTextSize]) {
-    FillForm(text, kTextSize, action == Action::Uninstall ? kUninstallQuestion : kInstallQuestion,
-             {productName});
+bool ComposeQuestion(Action action, std::string_view productName, char (&text)[kTextSize]) {
+    return FillForm(text, kTextSize,
+                    action == Action::Uninstall ? kUninstallQuestion : kInstallQuestion,
+                    {productName});
 }
 
-void ComposeCommand(Action action, std::string_view library, std::string_view shortInfPath,
+bool ComposeCommand(Action action, std::string_view library, std::string_view shortInfPath,
                     char (&text)[kTextSize]) {
-    FillForm(text, kTextSize, action == Action::Uninstall ? kUninstallCommand : kInstallCommand,
-             {library, shortInfPath});
+    return FillForm(text, kTextSize,
+                    action == Action::Uninstall ? kUninstallCommand : kInstallCommand,
+                    {library, shortInfPath});
 }
 
 void AcceptShortPath(unsigned long result, char (&shortInfPath)[kPathSize]) {

@@ -59,15 +59,19 @@ void SetProductName(std::string_view value, char (&name)[kNameSize]);
 // Fills out with form, each "%s" replaced by the next of args (an empty text once args
 // run out); other characters are copied as they are. Returns false, with out empty, when
 // the result would not fit outSize bytes with its terminator.
-bool FillForm(char* out, std::size_t outSize, std::string_view form,
-              std::initializer_list<std::string_view> args);
+[[nodiscard]] bool FillForm(char* out, std::size_t outSize, std::string_view form,
+                            std::initializer_list<std::string_view> args);
 
-// The question for action (Install or Uninstall) naming the product.
-void ComposeQuestion(Action action, std::string_view productName, char (&text)[kTextSize]);
+// The question for action (Install or Uninstall) naming the product. False, with text
+// empty, when it does not fit (never for a name of kNameSize - 1 characters or fewer).
+[[nodiscard]] bool ComposeQuestion(Action action, std::string_view productName,
+                                   char (&text)[kTextSize]);
 
-// The parameters of rundll32.exe for action: the library, then the short INF path.
-void ComposeCommand(Action action, std::string_view library, std::string_view shortInfPath,
-                    char (&text)[kTextSize]);
+// The parameters of rundll32.exe for action: the library, then the short INF path. False,
+// with text empty, when they do not fit (never for InstallerLibrary's names and a short path
+// of kPathSize - 1 characters or fewer).
+[[nodiscard]] bool ComposeCommand(Action action, std::string_view library,
+                                  std::string_view shortInfPath, char (&text)[kTextSize]);
 
 // Takes in what GetShortPathNameA returned for shortInfPath: 0 (failed) or a length that
 // does not fit (the required size) leaves the buffer empty; otherwise the buffer is

@@ -46,12 +46,16 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     char productName[kNameSize] = {};
     ReadProductName(infPath, productName);
     char text[kTextSize] = {};
-    ComposeQuestion(action, productName, text);
+    // Nothing starts without the user's Yes to the question itself.
+    if (!ComposeQuestion(action, productName, text)) return 0;
     if (MessageBoxA(nullptr, text, kCaption, kQuestionStyle) != kAnswerYes) return 0;
 
     char shortInfPath[kPathSize] = {};
     AcceptShortPath(GetShortPathNameA(infPath, shortInfPath, kPathSize), shortInfPath);
-    ComposeCommand(action, library, shortInfPath, text);
+    if (!ComposeCommand(action, library, shortInfPath, text)) {
+        MessageBoxA(nullptr, kTooLongText, kCaption, kTooLongStyle);
+        return 0;
+    }
     ShellExecuteA(nullptr, "open", "rundll32.exe", text, "", SW_SHOW);
     return 0;
 }

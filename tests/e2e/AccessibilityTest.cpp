@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "ProductTexts.h"
 #include "Scenario.h"
 #include "frmOpt.h"
 // Need the types of windows.h, which Scenario.h brings.
@@ -15,7 +16,7 @@ namespace e2e {
 namespace {
 
 constexpr DWORD kLiveRegionChanged = 0x8019;  // EVENT_OBJECT_LIVEREGIONCHANGED
-constexpr char kBuiltIn[] = "Built-in rates, never updated";
+using product::kBuiltInRates;
 
 // The accessible object of a window's client area, as a screen reader gets it.
 class Accessible {
@@ -106,7 +107,7 @@ std::string WaitTip(DWORD pid, const std::string& text) {
 }
 
 std::string Tip(const std::string& conversion, const std::string& rate) {
-    return (conversion.empty() ? "" : conversion + "\r\n") + rate + "\r\n" + kBuiltIn;
+    return (conversion.empty() ? "" : conversion + "\r\n") + rate + "\r\n" + kBuiltInRates;
 }
 
 class AccessibilityTest : public PecunTest {

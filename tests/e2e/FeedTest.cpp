@@ -8,6 +8,7 @@
 #include <list>
 #include <string>
 
+#include "ProductTexts.h"
 #include "Scenario.h"
 // Needs the types of windows.h, which Scenario.h brings.
 #include <wincrypt.h>
@@ -19,9 +20,7 @@ namespace {
 
 constexpr wchar_t kInternetSettings[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
-constexpr char kFailureText[] =
-    "Error !\r\nThe updated list could not be downloaded. Check your internet connection or try "
-    "again later.";
+using product::kFailureText;
 constexpr char kSampleHeader[] = "ECB euro reference rates of 2019-04-11";
 // Nobody listens on port 1 of the loopback address: a connection there is refused at once.
 constexpr char kClosedHostPort[] = "127.0.0.1:1";
@@ -83,10 +82,6 @@ private:
 // One of the bank's files as the fixture serves it, beside the list.
 std::string BankFileUrl(const char* file) { return FeedUrl() + file; }
 
-std::string Success(const std::string& header) {
-    return "Update successful!\r\nNew rates from " + header;
-}
-
 class FeedTest : public PecunTest {
 protected:
     void SetUp() override {
@@ -115,7 +110,7 @@ protected:
         Click(dialogs->update.ok);
         WaitUntil([&] {
             const std::string t = Text(dialogs->update.status);
-            return t.rfind("Update successful!", 0) == 0 || t.rfind("Error !", 0) == 0;
+            return t.rfind(product::kSuccessText, 0) == 0 || t == kFailureText;
         }, 75s);
         return Text(dialogs->update.status);
     }
@@ -131,7 +126,7 @@ TEST_F(FeedTest, TheCentralBankRatesArriveThroughTheServedList) {
     ASSERT_TRUE(SeedStore(seeded));
     const std::optional<MainWindow> main = Open();
     ASSERT_TRUE(main);
-    EXPECT_EQ(UpdateFromOptions(*main), Success(kSampleHeader));
+    EXPECT_EQ(UpdateFromOptions(*main), product::SuccessText(kSampleHeader));
     const HWND list = FormControl(options_, FrmOpt::lstCur);
     EXPECT_TRUE(HasListLine(list, "Zloty (PLN)")) << "the zloty is not listed at once";
 
@@ -166,7 +161,7 @@ TEST_P(BankFileTest, RatesAndNamesArriveFromTheBanksFile) {
     ASSERT_TRUE(SeedStore(seeded));
     const std::optional<MainWindow> main = Open();
     ASSERT_TRUE(main);
-    EXPECT_EQ(UpdateFromOptions(*main), Success(c.header));
+    EXPECT_EQ(UpdateFromOptions(*main), product::SuccessText(c.header));
     EXPECT_TRUE(HasListLine(FormControl(options_, FrmOpt::lstCur), c.zloty))
         << "expected the line " << c.zloty;
     const Store stored = ReadStore();
@@ -245,7 +240,8 @@ TEST_F(FeedTest, HttpsIsCheckedAndNeverRedirectedToHttp) {
         ASSERT_TRUE(SeedStore(seeded));
         const std::optional<MainWindow> main = Open();
         ASSERT_TRUE(main);
-        EXPECT_EQ(UpdateFromOptions(*main), c.succeeds ? Success(kSampleHeader) : kFailureText);
+        EXPECT_EQ(UpdateFromOptions(*main),
+                  c.succeeds ? product::SuccessText(kSampleHeader) : kFailureText);
         program->Kill();
         program.reset();
     }
@@ -261,7 +257,8 @@ TEST_F(FeedTest, AFirstRunUpdatesFromTheFallback) {
     Click(Control(question, IDYES));
     const std::optional<UpdateDialog> d = WaitUpdateDialog(program->Pid());
     ASSERT_TRUE(d);
-    EXPECT_TRUE(WaitText(d->status, Success(kSampleHeader), 60s)) << "status: " << Text(d->status);
+    EXPECT_TRUE(WaitText(d->status, product::SuccessText(kSampleHeader), 60s))
+        << "status: " << Text(d->status);
     std::printf("first-run update from the fallback: %lu ms from Yes to the success text\n",
                 static_cast<unsigned long>(GetTickCount() - start));
     const Store stored = ReadStore();

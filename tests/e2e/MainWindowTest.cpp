@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "ProductTexts.h"
 #include "Scenario.h"
 
 namespace e2e {
@@ -158,9 +159,9 @@ TEST_F(FirstRunTest, AsksOnceThenWritesTheDefaultStore) {
         const bool shown = WaitUntil([&] {
             for (HWND box : TopWindows(program->Pid(), L"#32770", kTitle)) {
                 if (!IsWindowVisible(box) || !answered.insert(box).second) continue;
-                EXPECT_NE(DialogTexts(box).find(kQuestion), std::string::npos)
-                    << "expected the question \"" << kQuestion << "\", the box says \""
-                    << DialogTexts(box) << "\"";
+                EXPECT_NE(DialogTexts(box).find(product::kFirstRunQuestion), std::string::npos)
+                    << "expected the question \"" << product::kFirstRunQuestion
+                    << "\", the box says \"" << DialogTexts(box) << "\"";
                 EXPECT_TRUE(Control(box, IDYES) && Control(box, IDNO) && !Control(box, IDOK) &&
                             !Control(box, IDCANCEL))
                     << "expected the buttons Yes and No";

@@ -27,7 +27,6 @@ inline constexpr int kLblCur = tk::win32::kControlIdBase + FrmMain::lblCur;
 inline constexpr int kCmdCur0 = tk::win32::kControlIdBase + FrmMain::cmdCur0;
 inline constexpr wchar_t kFormClass[] = L"PecunForm";
 inline constexpr wchar_t kTitle[] = L"Pecunor";
-inline constexpr char kQuestion[] = "Do you want to download the latest conversion rates now?";
 
 // Mnemonics of the menu bar: "&Options", "E&xit", "&Help".
 inline constexpr char kMenuOptions = 'O';

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "LoopbackServer.h"
+#include "ProductTexts.h"
 #include "Scenario.h"
 #include "frmOpt.h"
 #include "frmUpdate.h"
@@ -22,13 +23,9 @@ namespace {
 constexpr wchar_t kInternetSettings[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 
-constexpr char kLoadText[] =
-    "This will get an update list of converion rates from the Internet. Make sure an internet "
-    "connection is present and press Update.";
-constexpr char kFailureText[] =
-    "Error !\r\nThe updated list could not be downloaded. Check your internet connection or try "
-    "again later.";
-constexpr char kFetchingText[] = "Downloading updated list...";
+using product::kFailureText;
+using product::kFetchingText;
+using product::kLoadText;
 // Changes the dollar, adds the zloty.
 constexpr char kHeader[] = "Rates of the test server";
 constexpr char kList[] =
@@ -130,7 +127,7 @@ TEST_F(UpdateTest, FromTheOptionsDialogTheListReachesTheStore) {
         okDisabled = !IsWindowEnabled(d.ok);
     });
     ASSERT_TRUE(Type(d.form, "\r"));
-    const std::string success = std::string("Update successful!\r\nNew rates from ") + kHeader;
+    const std::string success = product::SuccessText(kHeader);
     ASSERT_TRUE(WaitText(d.status, success)) << "status: " << Text(d.status);
     EXPECT_TRUE(fetchingShown) << "expected \"" << kFetchingText << "\" during the fetch";
     EXPECT_TRUE(okDisabled) << "Update was enabled during the fetch";
@@ -171,9 +168,7 @@ TEST_F(UpdateTest, FromTheOptionsDialogTheListReachesTheStore) {
     // The next opening names the day of the update.
     const std::optional<Dialogs> again = OpenUpdate(*main);
     ASSERT_TRUE(again);
-    EXPECT_TRUE(
-        WaitText(again->update.status,
-                 std::string(kLoadText) + "\r\nThe lastest update was performed on " + today))
+    EXPECT_TRUE(WaitText(again->update.status, product::LoadTextAfter(today)))
         << "status: " << Text(again->update.status);
 }
 
@@ -189,8 +184,7 @@ TEST_F(UpdateTest, TheLastUpdateReadsBackUnderAFormWithMonthNames) {
     ASSERT_TRUE(main);
     const std::optional<Dialogs> dialogs = OpenUpdate(*main);
     ASSERT_TRUE(dialogs);
-    EXPECT_TRUE(WaitText(dialogs->update.status,
-                         std::string(kLoadText) + "\r\nThe lastest update was performed on 08-Dec-26"))
+    EXPECT_TRUE(WaitText(dialogs->update.status, product::LoadTextAfter("08-Dec-26")))
         << "status: " << Text(dialogs->update.status);
 }
 

@@ -261,6 +261,8 @@ INSTANTIATE_TEST_SUITE_P(
                 "line 3: a dated Cube inside another dated Cube"},
         BadCase{"day that is no date", DailyWith(Rate("USD", "1"), "17.05.2024"),
                 "line 4: time '17.05.2024' is not a date YYYY-MM-DD"},
+        BadCase{"day that is no real day", DailyWith(Rate("USD", "1"), "2019-02-31"),
+                "line 4: time '2019-02-31' is not a date YYYY-MM-DD"},
         BadCase{"day twice",
                 "<Cube>\n<Cube time='2024-05-17'/>\n<Cube time='2024-05-17'/>\n</Cube>",
                 "line 3: day 2024-05-17 appears twice (first on line 2)"},

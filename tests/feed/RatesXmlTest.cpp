@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "Publications.h"
 #include "RatesFeed.h"
 #include "toolkit/expat/ExpatXml.h"
 
@@ -102,14 +103,14 @@ TEST(NewestDay, TakesTheGreatestDateInAnyOrder) {
     }
 }
 
-TEST(IsIsoDate, AcceptsOnlyYearMonthDay) {
-    for (const char* good : {"2019-04-11", "1999-01-04", "2024-12-31"}) {
-        EXPECT_TRUE(IsIsoDate(good)) << good;
+TEST(IsoDate, AcceptsOnlyRealDaysYearMonthDay) {
+    for (const char* good : {"2019-04-11", "1999-01-04", "2024-12-31", "2024-02-29"}) {
+        EXPECT_TRUE(publications::IsoDate(good)) << good;
     }
-    for (const char* bad :
-         {"", "2019-4-11", "2019-04-1", "2019/04/11", "2019-00-11", "2019-13-11", "2019-04-00",
-          "2019-04-32", "20190411", "2019-04-11 ", "２019-04-11", "+019-04-11"}) {
-        EXPECT_FALSE(IsIsoDate(bad)) << bad;
+    for (const char* bad : {"", "2019-4-11", "2019-04-1", "2019/04/11", "2019-00-11", "2019-13-11",
+                            "2019-04-00", "2019-04-32", "20190411", "2019-04-11 ", "２019-04-11",
+                            "+019-04-11", "2019-02-31", "2023-02-29", "2019-04-31"}) {
+        EXPECT_FALSE(publications::IsoDate(bad)) << bad;
     }
 }
 

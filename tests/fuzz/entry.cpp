@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "Support.h"
+#include "TextHelpers.h"
 #include "frmEdit.h"
 #include "frmMain.h"
 #include "frmOpt.h"

@@ -15,6 +15,7 @@
 #include "Currency.h"
 #include "Money.h"
 #include "Support.h"
+#include "TextHelpers.h"
 #include "mdlData.h"
 
 namespace {

@@ -18,6 +18,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "ProductTexts.h"
 #include "Support.h"
 #include "frmOpt.h"
 #include "Rates.h"
@@ -27,10 +28,8 @@
 
 namespace {
 
-constexpr std::string_view kSuccessText = "Update successful!\r\nNew rates from ";
-constexpr std::string_view kFailureText =
-    "Error !\r\nThe updated list could not be downloaded. Check your internet "
-    "connection or try again later.";
+constexpr std::string_view kSuccessText = product::kSuccessText;
+constexpr std::string_view kFailureText = product::kFailureText;
 constexpr std::size_t kMaxLists = 4;
 
 enum : unsigned { kViaDialog = 1, kStoreFails = 2, kCountKeyFails = 4 };
@@ -54,9 +53,9 @@ Before Capture() {
 std::optional<std::vector<CurrencyEntry>> ExpectedTable(std::vector<CurrencyEntry> table,
                                                         const UpdateList& list) {
     for (const UpdateRecord& r : list.records) {
-        const std::string code = LowerAscii(r.code);
+        const std::string code = tk::AsciiLowerCase(r.code);
         auto known = std::find_if(table.begin(), table.end(), [&](const CurrencyEntry& e) {
-            return !e.Name.empty() && LowerAscii(e.Short.str()) == code;
+            return !e.Name.empty() && tk::AsciiLowerCase(e.Short.str()) == code;
         });
         if (known != table.end()) {
             known->Value = r.rate;
@@ -68,7 +67,7 @@ std::optional<std::vector<CurrencyEntry>> ExpectedTable(std::vector<CurrencyEntr
             if (table.size() >= static_cast<std::size_t>(mdlData::kMaxCurrencies)) return std::nullopt;
             free = table.emplace(table.end());
         }
-        *free = CurrencyEntry{std::string(r.name), UpperAscii(r.code), r.rate};
+        *free = CurrencyEntry{std::string(r.name), tk::AsciiUpperCase(r.code), r.rate};
     }
     return table;
 }

@@ -141,10 +141,12 @@ TEST(SetupLogicTest, QuestionNamesTheProduct) {
          "This program will install a program. Do you want to continue ?"},
         {Action::Uninstall, std::string(63, 'n'),
          "This program will uninstall " + std::string(63, 'n') + ". Do you want to continue ?"},
+        // Longer than SetProductName leaves any name, and longer than the buffer: no question.
+        {Action::Install, std::string(kTextSize, 'n'), ""},
     };
     for (const auto& c : cases) {
         char text[kTextSize];
-        setup::ComposeQuestion(c.action, c.name, text);
+        EXPECT_EQ(setup::ComposeQuestion(c.action, c.name, text), !c.question.empty()) << c.name;
         EXPECT_EQ(std::string(text), c.question);
     }
 }
@@ -165,10 +167,13 @@ TEST(SetupLogicTest, CommandLineForTheInstaller) {
         {Action::Install, "setupx.dll", "", "setupx.dll,InstallHinfSection DefaultInstall 132 "},
         {Action::Uninstall, "setupx.dll", longest,
          "setupx.dll,InstallHinfSection DefaultUninstall 132 " + longest},
+        // One character more than the buffer holds: no command line at all.
+        {Action::Uninstall, "setupx.dlll", longest, ""},
     };
     for (const auto& c : cases) {
         char text[kTextSize];
-        setup::ComposeCommand(c.action, c.library, c.shortPath, text);
+        EXPECT_EQ(setup::ComposeCommand(c.action, c.library, c.shortPath, text), !c.command.empty())
+            << c.library << " " << c.shortPath;
         EXPECT_EQ(std::string(text), c.command);
     }
     // The longest command line fills the text buffer exactly.

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "ProductTexts.h"
 #include "Rates.h"
 #include "UpdateList.h"
 #include "frmUpdate.h"
@@ -132,7 +133,7 @@ TEST_F(DataTest, FirstRunWritesExactlyTheDefaultsAndAsksOnce) {
     EXPECT_EQ(Stored(), expected);
 
     ASSERT_EQ(ui.msgboxes.size(), 1u);
-    EXPECT_EQ(ui.msgboxes[0].prompt, "Do you want to download the latest conversion rates now?");
+    EXPECT_EQ(ui.msgboxes[0].prompt, product::kFirstRunQuestion);
     EXPECT_EQ(ui.msgboxes[0].flags, tk::MsgBoxFlags::YesNo | tk::MsgBoxFlags::IconQuestion);
     EXPECT_EQ(ui.msgboxes[0].title, "Pecunor");
     EXPECT_FALSE(mdlData::MinimizeToTray) << "the first run stores False before reading it";

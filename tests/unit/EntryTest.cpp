@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "ProductTexts.h"
 #include "frmMain.h"
 #include "mdlData.h"
 #include "toolkit/headless/Headless.h"
@@ -322,7 +323,7 @@ TEST_F(EntryTest, ButtonsShowTheirSlotsCodes) {
 
 // The tips of the currency buttons and the display's accessible name, as a screen reader
 // gets them.
-constexpr char kBuiltIn[] = "Built-in rates, never updated";
+constexpr const char* kBuiltIn = product::kBuiltInRates;
 
 TEST_F(EntryTest, EachButtonsTipTellsTheConversionTheRateAndTheRatesAge) {
     const struct {

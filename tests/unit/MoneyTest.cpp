@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <optional>
 
 #include "Money.h"
 
@@ -61,6 +62,33 @@ TEST(MoneyTest, FromCountIsExactForEveryWholeCountADoubleHolds) {
                      std::numeric_limits<double>::infinity(),
                      std::numeric_limits<double>::quiet_NaN()}) {
         EXPECT_EQ(MoneyFromCount(x).status, MoneyStatus::Overflow) << x;
+    }
+}
+
+TEST(MoneyTest, DecimalTextIsReadOnItsDigitsToTheEdgesOfTheRange) {
+    const struct {
+        const char* text;
+        bool negative;
+        std::optional<std::int64_t> raw;  // nullopt: no value
+    } cases[] = {
+        {"40.3399", false, 403399},
+        {"1.95583", true, -19558},
+        {"0.00015", false, 2},
+        {"922337203685477.5807", false, kMax},
+        {"922337203685477.58074999", false, kMax},
+        {"922337203685477.58075", false, std::nullopt},
+        {"922337203685477.5808", false, std::nullopt},
+        {"922337203685477.5808", true, kMin},
+        {"922337203685477.58085", true, kMin},
+        {"922337203685477.5809", true, std::nullopt},
+        {"99999999999999999999", false, std::nullopt},
+        {"-1", false, std::nullopt},
+        {"1.", false, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        const std::optional<Money> got = MoneyFromDecimalText(c.text, c.negative);
+        EXPECT_EQ(got ? std::optional(got->Raw()) : std::nullopt, c.raw)
+            << (c.negative ? "minus " : "") << c.text;
     }
 }
 

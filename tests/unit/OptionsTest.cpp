@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "ProductTexts.h"
 #include "frmEdit.h"
 #include "frmMain.h"
 #include "frmOpt.h"
@@ -82,9 +83,10 @@ TEST_F(OptionsTest, FillListsEveryLiveEntrySortedWithItsIndexAndTheBoxes) {
 
     const std::vector<std::string> lines = Lines();
     ASSERT_EQ(lines.size(), 20u);
-    EXPECT_TRUE(std::is_sorted(
-        lines.begin(), lines.end(),
-        [](const std::string& a, const std::string& b) { return LowerAscii(a) < LowerAscii(b); }))
+    EXPECT_TRUE(std::is_sorted(lines.begin(), lines.end(),
+                               [](const std::string& a, const std::string& b) {
+                                   return tk::AsciiLowerCase(a) < tk::AsciiLowerCase(b);
+                               }))
         << "list lines are not sorted";
     for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
         const int data = peer().ItemData(FrmOpt::lstCur, i);
@@ -224,9 +226,7 @@ TEST_F(OptionsTest, DefaultAsksFirstAndDeclinedChangesNothing) {
     ui.Click(opt(), FrmOpt::cmdDefault);
 
     ASSERT_EQ(ui.msgboxes.size(), 1u);
-    EXPECT_EQ(ui.msgboxes[0].prompt,
-              "This will restore all currencies in the state when Pecunor was installed !\r\n"
-              "Are you sure you want to continue ?");
+    EXPECT_EQ(ui.msgboxes[0].prompt, product::kDefaultPrompt);
     EXPECT_EQ(ui.msgboxes[0].flags, tk::MsgBoxFlags::YesNo | tk::MsgBoxFlags::IconExclamation);
     EXPECT_EQ(ui.msgboxes[0].title, "Pecunor");
     EXPECT_EQ(CurrencyTable[kESP].Name, "");
@@ -302,6 +302,19 @@ TEST_F(OptionsTest, EveryWayOfClosingSavesEverything) {
         mdlData::BaseCurrency = 0;
         CurrencyTable[kCHF].Name = "Swiss franc";
     }
+}
+
+TEST_F(OptionsTest, ASaveThatFailsAtUnloadIsReportedAndTheDialogCloses) {
+    ui.settings.failWrites = true;
+    std::vector<std::string> reports;
+    const tk::Reporter previous =
+        tk::InstallReporter([&](std::string_view what) { reports.emplace_back(what); });
+    ui.Click(opt(), FrmOpt::cmdOK);
+    tk::InstallReporter(previous);
+    ui.settings.failWrites = false;
+    EXPECT_FALSE(frmOpt.Loaded());
+    EXPECT_EQ(reports,
+              std::vector<std::string>{"the options dialog's unload could not save the settings"});
 }
 
 TEST_F(OptionsTest, UpdateButtonShowsTheUpdateDialogModally) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "ProductTexts.h"
 #include "frmMain.h"
 #include "frmOpt.h"
 #include "frmUpdate.h"
@@ -19,12 +20,10 @@
 namespace {
 
 constexpr char kUrl[] = "https://rates.pecunor.net/pecunup/";
-constexpr char kLoadText[] =
-    "This will get an update list of converion rates from the Internet. Make sure an internet "
-    "connection is present and press Update.";
-constexpr char kFailureText[] =
-    "Error !\r\nThe updated list could not be downloaded. Check your internet connection or try "
-    "again later.";
+using product::kFailureText;
+using product::kLoadText;
+using product::LoadTextAfter;
+using product::SuccessText;
 // A list that changes the dollar and adds the zloty.
 constexpr char kList[] =
     "Rates of 2026-12-08\nUSD\t11264\tUnited States dollar\nPLN\t45000\tPolish zloty\n";
@@ -154,9 +153,7 @@ TEST_F(UpdateDialogTest, LoadTextShowsTheLastUpdateWhenItReadsAsADate) {
         if (c.stored) SetStored("LastUpdate", *c.stored);
         frmOpt.Discard();
         frmUpdate.Load();
-        std::string expected = kLoadText;
-        if (c.shown) expected += std::string("\r\nThe lastest update was performed on ") + *c.shown;
-        EXPECT_EQ(Status(), expected) << c.name;
+        EXPECT_EQ(Status(), c.shown ? LoadTextAfter(*c.shown) : kLoadText) << c.name;
         EXPECT_TRUE(peer().Enabled(FrmUpdate::cmdOK)) << c.name;
         EXPECT_EQ(peer().defaultButton, FrmUpdate::cmdOK) << c.name;
         EXPECT_TRUE(frmOpt.Loaded()) << c.name << ": the options dialog is not loaded";
@@ -177,11 +174,11 @@ TEST_F(UpdateDialogTest, SuccessSavesTheListAndRecordsTheTime) {
     ASSERT_EQ(http.fetches.size(), 1u);
     const FetchSeen& during = http.fetches[0];
     EXPECT_EQ(during.url, kUrl);
-    EXPECT_EQ(during.status, "Downloading updated list...") << "status while fetching";
+    EXPECT_EQ(during.status, product::kFetchingText) << "status while fetching";
     EXPECT_FALSE(during.okEnabled) << "Update was enabled while fetching";
     EXPECT_GT(during.refreshes, 0) << "the status was not painted before the fetch";
 
-    EXPECT_EQ(Status(), "Update successful!\r\nNew rates from Rates of 2026-12-08");
+    EXPECT_EQ(Status(), SuccessText("Rates of 2026-12-08"));
     ExpectFinished("after a success");
     EXPECT_EQ(Stored("V12"), " 1.1264");
     EXPECT_EQ(Stored("CN"), "22");
@@ -194,8 +191,7 @@ TEST_F(UpdateDialogTest, SuccessSavesTheListAndRecordsTheTime) {
     // The next opening shows the date alone.
     frmUpdate.Unload();
     frmUpdate.Load();
-    EXPECT_EQ(Status(),
-              std::string(kLoadText) + "\r\nThe lastest update was performed on 12/8/2026");
+    EXPECT_EQ(Status(), LoadTextAfter("12/8/2026"));
 }
 
 // What the currency buttons' tips say of the rates' source and age.
@@ -208,8 +204,7 @@ TEST_F(UpdateDialogTest, TheRatesAgeNamesTheSourceTheDayAndThePublicationsSince)
         tk::LocalTime utcNow;
         const char* text;
     } cases[] = {
-        {"never updated", std::nullopt, std::nullopt, tuesdayMorning,
-         "Built-in rates, never updated"},
+        {"never updated", std::nullopt, std::nullopt, tuesdayMorning, product::kBuiltInRates},
         {"the latest", "ECB euro reference rates of 2026-12-07", "12/7/2026 6:00:00 PM",
          tuesdayMorning, "ECB euro reference rates of 2026-12-07, updated 12/7/2026: latest"},
         {"one behind", "ECB euro reference rates of 2026-12-07", "12/7/2026 6:00:00 PM",
@@ -302,7 +297,7 @@ TEST_F(UpdateDialogTest, SourcesAreTriedInTurnUntilOneGivesAList) {
         for (const tk::headless::FetchCall& f : ui.fetches) fetched.push_back(f.url);
         EXPECT_EQ(fetched, std::vector<std::string>(c.fetched.begin(), c.fetched.end()));
         if (c.header) {
-            EXPECT_EQ(Status(), std::string("Update successful!\r\nNew rates from ") + *c.header);
+            EXPECT_EQ(Status(), SuccessText(*c.header));
             EXPECT_EQ(Stored("RatesHeader"), *c.header);
         } else {
             EXPECT_EQ(Status(), kFailureText);
@@ -332,7 +327,7 @@ TEST_F(UpdateDialogTest, TheBanksFileUpdatesTheTableWithBuiltInNames) {
         std::string(kBankDay).find("</Cube></Cube>"), 0, "<Cube currency='XAG' rate='0.0234'/>");
     frmUpdate.Load();
     frmUpdate().cmdOK_Click();
-    ASSERT_EQ(Status(), std::string("Update successful!\r\nNew rates from ") + kBankHeader);
+    ASSERT_EQ(Status(), SuccessText(kBankHeader));
     EXPECT_EQ(Stored("V12"), " 1.1612") << "USD";
     EXPECT_EQ(Stored("V2"), " 1.9558") << "DEM, fixed";
     EXPECT_EQ(Stored("L0"), "European Union euro") << "a known code keeps its name";
@@ -379,8 +374,7 @@ TEST_F(UpdateDialogTest, LastUpdateFollowsTheRegionalForms) {
     EXPECT_EQ(Stored("LastUpdate"), "05.01.2027 12:07:03 AM");
     frmUpdate.Unload();
     frmUpdate.Load();
-    EXPECT_EQ(Status(),
-              std::string(kLoadText) + "\r\nThe lastest update was performed on 05.01.2027");
+    EXPECT_EQ(Status(), LoadTextAfter("05.01.2027"));
 }
 
 struct FailureCase {
@@ -480,7 +474,7 @@ TEST_F(UpdateDialogTest, EnterUpdatesThenCloses) {
     Serve(kList);
     frmUpdate.Show();
     ui.Enter(frmUpdate());
-    EXPECT_EQ(Status(), "Update successful!\r\nNew rates from Rates of 2026-12-08");
+    EXPECT_EQ(Status(), SuccessText("Rates of 2026-12-08"));
     ui.Enter(frmUpdate());
     EXPECT_FALSE(frmUpdate.Loaded()) << "Enter after the update did not close the dialog";
 
@@ -526,10 +520,10 @@ struct StartupCase {
 
 TEST_F(UpdateDialogTest, StartupUpdatesLeaveTheDialogOpenAsTheirCaseSays) {
     const StartupCase cases[] = {
-        {"first run, success", true, kList, true, "Update successful!"},
-        {"first run, failure", true, std::nullopt, true, "Error !"},
+        {"first run, success", true, kList, true, product::kSuccessText},
+        {"first run, failure", true, std::nullopt, true, kFailureText},
         {"at every start, success", false, kList, false, ""},
-        {"at every start, failure", false, std::nullopt, true, "Error !"},
+        {"at every start, failure", false, std::nullopt, true, kFailureText},
         // The check looks for "Error" anywhere in the status, the header included.
         {"at every start, header with Error", false, "Error rates\nUSD\t11264\tx\n", true,
          "Update successful!\r\nNew rates from Error rates"},
