@@ -32,6 +32,9 @@ enum : std::uint32_t {
     kNoTabStop = 1u << 8,     // never takes the focus from the Tab key
     kBorderless = 1u << 9,    // picture: no border, a plain container
     kToolTip = 1u << 10,      // shows the form's ToolTipText, also as its accessible description
+    // label: lies above the controls it overlaps, which never paint over it, and is shown
+    // only while its caption is not empty
+    kOverlay = 1u << 11,
 };
 
 // A rectangle in twips (1/1440 inch), relative to the parent's client area.
