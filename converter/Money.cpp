@@ -109,6 +109,12 @@ Checked<Money> Add(Money a, Money b) {
     return {Money::FromRaw(sum)};
 }
 
+Checked<Money> Sub(Money a, Money b) {
+    std::int64_t difference;
+    if (__builtin_sub_overflow(a.Raw(), b.Raw(), &difference)) return Overflow();
+    return {Money::FromRaw(difference)};
+}
+
 Checked<Money> MulWhole(Money a, std::int64_t n) {
     std::int64_t product;
     if (__builtin_mul_overflow(a.Raw(), n, &product)) return Overflow();

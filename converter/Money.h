@@ -56,6 +56,8 @@ std::optional<Money> MoneyFromDecimalText(std::string_view text, bool negative =
 double ToDouble(Money m);
 
 Checked<Money> Add(Money a, Money b);
+// a minus b, exact (also where b has no positive counterpart, the least Money).
+Checked<Money> Sub(Money a, Money b);
 Checked<Money> MulWhole(Money a, std::int64_t n);
 // The exact product rounded to the nearest ten-thousandth, halves to even.
 Checked<Money> Mul(Money a, Money b);

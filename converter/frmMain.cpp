@@ -20,6 +20,7 @@ namespace {
 
 using tk::Kind;
 constexpr const char* kDisplayFace = "MS Sans Serif";
+constexpr int kDisplayHundredthsPt = 1350;
 
 constexpr tk::ControlSpec kControls[] = {
     {.kind = Kind::Picture,
@@ -36,7 +37,7 @@ constexpr tk::ControlSpec kControls[] = {
      .flags = tk::kRightAlign | tk::kBold | tk::kWindowColors,
      .parent = FrmMain::Picture1,
      .fontFace = kDisplayFace,
-     .fontHundredthsPt = 1350},
+     .fontHundredthsPt = kDisplayHundredthsPt},
     {.kind = Kind::Label,
      .name = "lblCur",
      .caption = "",
@@ -110,14 +111,24 @@ constexpr tk::ControlSpec kControls[] = {
      .tabOrder = 10,
      .flags = tk::kToolTip,
      .click = tk::Handler<&FrmMain::cmdCur_Click>},
+    {.kind = Kind::Label,
+     .name = "lblOp",
+     .caption = "",
+     .rect = {.left = 60, .top = 0, .width = 300, .height = 375},
+     .tabOrder = 11,
+     .flags = tk::kBold | tk::kWindowColors | tk::kOverlay,
+     .parent = FrmMain::Picture1,
+     .fontFace = kDisplayFace,
+     .fontHundredthsPt = kDisplayHundredthsPt},
 };
 
 // Every control id of FrmMain names its control in the table.
-static_assert(std::size(kControls) == FrmMain::cmdCur0 + FrmMain::kCurrencyButtons);
+static_assert(std::size(kControls) == FrmMain::lblOp + 1);
 static_assert(tk::ControlsAre(kControls, FrmMain::Picture1, "Picture1"));
 static_assert(tk::ControlsAre(kControls, FrmMain::lblVal, "lblVal"));
 static_assert(tk::ControlsAre(kControls, FrmMain::lblCur, "lblCur"));
 static_assert(tk::ControlsAre(kControls, FrmMain::cmdCur0, "cmdCur", FrmMain::kCurrencyButtons));
+static_assert(tk::ControlsAre(kControls, FrmMain::lblOp, "lblOp"));
 
 constexpr tk::MenuSpec kMenus[] = {
     {.name = "mnuOptions", .caption = "&Options", .click = tk::Handler<&FrmMain::mnuOptions_Click>},
@@ -132,6 +143,49 @@ static_assert(tk::MenuIs(kMenus, FrmMain::mnuExit, "mnuExit"));
 static_assert(tk::MenuIs(kMenus, FrmMain::mnuHelp, "mnuHelp"));
 
 constexpr std::int64_t kDigitLimit = 100'000'000LL * Money::kScale;
+
+using Operation = FrmMain::Operation;
+
+// What each operation is typed as, shown as and read out as, in the order of Operation.
+// The signs are in the display font's character set, which has no minus sign of its own.
+struct OperationText {
+    char key;
+    const char* sign;
+    const char* word;
+};
+constexpr OperationText kOperations[] = {
+    {'\0', "", ""},      {'+', "+", "plus"},       {'-', "-", "minus"},
+    {'*', "×", "times"}, {'/', "÷", "divided by"},
+};
+static_assert(std::size(kOperations) == static_cast<std::size_t>(Operation::Divide) + 1);
+
+const OperationText& TextOf(Operation operation) {
+    return kOperations[static_cast<std::size_t>(operation)];
+}
+
+// The operation that the character `key` types; None for any other character.
+Operation OperationOf(std::int16_t key) {
+    for (std::size_t i = 1; i < std::size(kOperations); ++i) {
+        if (key == kOperations[i].key) return static_cast<Operation>(i);
+    }
+    return Operation::None;
+}
+
+Checked<Money> Calculate(Operation operation, Money left, Money right) {
+    switch (operation) {
+        case Operation::Add:
+            return Add(left, right);
+        case Operation::Subtract:
+            return Sub(left, right);
+        case Operation::Multiply:
+            return Mul(left, right);
+        case Operation::Divide:
+            return Div(left, right);
+        case Operation::None:
+            break;
+    }
+    return {right};
+}
 
 std::int64_t PowerOfTen(int n) {
     std::int64_t p = 1;
@@ -229,6 +283,7 @@ void FrmMain::ClearEntry() {
     DecimalState = 0;
     CurrentCurrency = -1;
     startNewAmount_ = false;
+    DropOperation();
     SetText(lblCur, "");
     RefreshDisplay();
 }
@@ -237,7 +292,7 @@ void FrmMain::RefreshDisplay() {
     const tk::Separators sep = tk::UserSeparators();
     const std::int64_t raw = CurrentAmount.Raw();
     std::string text = tk::FormatGrouped2(raw, sep);
-    if (DecimalState != 0 && CurrentCurrency == -1) {
+    if (DecimalState != 0 && (CurrentCurrency == -1 || TypingRightOperand())) {
         if (DecimalState >= kThirdDecimalTyped) {
             // Third and fourth typed decimals show exactly as typed.
             text = tk::FormatGroupedFixed(raw, DecimalState - 1, sep);
@@ -253,7 +308,11 @@ void FrmMain::RefreshDisplay() {
 }
 
 void FrmMain::AddDigit(int digit) {
-    if (CurrentCurrency != -1 || startNewAmount_) ClearEntry();
+    if (PendingOperation != Operation::None) {
+        if (!rightTyped_ || startNewAmount_) StartRightOperand();
+    } else if (CurrentCurrency != -1 || startNewAmount_) {
+        ClearEntry();
+    }
     const std::int64_t raw = CurrentAmount.Raw();
     if (raw > kDigitLimit || raw < -kDigitLimit || DecimalState == kFourthDecimalTyped) {
         tk::Beep();
@@ -295,11 +354,84 @@ void FrmMain::Form_KeyPress(std::int16_t& keyAscii) {
     } else if (keyAscii == tk::kKeyEscape) {
         ClearEntry();
     } else if (keyAscii == '.') {
-        if (DecimalState == 0) DecimalState = kPointTyped;
+        if (PendingOperation != Operation::None && !rightTyped_) {
+            StartRightOperand();
+            DecimalState = kPointTyped;
+            RefreshDisplay();
+        } else if (DecimalState == 0) {
+            DecimalState = kPointTyped;
+        }
     } else if (keyAscii == tk::kKeyBackspace) {
-        Backspace();
-        RefreshDisplay();
+        if (PendingOperation != Operation::None && !rightTyped_) {
+            // Takes the operator back.
+            DropOperation();
+            DisplayChanged();
+        } else {
+            Backspace();
+            RefreshDisplay();
+        }
+    } else if (const Operation operation = OperationOf(keyAscii); operation != Operation::None) {
+        TakeOperator(operation);
+    } else if (keyAscii == '=') {
+        ApplyPending();
+    } else if (keyAscii == tk::kKeyEnter && PendingOperation != Operation::None) {
+        ApplyPending();
+        keyAscii = 0;  // Enter presses no button then
     }
+}
+
+void FrmMain::TakeOperator(Operation operation) {
+    if (PendingOperation != Operation::None && !rightTyped_) {
+        PendingOperation = operation;
+    } else {
+        if (!ApplyPending()) return;
+        leftAmount_ = CurrentAmount;
+        leftDecimalState_ = DecimalState;
+        leftStartNewAmount_ = startNewAmount_;
+        leftText_ = Text(lblVal);
+        PendingOperation = operation;
+        rightTyped_ = false;
+    }
+    SetText(lblOp, TextOf(operation).sign);
+    DisplayChanged();
+}
+
+bool FrmMain::ApplyPending() {
+    if (PendingOperation == Operation::None) return true;
+    if (!rightTyped_) {
+        DropOperation();
+        DisplayChanged();
+        return true;
+    }
+    const Checked<Money> result = Calculate(PendingOperation, leftAmount_, CurrentAmount);
+    DropOperation();
+    if (!result.ok()) {
+        tk::Beep();
+        CurrentAmount = leftAmount_;
+        DecimalState = leftDecimalState_;
+        startNewAmount_ = leftStartNewAmount_;
+        SetText(lblVal, leftText_);
+        DisplayChanged();
+        return false;
+    }
+    CurrentAmount = result.value;
+    DecimalState = 0;
+    startNewAmount_ = true;
+    RefreshDisplay();
+    return true;
+}
+
+void FrmMain::DropOperation() {
+    PendingOperation = Operation::None;
+    rightTyped_ = false;
+    SetText(lblOp, "");
+}
+
+void FrmMain::StartRightOperand() {
+    CurrentAmount = Money();
+    DecimalState = 0;
+    startNewAmount_ = false;
+    rightTyped_ = true;
 }
 
 void FrmMain::Form_KeyDown(std::int16_t keyCode, std::int16_t shift) {
@@ -318,7 +450,12 @@ void FrmMain::Paste() {
         tk::Beep();
         return;
     }
-    ClearEntry();
+    // While an operation is pending, the pasted amount is its right operand.
+    if (PendingOperation != Operation::None) {
+        StartRightOperand();
+    } else {
+        ClearEntry();
+    }
     CurrentAmount = amount.value;
     startNewAmount_ = Fraction(CurrentAmount).Raw() != 0;
     RefreshDisplay();
@@ -337,6 +474,7 @@ void FrmMain::cmdCur_Click(std::int16_t index) {
         tk::Beep();
         return;
     }
+    if (!ApplyPending()) return;
     const std::int16_t target = mdlData::SelectedSlots[index];
     // The table may have shrunk under the current currency (defaults restored).
     if (CurrentCurrency != -1 && !mdlData::IsIndex(CurrentCurrency)) ClearEntry();
@@ -361,8 +499,14 @@ void FrmMain::cmdCur_Click(std::int16_t index) {
 
 void FrmMain::DisplayChanged() {
     const std::string code = TrimmedCode(Text(lblCur));
-    std::string name = ShownAmount(Text(lblVal), tk::UserSeparators());
+    const tk::Separators sep = tk::UserSeparators();
+    const bool pending = PendingOperation != Operation::None;
+    std::string name = ShownAmount(pending ? leftText_ : Text(lblVal), sep);
     if (!code.empty()) name += " " + code;
+    if (pending) {
+        name.append(" ").append(TextOf(PendingOperation).word);
+        if (rightTyped_) name.append(" ").append(ShownAmount(Text(lblVal), sep));
+    }
     Peer().SetAccessibleName(Picture1, name);
     Peer().ToolTipsChanged();
 }

@@ -37,6 +37,9 @@ enum : std::uint32_t {
     kNoTabStop = 1u << 8,     // never takes the focus from the Tab key
     kBorderless = 1u << 9,    // picture: no border, a plain container
     kToolTip = 1u << 10,      // shows the form's ToolTipText, also as its accessible description
+    // label: lies above the controls it overlaps, which never paint over it, and is shown
+    // only while its caption is not empty
+    kOverlay = 1u << 11,
 };
 
 // A rectangle in twips (1/1440 inch), relative to the parent's client area.
@@ -117,9 +120,10 @@ struct FormSpec {
 };
 
 // Codes of the keys the forms and the peers handle: characters of Form_KeyPress (Backspace,
-// Esc) and key codes of Form_KeyDown (the comma and period keys).
+// Enter, Esc) and key codes of Form_KeyDown (the comma and period keys).
 enum : std::int16_t {
     kKeyBackspace = 8,
+    kKeyEnter = 13,
     kKeyEscape = 27,
     kKeyComma = 188,
     kKeyPeriod = 190,

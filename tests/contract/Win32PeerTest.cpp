@@ -8,6 +8,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "toolkit/FormSlot.h"
@@ -19,7 +20,7 @@ using tk::win32::kControlIdBase;
 
 using tk::Kind;
 
-enum : int { boxPic, lblIn, cmdA, cmdB, txtIn, chkIn, lstIn, cmdThrow };
+enum : int { boxPic, lblIn, cmdA, cmdB, txtIn, chkIn, lstIn, cmdThrow, lblOver };
 
 std::vector<std::string> events;
 
@@ -111,6 +112,15 @@ constexpr tk::ControlSpec kControls[] = {
      .rect = {.left = 1700, .top = 1600, .width = 615, .height = 375},
      .tabOrder = 7,
      .click = tk::Handler<&PeerForm::cmdThrow_Click>},
+    {.kind = Kind::Label,
+     .name = "lblOver",
+     .caption = "",
+     .rect = {.left = 60, .top = 0, .width = 300, .height = 375},
+     .tabOrder = 8,
+     .flags = tk::kBold | tk::kOverlay,
+     .parent = boxPic,
+     .fontFace = "MS Sans Serif",
+     .fontHundredthsPt = 1350},
 };
 constexpr tk::MenuSpec kMenus[] = {{"mnuOne", "&One", tk::Handler<&PeerForm::MenuChosen<0>>},
                                    {"mnuTwo", "T&wo", tk::Handler<&PeerForm::MenuChosen<1>>}};
@@ -140,7 +150,8 @@ protected:
         return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(frmPeer().Peer().Handle()));
     }
     HWND Ctl(int id) {
-        HWND parent = id == lblIn ? GetDlgItem(Main(), kControlIdBase + boxPic) : Main();
+        HWND parent =
+            id == lblIn || id == lblOver ? GetDlgItem(Main(), kControlIdBase + boxPic) : Main();
         return GetDlgItem(parent, kControlIdBase + id);
     }
     void Pump() {
@@ -252,6 +263,53 @@ TEST_F(Win32Peer, KeyPreviewSeesEveryKeyBeforeEnterAndEsc) {
     frmPeer().swallow = 27;
     Key(Ctl(txtIn), VK_ESCAPE);
     EXPECT_EQ(events, (Events{"down 27 0", "press 27"})) << "a swallowed Esc presses nothing";
+    events.clear();
+    frmPeer().swallow = 13;
+    SetFocus(Ctl(cmdB));
+    Key(Ctl(cmdB), VK_RETURN);
+    EXPECT_EQ(events, (Events{"down 13 0", "press 13"})) << "a swallowed Enter presses nothing";
+}
+
+TEST_F(Win32Peer, TheKeypadsOperatorKeysArriveAsTheirCharacters) {
+    SetFocus(Ctl(cmdA));
+    const std::pair<UINT, char> keys[] = {
+        {VK_ADD, '+'}, {VK_SUBTRACT, '-'}, {VK_MULTIPLY, '*'}, {VK_DIVIDE, '/'}};
+    for (const auto& [vk, ch] : keys) {
+        events.clear();
+        Key(Ctl(cmdA), vk);
+        EXPECT_EQ(events,
+                  (Events{"down " + std::to_string(vk) + " 0", "press " + std::to_string(ch)}))
+            << "key " << vk;
+    }
+}
+
+TEST_F(Win32Peer, AnOverlayShowsOnlyWithItsCaptionAndNothingPaintsOverIt) {
+    HWND over = Ctl(lblOver);
+    ASSERT_NE(over, nullptr);
+    EXPECT_FALSE(IsWindowVisible(over)) << "an overlay without a caption is hidden";
+    EXPECT_EQ(GetWindow(GetParent(over), GW_CHILD), over) << "the overlay lies on top";
+
+    // A blank caption shows the overlay's background only; the label below, with a text
+    // running under the overlay, must leave it so.
+    frmPeer().SetText(lblOver, " ");
+    EXPECT_TRUE(IsWindowVisible(over));
+    frmPeer().SetText(lblIn, "8888888888888888888888888");
+    RedrawWindow(GetParent(over), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    HDC dc = GetDC(over);
+    RECT r{};
+    GetClientRect(over, &r);
+    const COLORREF background = GetPixel(dc, 0, 0);
+    int other = 0;
+    for (int y = 0; y < r.bottom; ++y) {
+        for (int x = 0; x < r.right; ++x) other += GetPixel(dc, x, y) != background ? 1 : 0;
+    }
+    ReleaseDC(over, dc);
+    EXPECT_EQ(other, 0) << "the label below painted over the overlay";
+
+    frmPeer().SetText(lblOver, "");
+    EXPECT_FALSE(IsWindowVisible(over));
+    EXPECT_EQ(TextOf(over), L"");
 }
 
 TEST_F(Win32Peer, TabMovesTheFocusInTabOrder) {

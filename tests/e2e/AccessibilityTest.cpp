@@ -161,6 +161,14 @@ TEST_F(AccessibilityTest, ButtonsDescribeTheirConversionAndTheDisplayIsAnnounced
         EXPECT_EQ(Accessible(main->buttons[i]).Name(), Text(main->buttons[i])) << "button " << i;
     }
 
+    // A pending operation is read out with the display, and announced as a conversion is.
+    events.Forget();
+    ASSERT_TRUE(Type(main->form, "*3"));
+    ASSERT_TRUE(ShowsState(*main, "3.", "JPY"));
+    EXPECT_TRUE(events.WaitFor(kLiveRegionChanged, display))
+        << "expected the display's live-region event after the operator";
+    EXPECT_EQ(Accessible(display).Name(), "11,600 JPY times 3");
+
     // The options dialog's set buttons, boxes and list say what they are for; what they show
     // stays as it was.
     ASSERT_TRUE(ChooseMenu(main->form, kMenuOptions));

@@ -45,12 +45,12 @@ BOOL CALLBACK FindChild(HWND window, LPARAM data) {
     return FALSE;
 }
 
-INPUT KeyInput(WORD vk, bool up) {
+INPUT KeyInput(WORD vk, bool up, bool extended = false) {
     INPUT input{};
     input.type = INPUT_KEYBOARD;
     input.ki.wVk = vk;
     input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    input.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (extended ? KEYEVENTF_EXTENDEDKEY : 0);
     return input;
 }
 
@@ -269,13 +269,51 @@ bool Type(HWND window, std::string_view keys) {
     if (!Foreground(window)) return false;
     std::vector<INPUT> inputs;
     for (char c : keys) {
-        const bool shifted = c >= 'A' && c <= 'Z';
-        const std::optional<WORD> vk = VirtualKey(shifted ? static_cast<char>(c - 'A' + 'a') : c);
-        if (!vk) return false;
+        bool shifted = c >= 'A' && c <= 'Z';
+        std::optional<WORD> vk = VirtualKey(shifted ? static_cast<char>(c - 'A' + 'a') : c);
+        if (!vk) {
+            // The layout's key; the high byte says which of Shift, Ctrl and Alt it needs.
+            const SHORT key = VkKeyScanW(static_cast<wchar_t>(static_cast<unsigned char>(c)));
+            if (key == -1 || (key & 0x0600) != 0) return false;
+            vk = static_cast<WORD>(key & 0xff);
+            shifted = (key & 0x0100) != 0;
+        }
         if (shifted) inputs.push_back(KeyInput(VK_SHIFT, false));
         inputs.push_back(KeyInput(*vk, false));
         inputs.push_back(KeyInput(*vk, true));
         if (shifted) inputs.push_back(KeyInput(VK_SHIFT, true));
+    }
+    return Send(std::move(inputs));
+}
+
+bool TypeKeypad(HWND window, std::string_view keys) {
+    if (!Foreground(window)) return false;
+    std::vector<INPUT> inputs;
+    for (char c : keys) {
+        WORD vk = 0;
+        switch (c) {
+            case '+':
+                vk = VK_ADD;
+                break;
+            case '-':
+                vk = VK_SUBTRACT;
+                break;
+            case '*':
+                vk = VK_MULTIPLY;
+                break;
+            case '/':
+                vk = VK_DIVIDE;
+                break;
+            case '\r':
+                vk = VK_RETURN;
+                break;
+            default:
+                return false;
+        }
+        // The keypad's "/" and Enter are the extended twins of the main keyboard's keys.
+        const bool extended = vk == VK_DIVIDE || vk == VK_RETURN;
+        inputs.push_back(KeyInput(vk, false, extended));
+        inputs.push_back(KeyInput(vk, true, extended));
     }
     return Send(std::move(inputs));
 }

@@ -84,9 +84,12 @@ void Click(HWND button);
 bool ChooseMenu(HWND window, char letter);
 
 // Brings `window` to the front and types `keys` through the keyboard input queue: digits,
-// letters (capitals with Shift), blank, ".", ",", and the escapes "\x1b" Esc, "\b"
-// Backspace, "\t" Tab and "\r" Enter.
+// letters (capitals with Shift), blank, ".", ",", the escapes "\x1b" Esc, "\b" Backspace,
+// "\t" Tab and "\r" Enter, and any other character by the key that types it in the
+// keyboard layout, with Shift when it needs it ("*", "+", "%").
 bool Type(HWND window, std::string_view keys);
+// As Type, on the numeric keypad: "+", "-", "*", "/" and "\r", its Enter key.
+bool TypeKeypad(HWND window, std::string_view keys);
 // Ctrl + the letter key `letter` ('C', 'V', 'X').
 bool TypeCtrl(HWND window, char letter);
 

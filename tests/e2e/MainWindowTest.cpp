@@ -11,11 +11,13 @@ namespace {
 
 // One user action and the display it must lead to.
 struct Step {
-    enum Kind { Keys, Button, Copy, Cut, Paste } kind;
-    std::string input;  // Keys: the keys; Paste: the clipboard text; Copy, Cut: the copied text
+    enum Kind { Keys, Keypad, Button, Copy, Cut, Paste } kind;
+    std::string input;  // Keys, Keypad: the keys; Paste: the clipboard text; Copy, Cut: the
+                        // copied text
     int slot = -1;      // Button: the button pressed
     std::string value;  // lblVal afterwards
     std::string code;   // lblCur afterwards
+    std::string sign = {};  // the pending operation's sign afterwards
 };
 
 struct Scenario {
@@ -23,6 +25,7 @@ struct Scenario {
     const wchar_t* decimal;  // the user's separators while the converter runs
     const wchar_t* thousands;
     std::vector<Step> steps;
+    Store store = {};  // laid over the default store
 };
 
 void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scenario.name; }
@@ -94,6 +97,44 @@ const Scenario kScenarios[] = {
          {Step::Keys, "5", -1, "1,000,000,005.", ""},
          {Step::Keys, "5\b", -1, "100,000,000.", ""},
      }},
+    // The sample's rate of the dollar (USD is slot 1). "%" is no key of the calculator: had
+    // it done anything, "=" would not give 119.
+    {"Calculates",
+     L".",
+     L",",
+     {
+         {Step::Keys, "19.99*3", -1, "3.", "", "\u00d7"},
+         {Step::Keys, "=", -1, "59.97", "", ""},
+         {Step::Button, "", 0, "59.97", "EUR"},
+         {Step::Button, "", 1, "67.55", "USD"},
+         {Step::Keys,
+          "\x1b"
+          "100+19%",
+          -1, "19.", "", "+"},
+         {Step::Keys, "=", -1, "119.", "", ""},
+         {Step::Keys, "*2", -1, "2.", "", "\u00d7"},
+         {Step::Copy, "2", -1, "2.", "", "\u00d7"},
+     },
+     {{"V12", " 1.1264"}}},
+    // Enter applies a pending operation and presses no button; with none pending it presses
+    // the focused button, EUR's, which has the focus from the start.
+    {"CalculatesOnTheKeypad",
+     L".",
+     L",",
+     {
+         {Step::Keys, "12.5", -1, "12.5", ""},
+         {Step::Keypad, "*", -1, "12.5", "", "\u00d7"},
+         {Step::Keys, "2", -1, "2.", "", "\u00d7"},
+         {Step::Keypad, "\r", -1, "25.", "", ""},
+         {Step::Keypad, "/", -1, "25.", "", "\u00f7"},
+         {Step::Keys, "4", -1, "4.", "", "\u00f7"},
+         {Step::Keypad, "-", -1, "6.25", "", "-"},
+         {Step::Keys, ".25", -1, "0.25", "", "-"},
+         {Step::Keypad, "+", -1, "6.", "", "+"},
+         {Step::Keys, "1", -1, "1.", "", "+"},
+         {Step::Keypad, "\r", -1, "7.", "", ""},
+         {Step::Keypad, "\r", -1, "7.", "EUR", ""},
+     }},
 };
 
 class TypingTest : public PecunTest, public ::testing::WithParamInterface<Scenario> {};
@@ -103,7 +144,9 @@ TEST_P(TypingTest, Runs) {
     RegistryOverride decimal(L"Control Panel\\International", L"sDecimal", scenario.decimal);
     RegistryOverride thousands(L"Control Panel\\International", L"sThousand", scenario.thousands);
     ASSERT_TRUE(decimal.ok() && thousands.ok()) << "could not set the regional separators";
-    ASSERT_TRUE(SeedStore(DefaultStore()));
+    Store store = DefaultStore();
+    for (const auto& [key, value] : scenario.store) store[key] = value;
+    ASSERT_TRUE(SeedStore(store));
     const std::optional<MainWindow> window = Open();
     ASSERT_TRUE(window);
     ASSERT_TRUE(ShowsState(*window, scenario.decimal == std::wstring(L".") ? "0." : "0,", ""));
@@ -114,6 +157,9 @@ TEST_P(TypingTest, Runs) {
         switch (step.kind) {
             case Step::Keys:
                 ASSERT_TRUE(Type(window->form, step.input)) << "could not type the keys";
+                break;
+            case Step::Keypad:
+                ASSERT_TRUE(TypeKeypad(window->form, step.input)) << "could not type the keys";
                 break;
             case Step::Button:
                 Click(window->buttons[static_cast<std::size_t>(step.slot)]);
@@ -135,6 +181,7 @@ TEST_P(TypingTest, Runs) {
             }
         }
         ASSERT_TRUE(ShowsState(*window, step.value, step.code));
+        ASSERT_TRUE(ShowsSign(*window, step.sign));
     }
 }
 

@@ -65,6 +65,7 @@ std::optional<MainWindow> WaitMainWindow(DWORD pid, Duration limit) {
     window.code = Control(window.form, kLblCur);
     for (int i = 0; i < FrmMain::kCurrencyButtons; ++i)
         window.buttons[i] = Control(window.form, kCmdCur0 + i);
+    window.sign = Control(window.form, kLblOp);
     return window;
 }
 
@@ -131,6 +132,13 @@ std::optional<MainWindow> PecunTest::Open(const std::string& arguments, const st
     return ::testing::AssertionFailure()
            << "expected the display \"" << value << "\" \"" << code << "\", it shows \""
            << Text(window.value) << "\" \"" << Text(window.code) << "\"";
+}
+
+::testing::AssertionResult PecunTest::ShowsSign(const MainWindow& window, std::string_view sign) {
+    const auto shown = [&] { return IsWindowVisible(window.sign) ? Text(window.sign) : ""; };
+    if (WaitUntil([&] { return shown() == sign; })) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "expected the sign \"" << sign << "\", it shows \"" << shown() << "\"";
 }
 
 ::testing::AssertionResult PecunTest::Barrier(const MainWindow& window) {

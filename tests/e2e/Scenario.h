@@ -25,6 +25,7 @@ inline constexpr int kPicture1 = tk::win32::kControlIdBase + FrmMain::Picture1;
 inline constexpr int kLblVal = tk::win32::kControlIdBase + FrmMain::lblVal;
 inline constexpr int kLblCur = tk::win32::kControlIdBase + FrmMain::lblCur;
 inline constexpr int kCmdCur0 = tk::win32::kControlIdBase + FrmMain::cmdCur0;
+inline constexpr int kLblOp = tk::win32::kControlIdBase + FrmMain::lblOp;
 inline constexpr wchar_t kFormClass[] = L"PecunForm";
 inline constexpr wchar_t kTitle[] = L"Pecunor";
 
@@ -38,6 +39,7 @@ struct MainWindow {
     HWND value = nullptr;  // lblVal
     HWND code = nullptr;   // lblCur
     std::array<HWND, FrmMain::kCurrencyButtons> buttons{};
+    HWND sign = nullptr;  // lblOp, the pending operation's sign
 };
 
 // The main window of `pid` once it is visible and its last control exists.
@@ -98,6 +100,9 @@ protected:
     // Waits until the display shows `value` and the code label `code`.
     ::testing::AssertionResult ShowsState(const MainWindow& window, std::string_view value,
                                           std::string_view code);
+    // Waits until the display shows the sign `sign` of a pending operation, or none when it
+    // is empty (the sign's label hidden).
+    ::testing::AssertionResult ShowsSign(const MainWindow& window, std::string_view sign);
 
     // Returns once the converter has handled every message posted to it before: posts a
     // clearing Esc and a digit and waits for the digit on the display. Changes the amount.

@@ -7,7 +7,8 @@
 //   r          (leading only) the next of the regional separator pairs, which the window
 //              finds when it opens
 //   o ... ;    opens the options dialog for the commands up to ";" (or the end), closes it
-//   any other  typed as a key (digits, ".", Esc \x1b, Backspace \b, ...)
+//   any other  typed as a key (digits, ".", Esc \x1b, Backspace \b, Enter \r, the
+//              operators + - * / and "=", ...)
 // In the options dialog:
 //   a NAME TAB CODE TAB RATE LF   add a currency through the editor (Cancel if OK refuses)
 //   e NAME TAB CODE TAB RATE LF   edit the selected line's currency
@@ -15,9 +16,11 @@
 //   s BYTE     set slot BYTE modulo 9 (8: the base) to the selected line
 //   d          delete the selected line
 //   f F        Default, answering yes / no
-// After every action: the entry state is consistent and shows its amount; a conversion
-// gives the amount times the ratio of the rates; a copy holds the exact amount, and pasting
-// it back gives the amount again; the options dialog's list and the slots are consistent.
+// After every action: the entry state is consistent and shows its amount, and the sign of
+// an operation exactly while one is pending; a conversion gives the amount times the ratio
+// of the rates; a copy holds the exact amount, and pasting it back gives the amount again;
+// "=" and Enter leave no operation pending; the options dialog's list and the slots are
+// consistent.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -114,14 +117,21 @@ private:
         } else {
             ui.Type(Main(), std::string_view(&c, 1));
             if (c == '\x1b') staleAllowed_ = false;
+            if (c == '=' || c == '\r') {
+                FUZZ_CHECK(Main().PendingOperation == FrmMain::Operation::None,
+                           Where() + ": an operation stayed pending");
+            }
         }
     }
 
     // A button converts the amount from the current currency into the slot's, or only
     // names the currency when there is none; a conversion that cannot be made beeps and
     // changes nothing.
+    // A pending operation is applied first: the conversion then starts from its result,
+    // unless it failed, when the button beeps and does nothing more.
     void Press(int slot) {
         tk::headless::Platform& ui = fuzz::Ui();
+        const bool pending = Main().PendingOperation != FrmMain::Operation::None;
         const Entry before = Capture();
         const int beeps = ui.beeps;
         const std::int16_t target = mdlData::SelectedSlots[static_cast<std::size_t>(slot)];
@@ -131,6 +141,14 @@ private:
         const std::string what = Where() + ": button " + std::to_string(slot) + " from currency " +
                                  std::to_string(before.currency) + " amount " +
                                  std::to_string(before.raw);
+        FUZZ_CHECK(Main().PendingOperation == FrmMain::Operation::None,
+                   what + ": the operation stayed pending");
+        if (pending) {
+            FUZZ_CHECK(after.currency == (ui.beeps != beeps ? before.currency : target) ||
+                           (ui.beeps != beeps && staleAllowed_),
+                       what + ": after an operation, currency " + std::to_string(after.currency));
+            return;
+        }
         if (ui.beeps != beeps) {
             FUZZ_CHECK(after.raw == before.raw && after.currency == before.currency,
                        what + ": beeped and changed the entry");
@@ -176,10 +194,12 @@ private:
         copiedWithPoint_ = sep.decimal == ".";
     }
 
-    // A paste reads the clipboard's leading number as the new amount, no currency; no
-    // number (or 0) changes nothing; one outside the range beeps and changes nothing.
+    // A paste reads the clipboard's leading number as the new amount, no currency (while
+    // an operation is pending: as its right operand, in the same currency); no number (or
+    // 0) changes nothing; one outside the range beeps and changes nothing.
     void Paste() {
         tk::headless::Platform& ui = fuzz::Ui();
+        const FrmMain::Operation operation = Main().PendingOperation;
         const Entry before = Capture();
         const int beeps = ui.beeps;
         const bool hasText = ui.HasText();
@@ -198,7 +218,11 @@ private:
             return;
         }
         FUZZ_CHECK(ui.beeps == beeps, what + ": beeped");
-        FUZZ_CHECK(after.currency == -1 && after.decimalState == 0, what + ": entry state");
+        FUZZ_CHECK(Main().PendingOperation == operation, what + ": the operation changed");
+        FUZZ_CHECK(
+            after.currency == (operation == FrmMain::Operation::None ? -1 : before.currency) &&
+                after.decimalState == 0,
+            what + ": entry state");
         FUZZ_CHECK(std::fabs(static_cast<long double>(after.raw) - count) <= 0.5L + slack,
                    what + ": amount " + std::to_string(after.raw));
         staleAllowed_ = false;
@@ -264,6 +288,9 @@ private:
         const std::string code = main.Text(FrmMain::lblCur);
         FUZZ_CHECK((main.CurrentCurrency == -1) == code.empty(),
                    what + ": currency " + std::to_string(main.CurrentCurrency) + " shown as " + fuzz::Quote(code));
+        const std::string sign = main.Text(FrmMain::lblOp);
+        FUZZ_CHECK((main.PendingOperation == FrmMain::Operation::None) == sign.empty(),
+                   what + ": the operation's sign " + fuzz::Quote(sign));
         // The display shows the amount, to two decimals or as the decimals were typed.
         const tk::Separators sep = tk::UserSeparators();
         const std::string shown = main.Text(FrmMain::lblVal);

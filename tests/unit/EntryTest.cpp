@@ -1,7 +1,9 @@
 // The main window's entry logic, driven as a user does: keys and button clicks.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -41,6 +43,30 @@ protected:
     std::string Display() { return form().Text(FrmMain::lblVal); }
     std::string Code() { return form().Text(FrmMain::lblCur); }
     void SwapSeparators() { ui.separators = {",", "."}; }
+    // Plays `script`: "{EUR}" presses the button of EUR, "{V:TEXT}" pastes TEXT, every other
+    // character is typed ("\r" is Enter).
+    void Play(std::string_view script) {
+        while (!script.empty()) {
+            const std::size_t open = std::min(script.find('{'), script.size());
+            Type(std::string(script.substr(0, open)));
+            if (open == script.size()) return;
+            const std::size_t close = script.find('}', open);
+            const std::string_view action = script.substr(open + 1, close - open - 1);
+            if (action.starts_with("V:")) {
+                Paste(std::string(action.substr(2)));
+            } else {
+                Press(ButtonOf(action));
+            }
+            script.remove_prefix(close + 1);
+        }
+    }
+    int ButtonOf(std::string_view code) {
+        for (int i = 0; i < FrmMain::kCurrencyButtons; ++i) {
+            if (form().Text(FrmMain::cmdCur0 + i) == code) return i;
+        }
+        ADD_FAILURE() << "no button " << code;
+        return -1;
+    }
 
     tk::headless::Platform ui;
 };
@@ -237,6 +263,12 @@ TEST_F(EntryTest, CopyPutsThePlainAmount) {
     Type("12.50");
     Ctrl('C');
     EXPECT_EQ(ui.clipboard, "12.5");
+    Type("*");
+    Ctrl('C');
+    EXPECT_EQ(ui.clipboard, "12.5") << "the left operand, shown until the right one begins";
+    Type("3.0");
+    Ctrl('C');
+    EXPECT_EQ(ui.clipboard, "3") << "the right operand";
     Type(
         "\x1b"
         "100");
@@ -397,6 +429,83 @@ TEST_F(EntryTest, EveryChangeOfTheDisplayIsAnnouncedOnce) {
     EXPECT_EQ(w.AccessibleName(FrmMain::Picture1), "12.74 USD");
     EXPECT_EQ(w.controls[FrmMain::Picture1].nameChanges - before, 4);
     EXPECT_GT(w.tipChanges, 0);
+    Type("*2=");  // 12.74 USD times, 12.74 USD times 2, 25.47 USD
+    EXPECT_EQ(w.AccessibleName(FrmMain::Picture1), "25.47 USD");
+    EXPECT_EQ(w.controls[FrmMain::Picture1].nameChanges - before, 7);
+}
+
+// Sums typed as on a pocket calculator. The window gives the first button the focus.
+struct CalculationCase {
+    const char* what;
+    const char* script;  // as Play takes it
+    const char* display;
+    const char* code;
+    const char* sign;  // the operation's sign beside the amount
+    const char* name;  // the display's accessible name
+    int beeps;
+    bool swapped = false;  // "," as the decimal and "." as the thousands separator
+};
+
+TEST_F(EntryTest, CalculatesLeftToRight) {
+    const CalculationCase cases[] = {
+        {"no precedence", "10+5*2=", "30.", "", "", "30", 0},
+        {"minus and divided by", "10-2.5/2=", "3.75", "", "", "3.75", 0},
+        {"a result takes the next operator", "10+5=*2=", "30.", "", "", "30", 0},
+        {"a digit after a result starts anew", "10+5=3", "3.", "", "", "3", 0},
+        {"the left operand until a digit", "19.99*", "19.99", "", "\u00d7", "19.99 times", 0},
+        {"the right operand", "19.99*3", "3.", "", "\u00d7", "19.99 times 3", 0},
+        {"an operator replaced before any digit", "8*/-", "8.", "", "-", "8 minus", 0},
+        {"the replacing one applies", "8*/-2=", "6.", "", "", "6", 0},
+        {"a button names the result's currency", "19.99*3{EUR}", "59.97", "EUR", "", "59.97 EUR",
+         0},
+        {"a button converts the result", "100{EUR}*3{USD}", "318.39", "USD", "", "318.39 USD", 0},
+        {"the right operand keeps the currency", "100{EUR}+5", "5.", "EUR", "+", "100 EUR plus 5",
+         0},
+        {"the result in the left's currency", "100{EUR}/8=", "12.5", "EUR", "", "12.5 EUR", 0},
+        {"a button drops an operator alone", "100{EUR}*{USD}", "106.13", "USD", "", "106.13 USD",
+         0},
+        {"= drops an operator alone", "100*=", "100.", "", "", "100", 0},
+        {"decimals typed", "100*1.50", "1.50", "", "\u00d7", "100 times 1.50", 0},
+        {"decimals typed in a currency", "100{EUR}*1.50", "1.50", "EUR", "\u00d7",
+         "100 EUR times 1.50", 0},
+        {"a point begins the right operand", "100*.5=", "50.", "", "", "50", 0},
+        {"Backspace in the right operand", "100*1.55\b", "1.5", "", "\u00d7", "100 times 1.5", 0},
+        {"Backspace takes an operator alone back", "100*\b5", "1,005.", "", "", "1,005", 0},
+        {"a fifth decimal beeps", "2*0.12345", "0.1234", "", "\u00d7", "2 times 0.1234", 1},
+        {"the digit limit", "2*1234567890", "123,456,789.", "", "\u00d7", "2 times 123,456,789", 1},
+        {"a pasted right operand", "100*{V:2.5}=", "250.", "", "", "250", 0},
+        {"overflow shows the left operand again", "{V:900000000000000}*2=", "900,000,000,000,000.",
+         "", "", "900,000,000,000,000", 1},
+        {"division by zero, typed zeros kept", "12.50/0=", "12.50", "", "", "12.50", 1},
+        {"division by zero before a button", "100{EUR}/0{USD}", "100.", "EUR", "", "100 EUR", 1},
+        {"the least amount has no opposite", "0-{V:-922337203685477.5808}=", "0.", "", "", "0", 1},
+        {"a difference exact to the range's end", "{V:-1}-{V:-922337203685477.5808}=",
+         "922,337,203,685,476.58", "", "", "922,337,203,685,476.58", 0},
+        {"Esc clears the operation", "100{EUR}*3\x1b", "0.", "", "", "0", 0},
+        {"nothing pending after Esc",
+         "100*3\x1b"
+         "5=",
+         "5.", "", "", "5", 0},
+        {"Enter applies and presses no button", "12*3\r", "36.", "", "", "36", 0},
+        {"Enter alone presses the focused button", "12\r", "12.", "EUR", "", "12 EUR", 0},
+        {"= alone does nothing", "12=", "12.", "", "", "12", 0},
+        {"% does nothing", "100+19%", "19.", "", "+", "100 plus 19", 0},
+        {"the comma does nothing", "3*1,5=", "45.", "", "", "45", 0},
+        {"the user's separators", "1000.5*2", "2,", "", "\u00d7", "1.000,5 times 2", 0, true},
+        {"the user's separators in the result", "1000.5*2=", "2.001,", "", "", "2.001", 0, true},
+    };
+    for (const auto& c : cases) {
+        Reset();
+        if (c.swapped) SwapSeparators();
+        tk::headless::Platform::PeerOf(form()).SetFocus(FrmMain::cmdCur0 + EUR);
+        Play(c.script);
+        EXPECT_EQ(Display(), c.display) << c.what;
+        EXPECT_EQ(Code(), c.code) << c.what;
+        EXPECT_EQ(form().Text(FrmMain::lblOp), c.sign) << c.what;
+        EXPECT_EQ(tk::headless::Platform::PeerOf(form()).AccessibleName(FrmMain::Picture1), c.name)
+            << c.what;
+        EXPECT_EQ(ui.beeps, c.beeps) << c.what;
+    }
 }
 
 }  // namespace

@@ -92,10 +92,15 @@ TEST(MoneyTest, DecimalTextIsReadOnItsDigitsToTheEdgesOfTheRange) {
     }
 }
 
-TEST(MoneyTest, SumAndWholeProductAreExactAndChecked) {
+TEST(MoneyTest, SumDifferenceAndWholeProductAreExactAndChecked) {
     EXPECT_EQ(Add(M(1), M(2)).value.Raw(), 3);
     EXPECT_EQ(Add(M(kMax), M(1)).status, MoneyStatus::Overflow);
     EXPECT_EQ(Add(M(kMin), M(-1)).status, MoneyStatus::Overflow);
+    EXPECT_EQ(Sub(M(1), M(3)).value.Raw(), -2);
+    // The least Money has no positive counterpart to add instead.
+    EXPECT_EQ(Sub(M(-1), M(kMin)).value.Raw(), kMax);
+    EXPECT_EQ(Sub(M(0), M(kMin)).status, MoneyStatus::Overflow);
+    EXPECT_EQ(Sub(M(kMin), M(1)).status, MoneyStatus::Overflow);
     EXPECT_EQ(MulWhole(M(123456789), 10).value.Raw(), 1234567890);
     EXPECT_EQ(MulWhole(M(kMax / 10 + 1), 10).status, MoneyStatus::Overflow);
     EXPECT_EQ(MulWhole(M(kMin), -1).status, MoneyStatus::Overflow);

@@ -5,7 +5,8 @@
 //   update:TEXT     wait until the update dialog's status shows TEXT ("\n" for a line break)
 //   closeupdate     press the update dialog's Close and wait until it is gone
 //   main            wait for the main window
-//   print:NAME      print the text of the main window's control NAME (lblVal, lblCur)
+//   print:NAME      print the text of the main window's control NAME (lblVal, lblCur,
+//                   lblOp)
 //   rect            print the main window's place, with a tip on screen beside it, as
 //                   WIDTHxHEIGHT+LEFT+TOP
 //   keys:TEXT       type TEXT into the main window
@@ -122,6 +123,7 @@ HWND FormControl(HWND form, int id) {
 int MainLabel(std::string_view name) {
     if (name == "lblVal") return FrmMain::lblVal;
     if (name == "lblCur") return FrmMain::lblCur;
+    if (name == "lblOp") return FrmMain::lblOp;
     return -1;
 }
 

@@ -317,16 +317,24 @@ bool Platform::Fetch(std::string_view url, int timeLimitMs, std::string& body) {
     return true;
 }
 
-void Platform::Deliver(Form& form, std::int16_t keyCode, std::int16_t shift, std::int16_t ch) {
-    if (Blocked(form)) return;
+std::int16_t Platform::Deliver(Form& form, std::int16_t keyCode, std::int16_t shift,
+                               std::int16_t ch) {
+    if (Blocked(form)) return 0;
     RunEvent("a key handler", [&] {
         form.Form_KeyDown(keyCode, shift);
         if (ch != 0) form.Form_KeyPress(ch);
     });
+    return ch;
 }
 
 void Platform::Type(Form& form, std::string_view keys) {
-    for (char c : keys) Deliver(form, KeyCodeOf(c), 0, static_cast<unsigned char>(c));
+    for (char c : keys) {
+        if (c == '\r') {
+            Enter(form);
+        } else {
+            Deliver(form, KeyCodeOf(c), 0, static_cast<unsigned char>(c));
+        }
+    }
 }
 
 void Platform::Ctrl(Form& form, char letter) {
@@ -348,6 +356,8 @@ void Platform::DblClick(Form& form, int control) {
 }
 
 void Platform::Enter(Form& form) {
+    // A form that previews keys sees Enter first and may swallow it.
+    if ((form.Layout().flags & kKeyPreview) && Deliver(form, kKeyEnter, 0, kKeyEnter) == 0) return;
     const Window& w = PeerOf(form);
     const auto& controls = form.Layout().controls;
     const bool focusOnButton = w.focus >= 0 &&

@@ -172,11 +172,13 @@ public:
 
     // The scripted user. Each action goes to the form as the real peer sends it: a key is
     // Form_KeyDown with its key code, then Form_KeyPress with its character.
-    void Type(Form& form, std::string_view keys);  // "\x1b" Esc, "\b" Backspace
-    void Ctrl(Form& form, char letter);            // Ctrl with a letter key: 'C', 'V', 'X'
-    void Click(Form& form, int control);           // a click on an enabled control
-    void DblClick(Form& form, int control);        // a double click on an enabled control
-    // Enter presses the focused button, else the default button; Esc the cancel button.
+    // "\x1b" Esc, "\b" Backspace, "\r" Enter (as Enter below).
+    void Type(Form& form, std::string_view keys);
+    void Ctrl(Form& form, char letter);      // Ctrl with a letter key: 'C', 'V', 'X'
+    void Click(Form& form, int control);     // a click on an enabled control
+    void DblClick(Form& form, int control);  // a double click on an enabled control
+    // Enter goes to a form that previews keys, then, unless swallowed, presses the focused
+    // button, else the default button. Esc presses the cancel button.
     void Enter(Form& form);
     void Escape(Form& form);
     void Menu(Form& form, int menu);
@@ -211,7 +213,9 @@ public:
     std::vector<std::string> modalForms;
 
 private:
-    void Deliver(Form& form, std::int16_t keyCode, std::int16_t shift, std::int16_t ch);
+    // The key's two events; returns the character as the handlers left it, 0 when
+    // swallowed or when the form takes no input.
+    std::int16_t Deliver(Form& form, std::int16_t keyCode, std::int16_t shift, std::int16_t ch);
     // Runs an event's handler; as on the Win32 peer, unloaded forms are freed only once no
     // handler runs.
     void RunEvent(std::string_view what, const std::function<void()>& handler);

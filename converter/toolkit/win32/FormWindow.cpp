@@ -118,7 +118,10 @@ void FormWindow::CreateControl(int id, std::size_t depth) {
         if (controls_[c.parent] != nullptr) parent = controls_[c.parent];
     }
     const wchar_t* cls = L"STATIC";
-    DWORD style = WS_CHILD | WS_VISIBLE;
+    // Where controls overlap, the one above is never painted over by the one below.
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
+    if (!(c.flags & kOverlay) || !std::string_view(c.caption ? c.caption : "").empty())
+        style |= WS_VISIBLE;
     DWORD exStyle = 0;
     const DWORD tabStop = (c.flags & kNoTabStop) ? 0 : WS_TABSTOP;
     switch (c.kind) {
@@ -165,6 +168,8 @@ void FormWindow::CreateControl(int id, std::size_t depth) {
                         manager_.Instance(), nullptr);
     controls_[id] = h;
     if (h == nullptr) return;
+    if (c.flags & kOverlay)
+        SetWindowPos(h, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     AnswerAccessibility(h, manager_);
     if (c.kind == Kind::Picture) {
         // The colour BoxProc paints the box with.
@@ -419,7 +424,9 @@ void FormWindow::SetText(int id, std::string_view text) {
     HWND h = Control(id);
     if (h == nullptr || form_.Layout().controls[id].kind == Kind::ListBox) return;
     SetWindowTextW(h, Widen(text).c_str());
-    if (form_.Layout().controls[id].kind == Kind::TextBox) SendMessageW(h, EM_SETSEL, 0, 0);
+    const ControlSpec& c = form_.Layout().controls[id];
+    if (c.kind == Kind::TextBox) SendMessageW(h, EM_SETSEL, 0, 0);
+    if (c.flags & kOverlay) ShowWindow(h, text.empty() ? SW_HIDE : SW_SHOWNA);
 }
 
 bool FormWindow::Enabled(int id) const {
