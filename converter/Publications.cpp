@@ -78,6 +78,8 @@ Date EasterSunday(int year) {
 
 bool IsTargetDay(Date day) { return IsTargetDay(DaysFromCivil(day)); }
 
+long long DayNumber(Date day) { return DaysFromCivil(day); }
+
 std::optional<Date> TrailingIsoDate(std::string_view text) {
     constexpr std::size_t kLength = 10;  // YYYY-MM-DD
     if (text.size() < kLength) return std::nullopt;
