@@ -22,6 +22,7 @@ constexpr long long kMaxDaysBeforeB = 6;
 constexpr std::size_t kMaxDivisorDigits = 18;
 constexpr int kRateDecimals = 4;
 constexpr int kDecimalBase = 10;
+constexpr unsigned kHalfDigit = 5;
 
 // The project's reading of decimal text, in one place.
 bool IsDecimal(std::string_view text) { return feed::IsDecimalText(text); }
@@ -189,8 +190,6 @@ private:
     std::uint64_t remainder_ = 0;
 };
 
-constexpr unsigned kHalfDigit = 5;
-
 // ---- the checks ----
 
 bool IsPrintableWord(std::string_view text) {
@@ -244,8 +243,9 @@ std::string FormFault(const Table& t, std::string_view letter) {
             return At(r, "mid '" + r.mid + "' of " + r.code +
                              " is not a plain decimal number such as 4.2722");
         }
-        if (DecimalOf(r.mid).digits.empty())
+        if (DecimalOf(r.mid).digits.empty()) {
             return At(r, "mid '" + r.mid + "' of " + r.code + " is zero");
+        }
     }
     return {};
 }
