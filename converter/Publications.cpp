@@ -80,6 +80,8 @@ Date EasterSunday(int year) {
 
 bool IsTargetDay(Date day) { return IsTargetDay(DaysFromCivil(day)); }
 
+long long DayNumber(Date day) { return DaysFromCivil(day); }
+
 std::optional<Date> IsoDate(std::string_view text) {
     if (text.size() != kIsoDateLength) return std::nullopt;
     int fields[3] = {};

@@ -31,6 +31,10 @@ std::optional<Date> IsoDate(std::string_view text);
 // first rates) to 9999; nullopt otherwise.
 std::optional<Date> TrailingIsoDate(std::string_view text);
 
+// The count of days from 1970-01-01 to `day` (negative before it): the difference of two
+// is the number of days between them.
+long long DayNumber(Date day);
+
 // Frankfurt's time at the UTC time `utc`: UTC+1, and UTC+2 from 01:00 UTC on the last Sunday
 // of March to 01:00 UTC on the last Sunday of October.
 tk::LocalTime FrankfurtTime(const tk::LocalTime& utc);

@@ -44,38 +44,14 @@ constexpr NamedCurrency kPublished[] = {
 
 constexpr std::string_view kGesmesNamespace = "http://www.gesmes.org/xml/2002-08-01";
 
-bool IsCurrencyCode(std::string_view code) {
-    return code.size() == 3 &&
-           std::all_of(code.begin(), code.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
-}
-
-bool HasControlCharacter(std::string_view text) {
-    return std::any_of(text.begin(), text.end(), [](char c) {
-        const auto u = static_cast<unsigned char>(c);
-        return u < 0x20 || u == 0x7F;
-    });
-}
-
 const FormerCurrency* FindFormer(std::string_view code) {
     const auto it = std::find_if(std::begin(kFormer), std::end(kFormer),
                                  [code](const FormerCurrency& f) { return f.code == code; });
     return it == std::end(kFormer) ? nullptr : it;
 }
 
-std::string NameOf(std::string_view code, const CurrencyNames& names) {
-    if (const FormerCurrency* former = FindFormer(code)) return std::string(former->name);
-    const std::string* name = names.Find(code);
-    return name != nullptr && !name->empty() ? *name : std::string(code);
-}
-
-struct Record {
-    std::string code;
-    std::int64_t rate = 0;
-    std::string name;
-};
-
 struct RecordResult {
-    Record record;
+    ListRecord record;
     std::string error;  // empty when the record is good
 };
 
@@ -91,7 +67,7 @@ std::string CheckCode(const FeedRate& r) {
     return {};
 }
 
-RecordResult MakeRecord(const FeedRate& r, const CurrencyNames& names) {
+RecordResult MakeRecord(const FeedRate& r, const RateSource& source, const CurrencyNames& names) {
     if (std::string error = CheckCode(r); !error.empty()) return {{}, std::move(error)};
     const std::string rateOf = "rate '" + r.rate + "' of " + r.code;
     if (!IsDecimalText(r.rate)) {
@@ -100,24 +76,23 @@ RecordResult MakeRecord(const FeedRate& r, const CurrencyNames& names) {
     const std::optional<std::int64_t> rate = RateTenThousandths(r.rate);
     if (!rate) return {{}, At(r, rateOf + " exceeds 2^53 ten-thousandths")};
     if (*rate == 0) return {{}, At(r, rateOf + " rounds to 0 ten-thousandths")};
-    std::string name = NameOf(r.code, names);
-    if (HasControlCharacter(name)) {
-        return {{}, At(r, "the name of " + r.code + " holds a control character (TAB, LF, CR...)")};
-    }
-    return {{r.code, *rate, std::move(name)}, {}};
+    NamedRecord named = MakeNamedRecord(r.code, *rate, source, names);
+    if (!named.record) return {{}, At(r, named.error)};
+    return {std::move(*named.record), {}};
 }
 
 struct RecordsResult {
-    std::vector<Record> records;
+    std::vector<ListRecord> records;
     std::string error;
 };
 
 // The day's records in order, each code once.
 RecordsResult DayRecords(const FeedDay& day, const CurrencyNames& names) {
     RecordsResult result;
+    const RateSource source{RateSourceKind::Ecb, day.date, {}};
     std::map<std::string_view, std::uint64_t> seen;
     for (const FeedRate& r : day.rates) {
-        RecordResult made = MakeRecord(r, names);
+        RecordResult made = MakeRecord(r, source, names);
         if (!made.error.empty()) return {{}, std::move(made.error)};
         const auto [it, fresh] = seen.emplace(r.code, r.line);
         if (!fresh) {
@@ -130,27 +105,6 @@ RecordsResult DayRecords(const FeedDay& day, const CurrencyNames& names) {
     return result;
 }
 
-void AppendMissingFormer(std::vector<Record>& records) {
-    for (const FormerCurrency& f : kFormer) {
-        const bool carried = std::any_of(records.begin(), records.end(),
-                                         [&f](const Record& r) { return r.code == f.code; });
-        if (!carried) {
-            records.push_back(
-                {std::string(f.code), *RateTenThousandths(f.rate), std::string(f.name)});
-        }
-    }
-}
-
-std::string FormatList(std::string_view date, const std::vector<Record>& records) {
-    std::string list;
-    list.append(kHeader).append(date).push_back('\n');
-    for (const Record& r : records) {
-        list.append(r.code).append("\t").append(std::to_string(r.rate)).append("\t");
-        list.append(r.name).push_back('\n');
-    }
-    return list;
-}
-
 FeedResult Fail(std::string error) { return {false, {}, std::move(error)}; }
 
 }  // namespace
@@ -161,27 +115,89 @@ std::optional<std::int64_t> RateTenThousandths(std::string_view decimalText) {
     return rate->Raw();
 }
 
+bool IsCurrencyCode(std::string_view code) {
+    return code.size() == 3 &&
+           std::all_of(code.begin(), code.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
+}
+
+bool HasControlCharacter(std::string_view text) {
+    return std::any_of(text.begin(), text.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u < 0x20 || u == 0x7F;
+    });
+}
+
+std::string ListName(std::string_view code, const CurrencyNames& names) {
+    if (const FormerCurrency* former = FindFormer(code)) return std::string(former->name);
+    const std::string* name = names.Find(code);
+    return name != nullptr && !name->empty() ? *name : std::string(code);
+}
+
+NamedRecord MakeNamedRecord(std::string_view code, std::int64_t rate, RateSource source,
+                            const CurrencyNames& names) {
+    std::string name = ListName(code, names);
+    if (HasControlCharacter(name)) {
+        return {std::nullopt,
+                "the name of " + std::string(code) + " holds a control character (TAB, LF, CR...)"};
+    }
+    return {ListRecord{std::string(code), rate, std::move(name), std::move(source)}, {}};
+}
+
+NamedRecord EuroRecord(const CurrencyNames& names) {
+    return MakeNamedRecord(kBaseCode, kBaseRate, {}, names);
+}
+
+void AppendFormerCurrencies(std::vector<ListRecord>& records) {
+    for (const FormerCurrency& f : kFormer) {
+        const bool carried = std::any_of(records.begin(), records.end(),
+                                         [&f](const ListRecord& r) { return r.code == f.code; });
+        if (!carried) {
+            records.push_back(
+                {std::string(f.code), *RateTenThousandths(f.rate), std::string(f.name), {}});
+        }
+    }
+}
+
+std::string EcbHeader(std::string_view date) { return std::string(kHeader).append(date); }
+
+std::string FormatUpdateList(std::string_view header, std::span<const ListRecord> records) {
+    std::string list(header);
+    list.push_back('\n');
+    for (const ListRecord& r : records) {
+        list.append(r.code).append("\t").append(std::to_string(r.rate)).append("\t");
+        list.append(r.name).push_back('\n');
+    }
+    return list;
+}
+
 std::span<const FormerCurrency> FormerCurrencies() { return kFormer; }
 
 std::span<const NamedCurrency> PublishedCurrencies() { return kPublished; }
 
-FeedResult UpdateListOf(const ParsedRates& parsed, const CurrencyNames& names) {
-    if (!parsed.ok) return Fail(parsed.error);
+EcbRecords EcbRecordsOf(const ParsedRates& parsed, const CurrencyNames& names) {
+    const auto fail = [](std::string error) { return EcbRecords{false, {}, {}, std::move(error)}; };
+    if (!parsed.ok) return fail(parsed.error);
     const FeedDay* day = NewestDay(parsed.days);
-    if (day == nullptr) return Fail("the document holds no day of rates (no Cube with a time)");
+    if (day == nullptr) return fail("the document holds no day of rates (no Cube with a time)");
     if (day->rates.empty()) {
-        return Fail("line " + std::to_string(day->line) + ": day " + day->date + " holds no rates");
+        return fail("line " + std::to_string(day->line) + ": day " + day->date + " holds no rates");
     }
     RecordsResult feedRecords = DayRecords(*day, names);
-    if (!feedRecords.error.empty()) return Fail(std::move(feedRecords.error));
+    if (!feedRecords.error.empty()) return fail(std::move(feedRecords.error));
 
-    std::vector<Record> records{{std::string(kBaseCode), kBaseRate, NameOf(kBaseCode, names)}};
-    if (HasControlCharacter(records.front().name)) {
-        return Fail("the name of EUR holds a control character (TAB, LF, CR...)");
-    }
-    std::move(feedRecords.records.begin(), feedRecords.records.end(), std::back_inserter(records));
-    AppendMissingFormer(records);
-    return {true, FormatList(day->date, records), {}};
+    NamedRecord euro = EuroRecord(names);
+    if (!euro.record) return fail(std::move(euro.error));
+    EcbRecords result{true, day->date, {std::move(*euro.record)}, {}};
+    std::move(feedRecords.records.begin(), feedRecords.records.end(),
+              std::back_inserter(result.records));
+    return result;
+}
+
+FeedResult UpdateListOf(const ParsedRates& parsed, const CurrencyNames& names) {
+    EcbRecords ecb = EcbRecordsOf(parsed, names);
+    if (!ecb.ok) return Fail(std::move(ecb.error));
+    AppendFormerCurrencies(ecb.records);
+    return {true, FormatUpdateList(EcbHeader(ecb.date), ecb.records), {}};
 }
 
 FeedResult MakeUpdateList(std::string_view xml, tk::XmlReader& reader, const CurrencyNames& names) {

@@ -41,6 +41,9 @@ public:
     // The name of `code`, or nullptr.
     const std::string* Find(std::string_view code) const;
     std::size_t Size() const { return names_.size(); }
+    // Code and name pairs, by code.
+    auto begin() const { return names_.begin(); }
+    auto end() const { return names_.end(); }
 
 private:
     std::map<std::string, std::string, std::less<>> names_;
@@ -105,6 +108,59 @@ struct NamedCurrency {
 // its own (the converter).
 std::span<const NamedCurrency> PublishedCurrencies();
 
+// Where a record's rate came from.
+enum class RateSourceKind : std::uint8_t {
+    Euro,  // fixed by the euro: EUR itself and the irrevocable rates of its former currencies
+    Ecb,   // the ECB's euro reference rates of `date`
+    Nbp,   // the NBP's table `table` of `date` (units per euro through table A's euro)
+};
+struct RateSource {
+    RateSourceKind kind = RateSourceKind::Euro;
+    std::string date;   // YYYY-MM-DD; empty for Euro
+    std::string table;  // the NBP table's number, such as "050/B/NBP/2024"; empty otherwise
+    bool operator==(const RateSource&) const = default;
+};
+
+// One record of an update list.
+struct ListRecord {
+    std::string code;       // three capital letters A-Z
+    std::int64_t rate = 0;  // units per euro as a whole count of ten-thousandths, 1 to kMaxRate
+    std::string name;
+    RateSource source;
+};
+
+// True for three capital letters A-Z.
+bool IsCurrencyCode(std::string_view code);
+
+// True when `text` holds a control character (below 0x20, or DEL): a TAB, LF or CR would
+// break the list.
+bool HasControlCharacter(std::string_view text);
+
+// The name a record of `code` is written with: a former national currency's built-in name,
+// else its name in `names`, else (no name there, or an empty one) the code itself.
+std::string ListName(std::string_view code, const CurrencyNames& names);
+
+// A record named by ListName; no record, and the error "the name of USD holds a control
+// character (TAB, LF, CR...)", when that name holds one.
+struct NamedRecord {
+    std::optional<ListRecord> record;
+    std::string error;
+};
+NamedRecord MakeNamedRecord(std::string_view code, std::int64_t rate, RateSource source,
+                            const CurrencyNames& names);
+// The euro's record: EUR at 1, its source Euro.
+NamedRecord EuroRecord(const CurrencyNames& names);
+
+// Appends, in FormerCurrencies' order, each former national currency that `records` does
+// not carry, at its fixed rate, its source Euro.
+void AppendFormerCurrencies(std::vector<ListRecord>& records);
+
+// The update list's text: `header` (no LF in it) and its LF, then one line per record.
+std::string FormatUpdateList(std::string_view header, std::span<const ListRecord> records);
+
+// "ECB euro reference rates of " + date: the header of a list of the ECB's rates alone.
+std::string EcbHeader(std::string_view date);
+
 struct FeedResult {
     bool ok = false;
     std::string list;   // the update list, when ok
@@ -119,6 +175,17 @@ struct FeedResult {
 // that is not decimal text, rounds to 0 or exceeds kMaxRate, or when a name to be written
 // holds a control character (TAB, LF or CR would break the list).
 FeedResult UpdateListOf(const ParsedRates& parsed, const CurrencyNames& names);
+
+// The records UpdateListOf writes before the former currencies: the euro, then the newest
+// day's currencies in the document's order, each from the ECB of that day. Fails, with no
+// records, as UpdateListOf does.
+struct EcbRecords {
+    bool ok = false;
+    std::string date;  // the newest day, YYYY-MM-DD
+    std::vector<ListRecord> records;
+    std::string error;  // when !ok
+};
+EcbRecords EcbRecordsOf(const ParsedRates& parsed, const CurrencyNames& names);
 
 // ParseRatesXml, then UpdateListOf.
 FeedResult MakeUpdateList(std::string_view xml, tk::XmlReader& reader, const CurrencyNames& names);

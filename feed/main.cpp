@@ -1,8 +1,10 @@
-// pecun-feed [-o LIST] [--names FILE] [XML]
+// pecun-feed [-o LIST] [--names FILE] [--nbp-a FILE --nbp-b FILE] [XML]
 //
 // Reads the euro reference rates document XML (standard input when absent or "-") and writes
 // the update list to standard output, or to LIST by way of a temporary file in LIST's folder
-// renamed over it, so that a reader sees the old list or the new one and never a part.
+// renamed over it, so that a reader sees the old list or the new one and never a part. With
+// the NBP's answers for table A over a range of days and for the latest table B, the list is
+// the merge the converter makes of the three (RatesMerge.h); each must then give rates.
 // Exit status: 0 when the list was written, 1 on any fault (nothing written, an existing LIST
 // untouched), 2 on a usage error.
 #include <fcntl.h>
@@ -18,17 +20,21 @@
 #include <string_view>
 
 #include "Names.h"
+#include "RatesMerge.h"
 #include "toolkit/expat/ExpatXml.h"
 
 namespace {
 
 constexpr const char* kDefaultNames = "/usr/share/iso-codes/json/iso_4217.json";
-constexpr const char* kUsage = "usage: pecun-feed [-o LIST] [--names FILE] [XML]\n";
+constexpr const char* kUsage =
+    "usage: pecun-feed [-o LIST] [--names FILE] [--nbp-a FILE --nbp-b FILE] [XML]\n";
 
 struct Options {
     std::string xml = "-";
     std::string list;  // empty: standard output
     std::string names = kDefaultNames;
+    std::string nbpA;  // empty: no NBP tables
+    std::string nbpB;
 };
 
 struct Text {
@@ -49,6 +55,8 @@ std::optional<Options> ParseArguments(int argc, char** argv) {
         const std::string_view arg = argv[i];
         if ((arg == "-o" || arg == "--names") && i + 1 < argc) {
             (arg == "-o" ? options.list : options.names) = argv[++i];
+        } else if ((arg == "--nbp-a" || arg == "--nbp-b") && i + 1 < argc && argv[i + 1][0]) {
+            (arg == "--nbp-a" ? options.nbpA : options.nbpB) = argv[++i];
         } else if (arg != "-" && arg.starts_with("-")) {
             return std::nullopt;
         } else if (!haveXml) {
@@ -59,6 +67,7 @@ std::optional<Options> ParseArguments(int argc, char** argv) {
         }
     }
     if (options.list == "-") options.list.clear();
+    if (options.nbpA.empty() != options.nbpB.empty()) return std::nullopt;
     return options;
 }
 
@@ -125,6 +134,36 @@ std::string WriteStandardOutput(std::string_view text) {
     return {};
 }
 
+struct Made {
+    std::string list;
+    std::string error;  // "FILE: what is wrong"; empty when the list was made
+};
+
+Made EcbList(const std::string& xml, const std::string& source, const feed::CurrencyNames& names) {
+    tk::ExpatXmlReader reader;
+    const feed::FeedResult result = feed::MakeUpdateList(xml, reader, names);
+    if (!result.ok) return {{}, source + ": " + result.error};
+    return {result.list, {}};
+}
+
+Made MergedList(const Options& options, const std::string& xml, const std::string& source,
+                const feed::CurrencyNames& names) {
+    const Text tableA = ReadFile(options.nbpA);
+    if (!tableA.ok) return {{}, tableA.text};
+    const Text tableB = ReadFile(options.nbpB);
+    if (!tableB.ok) return {{}, tableB.text};
+    tk::ExpatXmlReader reader;
+    const feed::MergedList merged =
+        feed::MergeDocuments({xml, tableA.text, tableB.text}, reader, names);
+    // Every input given must give rates: a list server keeps its last full list rather than
+    // serve a part.
+    if (!merged.ecbError.empty()) return {{}, source + ": " + merged.ecbError};
+    if (!merged.tableAError.empty()) return {{}, options.nbpA + ": " + merged.tableAError};
+    if (!merged.tableBError.empty()) return {{}, options.nbpB + ": " + merged.tableBError};
+    if (!merged.ok) return {{}, merged.error};
+    return {merged.list, {}};
+}
+
 int Run(const Options& options) {
     const Text namesText = ReadFile(options.names);
     if (!namesText.ok) return Report(namesText.text), 1;
@@ -132,14 +171,14 @@ int Run(const Options& options) {
     if (!names.ok) return Report(options.names + ": " + names.error), 1;
 
     const Text xml = ReadFile(options.xml);
-    tk::ExpatXmlReader reader;
     if (!xml.ok) return Report(xml.text), 1;
-    const feed::FeedResult result = feed::MakeUpdateList(xml.text, reader, names.names);
     const std::string source = options.xml == "-" ? "standard input" : options.xml;
-    if (!result.ok) return Report(source + ": " + result.error), 1;
+    const Made made = options.nbpA.empty() ? EcbList(xml.text, source, names.names)
+                                           : MergedList(options, xml.text, source, names.names);
+    if (!made.error.empty()) return Report(made.error), 1;
 
-    const std::string error = options.list.empty() ? WriteStandardOutput(result.list)
-                                                   : ReplaceFile(options.list, result.list);
+    const std::string error = options.list.empty() ? WriteStandardOutput(made.list)
+                                                   : ReplaceFile(options.list, made.list);
     if (!error.empty()) return Report(error), 1;
     return 0;
 }

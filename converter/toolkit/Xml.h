@@ -26,6 +26,13 @@ public:
                               std::span<const XmlAttribute> attributes, std::uint64_t line) = 0;
     // The element opened last closes (an empty element closes at once).
     virtual bool EndElement() = 0;
+    // Character data inside the element open last: text, CDATA sections and the blanks and
+    // line ends between elements (line ends as LF), entities and character references
+    // resolved, in UTF-8. A run of it may come in several pieces, split anywhere (even inside
+    // a character): the text is their concatenation in order. Comments, processing
+    // instructions and anything outside the root element give none. False stops the reading.
+    // The default ignores it.
+    virtual bool Text(std::string_view /*text*/) { return true; }
 };
 
 struct XmlResult {

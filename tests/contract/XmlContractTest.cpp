@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <limits>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -117,6 +118,76 @@ TEST_F(XmlContract, AttributeTextArrivesAsUtf8) {
                "</Cube></Cube>");
     ASSERT_FALSE(result.ok);
     EXPECT_NE(result.error.find("'Z\xC5\x81T'"), std::string::npos) << result.error;
+}
+
+// Elements and their text as one line: <name> opens, </> closes, text stands in quotes,
+// its pieces joined.
+class Recorder : public tk::XmlHandler {
+public:
+    bool StartElement(std::string_view, std::string_view name, std::span<const tk::XmlAttribute>,
+                      std::uint64_t) override {
+        Flush();
+        events.append("<").append(name).append(">");
+        return true;
+    }
+    bool EndElement() override {
+        Flush();
+        events.append("</>");
+        return true;
+    }
+    bool Text(std::string_view text) override {
+        text_.append(text);
+        ++pieces;
+        return pieces < stopAfter;
+    }
+    void Flush() {
+        if (!text_.empty()) events.append("'").append(text_).append("'");
+        text_.clear();
+    }
+
+    std::string events;
+    int pieces = 0;
+    int stopAfter = std::numeric_limits<int>::max();
+
+private:
+    std::string text_;
+};
+
+TEST_F(XmlContract, ElementTextArrivesResolvedAndJoined) {
+    const struct {
+        const char* what;
+        std::string xml;
+        std::string events;
+    } cases[] = {
+        {"a table's rate", "<Rate><Code>NGN</Code><Mid>0.002612</Mid></Rate>",
+         "<Rate><Code>'NGN'</><Mid>'0.002612'</></>"},
+        {"entities, references and CDATA", "<a>x&amp;y<![CDATA[<z>]]>&#x142;&#65;</a>",
+         "<a>'x&y<z>\xC5\x82"
+         "A'</>"},
+        {"comments and instructions are no text", "<a>x<!-- c -->y<?pi z?>z</a>", "<a>'xyz'</>"},
+        {"blanks between elements, CR LF as LF, nothing outside the root",
+         "<?xml version='1.0'?>\r\n<a>\r\n <b>t</b>\r\n<c/></a>\r\n",
+         "<a>'\n '<b>'t'</>'\n'<c></></>"},
+        {"UTF-8 text", "<a>Z\xC5\x81T</a>", "<a>'Z\xC5\x81T'</>"},
+        {"a long text", "<a>" + std::string(300000, 'x') + "</a>",
+         "<a>'" + std::string(300000, 'x') + "'</>"},
+    };
+    for (const auto& c : cases) {
+        Recorder recorder;
+        const tk::XmlResult result = reader_->Read(c.xml, recorder);
+        ASSERT_TRUE(result.ok) << c.what << ": " << result.error;
+        recorder.Flush();
+        EXPECT_EQ(recorder.events, c.events) << c.what;
+    }
+}
+
+TEST_F(XmlContract, TheTextHandlerStopsTheReading) {
+    Recorder recorder;
+    recorder.stopAfter = 1;
+    const tk::XmlResult result = reader_->Read("<a>x<b/>y<c/>z</a>", recorder);
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.error, "");
+    EXPECT_EQ(recorder.pieces, 1);
 }
 
 }  // namespace

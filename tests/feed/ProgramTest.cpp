@@ -67,6 +67,9 @@ protected:
 
     const std::string names_ = "--names '" + TestDataPath("names-sample.json") + "'";
     const std::string sample_ = "'" + TestDataPath("eurofxref-daily-2019-04-11.xml") + "'";
+    const std::string ecb_ = "'" + TestDataPath("eurofxref-daily-2024-12-11.xml") + "'";
+    const std::string tableA_ = "'" + TestDataPath("nbp-tables-a-2024-12-05-2024-12-11.xml") + "'";
+    const std::string tableB_ = "'" + TestDataPath("nbp-table-b-2024-12-11.xml") + "'";
     fs::path dir_;
 };
 
@@ -132,8 +135,47 @@ TEST_F(Program, UnreadableInputsAreFaults) {
     EXPECT_EQ(ReadText(list.string()), "old list\n");
 }
 
+TEST_F(Program, MergesTheNbpTablesIntoTheList) {
+    const fs::path list = dir_ / "rates.txt";
+    const Outcome run = Run("-o " + Quoted(list) + " " + names_ + " --nbp-a " + tableA_ +
+                            " --nbp-b " + tableB_ + " " + ecb_);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(ReadText(list.string()), ReadTestData("nbp-merged-2024-12-11.list"));
+}
+
+// A list server keeps its last list rather than serve one without a source it was given.
+TEST_F(Program, AnInputThatGivesNoRatesWritesNothing) {
+    const fs::path list = dir_ / "rates.txt", bad = dir_ / "bad.xml";
+    Write(list, "old list\n");
+    const struct {
+        std::string args;
+        std::string error;
+    } cases[] = {
+        {"--nbp-a " + tableA_ + " --nbp-b " + Quoted(bad) + " " + ecb_,
+         bad.string() + ": table B: line 2: the table is 'A', not B"},
+        {"--nbp-a " + Quoted(bad) + " --nbp-b " + tableB_ + " " + ecb_,
+         bad.string() + ": table A: table A 242/A/NBP/2024 of 2024-12-12 is newer than table B "
+                        "050/B/NBP/2024 of 2024-12-11"},
+        {"--nbp-a " + tableA_ + " --nbp-b " + tableB_ + " " + Quoted(bad),
+         bad.string() + ": the document holds no day of rates (no Cube with a time)"},
+        {"--nbp-a " + tableA_ + " --nbp-b " + Quoted(dir_ / "none.xml") + " " + ecb_,
+         (dir_ / "none.xml").string() + ": No such file or directory"},
+    };
+    Write(bad,
+          "<ArrayOfExchangeRatesTable>\n<ExchangeRatesTable><Table>A</Table><No>242/A/NBP/2024</No>"
+          "<EffectiveDate>2024-12-12</EffectiveDate><Rates><Rate><Code>EUR</Code><Mid>4.27</Mid>"
+          "</Rate></Rates></ExchangeRatesTable></ArrayOfExchangeRatesTable>");
+    for (const auto& c : cases) {
+        const Outcome run = Run("-o " + Quoted(list) + " " + names_ + " " + c.args);
+        EXPECT_EQ(run.status, 1) << c.args;
+        EXPECT_EQ(run.err, "pecun-feed: " + c.error + "\n") << c.args;
+        EXPECT_EQ(ReadText(list.string()), "old list\n") << c.args;
+    }
+}
+
 TEST_F(Program, UsageErrorsExitWithStatus2) {
-    for (const char* args : {"-o", "--bogus", "a.xml b.xml"}) {
+    for (const char* args : {"-o", "--bogus", "a.xml b.xml", "--nbp-a a.xml x.xml",
+                             "--nbp-b b.xml x.xml", "--nbp-a '' --nbp-b b.xml"}) {
         const Outcome run = Run(args);
         EXPECT_EQ(run.status, 2) << args;
         EXPECT_NE(run.err.find("usage: pecun-feed"), std::string::npos) << args << ": " << run.err;

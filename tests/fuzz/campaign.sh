@@ -18,7 +18,7 @@ fi
 seconds=$1
 shift
 named=("$@")
-[ ${#named[@]} -eq 0 ] && named=(money update_list settings entry feed)
+[ ${#named[@]} -eq 0 ] && named=(money update_list settings entry feed nbp)
 targets=()
 declare -A time_of
 for arg in "${named[@]}"; do

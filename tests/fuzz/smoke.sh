@@ -9,7 +9,7 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 build="$root/build/fuzz"
 . "$root/tests/fuzz/common.sh"
 seconds=${1:-20}
-targets=(money update_list settings entry feed)
+targets=(money update_list settings entry feed nbp)
 
 if ! fuzz_build; then
     echo "fuzz targets: the build failed" >&2

@@ -61,6 +61,12 @@ void XMLCALL OnEnd(void* data, const XML_Char*) {
     if (!s->handler->EndElement()) s->Stop();
 }
 
+void XMLCALL OnText(void* data, const XML_Char* text, int length) {
+    auto* s = static_cast<Session*>(data);
+    if (s->stopped) return;
+    if (!s->handler->Text(std::string_view(text, static_cast<std::size_t>(length)))) s->Stop();
+}
+
 void XMLCALL OnDoctype(void* data, const XML_Char*, const XML_Char*, const XML_Char*, int) {
     static_cast<Session*>(data)->Fail("document type declarations are not accepted");
 }
@@ -76,6 +82,7 @@ XmlResult ExpatXmlReader::Read(std::string_view document, XmlHandler& handler) {
     session.handler = &handler;
     XML_SetUserData(parser.get(), &session);
     XML_SetElementHandler(parser.get(), OnStart, OnEnd);
+    XML_SetCharacterDataHandler(parser.get(), OnText);
     XML_SetStartDoctypeDeclHandler(parser.get(), OnDoctype);
 
     // XML_Parse takes an int length: the text goes in chunks.

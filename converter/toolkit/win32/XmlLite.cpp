@@ -118,6 +118,11 @@ bool ReadElement(IXmlReader& reader, Element& e) {
     return true;
 }
 
+// Character data as the handler takes it: blanks between elements are text too.
+bool IsText(XmlNodeType type) {
+    return type == XmlNodeType_Text || type == XmlNodeType_CDATA || type == XmlNodeType_Whitespace;
+}
+
 }  // namespace
 
 XmlResult XmlLiteReader::Read(std::string_view document, XmlHandler& handler) {
@@ -162,6 +167,18 @@ XmlResult XmlLiteReader::Read(std::string_view document, XmlHandler& handler) {
         if (type == XmlNodeType_EndElement) {
             --depth;
             if (!handler.EndElement()) {
+                result = {false, {}};
+                break;
+            }
+        }
+        if (IsText(type) && depth > 0) {
+            const wchar_t* text = nullptr;
+            UINT length = 0;
+            if (FAILED(reader.p->GetValue(&text, &length))) {
+                result = {false, LineOf(*reader.p) + "the XML reader failed"};
+                break;
+            }
+            if (!handler.Text(Utf8(text, length))) {
                 result = {false, {}};
                 break;
             }
