@@ -2,6 +2,7 @@
 
 #include <iterator>
 
+#include "DefaultCurrencies.h"
 #include "frmOpt.h"
 #include "frmUpdate.h"
 
@@ -9,20 +10,6 @@ namespace e2e {
 
 namespace {
 
-struct DefaultEntry {
-    const char* code;
-    const char* name;
-};
-
-constexpr DefaultEntry kDefaultEntries[] = {
-#define PECUN_COUNT(text)
-#define PECUN_SLOT(j, text)
-#define PECUN_CURRENCY(i, code, name, value) {code, name},
-#include "resources/defaults.inc"
-#undef PECUN_COUNT
-#undef PECUN_SLOT
-#undef PECUN_CURRENCY
-};
 
 // The default rates as the store writes them: rounded to four decimals, a blank in front,
 // no trailing zeros.
@@ -31,7 +18,7 @@ constexpr const char* kStoredValues[] = {
     " 1.5852", " 2.2037",  " 13.7603", " 200.482", " 5.9457", " 1.0613", " 116",
     " 0.6593", " 7.4345",  " 326.3",   " 8.2775",  " 6.4347", " 8.701",  " 1.6004",
 };
-static_assert(std::size(kStoredValues) == std::size(kDefaultEntries));
+static_assert(std::size(kStoredValues) == std::size(kDefaultCurrencies));
 
 constexpr const char* kDefaultSlots[] = {"0", "12", "13", "14", "2", "4", "20", "1"};
 
@@ -72,10 +59,10 @@ std::optional<MainWindow> WaitMainWindow(DWORD pid, Duration limit) {
 Store DefaultStore() {
     Store store{
         {"CN", "21"}, {"BC", "0"}, {"MinimizeToTray", "False"}, {"DownloadOnStartup", "False"}};
-    for (std::size_t i = 0; i < std::size(kDefaultEntries); ++i) {
+    for (std::size_t i = 0; i < std::size(kDefaultCurrencies); ++i) {
         const std::string n = std::to_string(i);
-        store["L" + n] = kDefaultEntries[i].name;
-        store["S" + n] = kDefaultEntries[i].code;
+        store["L" + n] = kDefaultCurrencies[i].name;
+        store["S" + n] = kDefaultCurrencies[i].code;
         store["V" + n] = kStoredValues[i];
     }
     for (std::size_t j = 0; j < std::size(kDefaultSlots); ++j) {

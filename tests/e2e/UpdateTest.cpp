@@ -80,6 +80,18 @@ protected:
         const std::optional<MainWindow> main = Open();
         return main ? OpenUpdate(*main) : std::nullopt;
     }
+    // The converter started on the default store with "Update on startup", its updates going
+    // to `server`.
+    std::optional<MainWindow> OpenWithStartupUpdate(const LoopbackServer& server) {
+        ServeFrom(server.Port());
+        Store seeded = Base();
+        seeded["DownloadOnStartup"] = "True";
+        if (!SeedStore(seeded)) {
+            ADD_FAILURE() << "the store could not be seeded";
+            return std::nullopt;
+        }
+        return Open();
+    }
 
     std::string url_;
 };
@@ -295,11 +307,7 @@ TEST_F(UpdateTest, AListWithAMalformedLastRecordChangesNothingEvenAfterOptionsCl
 
 TEST_F(UpdateTest, OptionsUpdateWhileTheStartupDialogIsOpenWorksAndCloses) {
     LoopbackServer server("404 Not Found", "no list");
-    ServeFrom(server.Port());
-    Store seeded = Base();
-    seeded["DownloadOnStartup"] = "True";
-    ASSERT_TRUE(SeedStore(seeded));
-    const std::optional<MainWindow> main = Open();
+    const std::optional<MainWindow> main = OpenWithStartupUpdate(server);
     ASSERT_TRUE(main);
     const std::vector<HWND> startup = TopWindows(program->Pid(), kFormClass, kUpdateTitle);
     ASSERT_EQ(startup.size(), 1u) << "expected the failed start-up update on screen";
@@ -402,11 +410,7 @@ class StartupUpdateTest : public UpdateTest, public ::testing::WithParamInterfac
 
 TEST_P(StartupUpdateTest, DialogStaysOnlyAfterAFailure) {
     LoopbackServer server(GetParam().status, kList);
-    ServeFrom(server.Port());
-    Store seeded = Base();
-    seeded["DownloadOnStartup"] = "True";
-    ASSERT_TRUE(SeedStore(seeded));
-    const std::optional<MainWindow> main = Open();
+    const std::optional<MainWindow> main = OpenWithStartupUpdate(server);
     ASSERT_TRUE(main);
     EXPECT_EQ(server.Requests().size(), 1u) << "the update ran before the main window";
     const std::vector<HWND> updates = TopWindows(program->Pid(), kFormClass, kUpdateTitle);

@@ -21,6 +21,8 @@ FeedResult MakeUpdateList(std::string_view xml, const CurrencyNames& names) {
 
 using test::ReadTestData;
 using test::SampleNames;
+using test::Lines;
+using test::RecordOf;
 
 // ---- rates ----
 
@@ -89,23 +91,6 @@ TEST(FormerCurrencies, EveryEntryIsAValidCodeWithAUsableRateAndAName) {
 
 // ---- whole lists ----
 
-std::vector<std::string> Lines(const std::string& list) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t end; (end = list.find('\n', start)) != std::string::npos; start = end + 1) {
-        lines.push_back(list.substr(start, end - start));
-    }
-    EXPECT_EQ(start, list.size()) << "the list does not end with LF";
-    return lines;
-}
-
-// The record line of `code`, or "" when the list has none.
-std::string RecordOf(const std::string& list, const std::string& code) {
-    for (const std::string& line : Lines(list)) {
-        if (line.starts_with(code + "\t")) return line;
-    }
-    return "";
-}
 
 std::string DailyWith(const std::string& rates, const std::string& date = "2024-05-17") {
     return "<?xml version='1.0' encoding='UTF-8'?>\n"

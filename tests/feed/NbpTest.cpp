@@ -16,6 +16,8 @@ namespace feed {
 namespace {
 
 using test::ReadTestData;
+using test::Lines;
+using test::RecordOf;
 
 const char* const kEcbFile = "eurofxref-daily-2024-12-11.xml";
 const char* const kTableAFile = "nbp-tables-a-2024-12-05-2024-12-11.xml";
@@ -323,22 +325,6 @@ TEST(NbpAnswer, ABadTableAddsNothing) {
 
 // ---- the merged list ----
 
-std::vector<std::string> Lines(const std::string& list) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t end; (end = list.find('\n', start)) != std::string::npos; start = end + 1) {
-        lines.push_back(list.substr(start, end - start));
-    }
-    EXPECT_EQ(start, list.size()) << "the list does not end with LF";
-    return lines;
-}
-
-std::string RecordOf(const std::string& list, const std::string& code) {
-    for (const std::string& line : Lines(list)) {
-        if (line.starts_with(code + "\t")) return line;
-    }
-    return "";
-}
 
 std::string SourceOf(const MergedList& merged, const std::string& code) {
     for (const RecordSource& s : merged.sources) {

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "Names.h"
 
@@ -30,6 +31,25 @@ inline CurrencyNames SampleNames() {
     NamesResult loaded = LoadCurrencyNames(ReadTestData("names-sample.json"));
     EXPECT_TRUE(loaded.ok) << loaded.error;
     return loaded.names;
+}
+
+// The lines of an update list, each without its LF; a list must end with one.
+inline std::vector<std::string> Lines(const std::string& list) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = list.find('\n', start)) != std::string::npos; start = end + 1) {
+        lines.push_back(list.substr(start, end - start));
+    }
+    EXPECT_EQ(start, list.size()) << "the list does not end with LF";
+    return lines;
+}
+
+// The record line of `code`, or "" when the list has none.
+inline std::string RecordOf(const std::string& list, const std::string& code) {
+    for (const std::string& line : Lines(list)) {
+        if (line.starts_with(code + "\t")) return line;
+    }
+    return "";
 }
 
 }  // namespace feed::test
