@@ -2,7 +2,9 @@
 # The rates feed for the end-to-end test, as a CTest fixture:
 #   feed-server.sh start STATE_DIR PECUN_FEED SAMPLE_XML
 #       makes the list with pecun-feed, serves it with nginx and writes its URL to STATE_DIR/url;
-#       the bank's sample files beside SAMPLE_XML are served in the same folder, by name;
+#       the bank's sample files beside SAMPLE_XML are served in the same folder, by name, and
+#       the second bank's sample tables under nbp/ at the addresses its API gives them (table
+#       B's latest and table A's of the seven days up to B's date), for "NbpUrl";
 #       the same folder over https (a certificate for localhost from a CA made here,
 #       STATE_DIR/tls/ca.der) at the URL in STATE_DIR/https-url, whose /to-http redirects to
 #       the list over plain http
@@ -83,6 +85,10 @@ case "${1:-}" in
         for xml in "$(dirname "$4")"/eurofxref-*.xml; do
             install -m 644 "$xml" "$state/nginx/www/pecunup/"
         done
+        nbp="$state/nginx/www/pecunup/nbp/tables"
+        install -D -m 644 "$(dirname "$4")/nbp-table-b-2024-12-11.xml" "$nbp/B/index.txt"
+        install -D -m 644 "$(dirname "$4")/nbp-tables-a-2024-12-05-2024-12-11.xml" \
+            "$nbp/A/2024-12-05/2024-12-11/index.txt"
         make_certificates "$state/tls"
         start_https "$state"
         echo "serving $(cat "$state/url") and $(cat "$state/https-url")"
