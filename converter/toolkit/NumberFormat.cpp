@@ -5,6 +5,8 @@
 namespace tk {
 namespace {
 
+constexpr std::uint64_t kDecimalBase = 10;
+
 std::string Grouped(std::uint64_t whole, const std::string& thousands) {
     std::string digits = std::to_string(whole);
     std::string out;
@@ -15,8 +17,7 @@ std::string Grouped(std::uint64_t whole, const std::string& thousands) {
     return out;
 }
 
-// The decimals of `fraction` (0 to 9999 ten-thousandths) as `places` digits, trailing
-// zeros dropped.
+// The decimals of `fraction` (below 10^places) as `places` digits, trailing zeros dropped.
 std::string Decimals(std::uint64_t fraction, int places) {
     std::string d = std::to_string(fraction);
     d.insert(0, static_cast<std::size_t>(places) - d.size(), '0');
@@ -51,10 +52,16 @@ std::string FormatGroupedFixed(std::int64_t tenThousandths, int places, const Se
 }
 
 std::string FormatPlain(std::int64_t tenThousandths, const Separators& sep) {
-    std::uint64_t m = Magnitude(tenThousandths);
-    std::string out = tenThousandths < 0 ? "-" : "";
-    out += std::to_string(m / kAmountScale);
-    if (m % kAmountScale != 0) out += sep.decimal + Decimals(m % kAmountScale, kAmountDecimals);
+    return FormatDecimal(tenThousandths, kAmountDecimals, sep, false);
+}
+
+std::string FormatDecimal(std::int64_t count, int decimals, const Separators& sep, bool grouped) {
+    std::uint64_t scale = 1;
+    for (int i = 0; i < decimals; ++i) scale *= kDecimalBase;
+    const std::uint64_t m = Magnitude(count);
+    std::string out = count < 0 ? "-" : "";
+    out += grouped ? Grouped(m / scale, sep.thousands) : std::to_string(m / scale);
+    if (m % scale != 0) out += sep.decimal + Decimals(m % scale, decimals);
     return out;
 }
 

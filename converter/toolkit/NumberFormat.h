@@ -41,6 +41,13 @@ std::string FormatGroupedFixed(std::int64_t tenThousandths, int places, const Se
 // and the fraction's digits without trailing zeros. "0" for zero.
 std::string FormatPlain(std::int64_t tenThousandths, const Separators& sep);
 
+// The most decimals FormatDecimal takes: 10 to that many is a 64-bit count.
+inline constexpr int kMaxDecimals = 18;
+
+// count x 10^-decimals (0 to kMaxDecimals) in the plain form above, its whole part grouped
+// by three when `grouped`: FormatPlain is FormatDecimal(count, kAmountDecimals, sep, false).
+std::string FormatDecimal(std::int64_t count, int decimals, const Separators& sep, bool grouped);
+
 // The separators of the user's regional settings, from the installed regional service.
 Separators UserSeparators();
 

@@ -76,4 +76,27 @@ TEST(NumberFormatTest, PlainFormHasNoGroupingAndNoTrailingZeros) {
     }
 }
 
+TEST(NumberFormatTest, DecimalFormTakesAnyScaleGroupedOrNot) {
+    const struct {
+        std::int64_t count;
+        int decimals;
+        bool grouped;
+        const char* us;
+        const char* swapped;
+    } cases[] = {
+        {271234567, 4, true, "27,123.4567", "27.123,4567"},
+        {271234567, 4, false, "27123.4567", "27123,4567"},
+        {61139, 8, false, "0.00061139", "0,00061139"},
+        {1000000, 0, true, "1,000,000", "1.000.000"},
+        {-150000, 5, true, "-1.5", "-1,5"},
+        {std::numeric_limits<std::int64_t>::max(), 18, false, "9.223372036854775807",
+         "9,223372036854775807"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(tk::FormatDecimal(c.count, c.decimals, kUs, c.grouped), c.us) << c.count;
+        EXPECT_EQ(tk::FormatDecimal(c.count, c.decimals, kSwapped, c.grouped), c.swapped)
+            << c.count;
+    }
+}
+
 }  // namespace
