@@ -1,18 +1,35 @@
 // Under Wine: the silent update of a large list against the raw cost of its registry writes,
-// and the start of the program with a full table against the raw cost of reading it. Prints
-// each figure and each ratio; a benchmark, not a test.
-//   pecun-bench-wine.exe PECUN_EXE UPDATE_URL
+// the start of the program with a full table against the raw cost of reading it, and with a
+// table of the world's currencies its start against a bare window's and the opening of its
+// options dialog. Prints each figure and each ratio; a benchmark, not a test.
+//   pecun-bench-wine.exe PECUN_EXE UPDATE_URL BARE_EXE
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include "frmMain.h"
+#include "frmOpt.h"
+#include "toolkit/win32/Win32.h"
 
 namespace {
 
 constexpr wchar_t kSettings[] = L"Software\\Pecun\\Settings";
 constexpr wchar_t kScratch[] = L"Software\\PecunBench\\Settings";
 constexpr int kEntries = 32767;
+// About as many currencies as the two banks' rates give together.
+constexpr int kWorldEntries = 160;
+// Each start and each opening is measured this many times; the median is printed.
+constexpr int kRuns = 5;
+// How long a window may take to appear, or a list to fill.
+constexpr DWORD kDeadlineMs = 60000;
+constexpr wchar_t kFormClass[] = L"PecunForm";
+constexpr wchar_t kMainTitle[] = L"Pecunor";
+constexpr wchar_t kOptionsTitle[] = L"Pecunor - Options";
+constexpr wchar_t kBareClass[] = L"PecunBenchBare";
+constexpr wchar_t kBareTitle[] = L"Bare window";
 
 std::wstring Widen(const char* text) {
     const int n = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
@@ -110,44 +127,188 @@ double RunToEnd(const std::wstring& exe, const std::wstring& arguments) {
 
 struct Search {
     DWORD pid;
+    const wchar_t* cls;
+    const wchar_t* title;
     HWND found;
 };
 
-BOOL CALLBACK FindMain(HWND window, LPARAM param) {
+BOOL CALLBACK FindWindowOf(HWND window, LPARAM param) {
     auto* search = reinterpret_cast<Search*>(param);
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
     wchar_t cls[32] = {}, title[32] = {};
     GetClassNameW(window, cls, 32);
     GetWindowTextW(window, title, 32);
-    if (pid == search->pid && IsWindowVisible(window) && std::wstring(cls) == L"PecunForm" &&
-        std::wstring(title) == L"Pecunor") {
+    if (pid == search->pid && IsWindowVisible(window) && std::wstring(cls) == search->cls &&
+        std::wstring(title) == search->title) {
         search->found = window;
         return FALSE;
     }
     return TRUE;
 }
 
+// The visible top-level window of class `cls` and text `title` of process `pid`, or null.
+HWND VisibleWindow(DWORD pid, const wchar_t* cls, const wchar_t* title) {
+    Search search{pid, cls, title, nullptr};
+    EnumWindows(FindWindowOf, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// A program started and its window, once that was visible: ms from the start, or -1.
+struct Started {
+    PROCESS_INFORMATION pi{};
+    HWND window = nullptr;
+    double ms = -1;
+};
+
+// Starts the program and waits, up to the deadline, for its window to be visible.
+Started StartToWindow(const std::wstring& exe, const std::wstring& arguments, const wchar_t* cls,
+                      const wchar_t* title) {
+    Started started;
+    const LARGE_INTEGER t0 = Now();
+    if (!Launch(exe, arguments, started.pi)) return started;
+    const DWORD deadline = GetTickCount() + kDeadlineMs;
+    while (WaitForSingleObject(started.pi.hProcess, 0) == WAIT_TIMEOUT &&
+           static_cast<LONG>(deadline - GetTickCount()) > 0) {
+        started.window = VisibleWindow(started.pi.dwProcessId, cls, title);
+        if (started.window != nullptr) {
+            started.ms = Ms(t0, Now());
+            break;
+        }
+        Sleep(1);
+    }
+    return started;
+}
+
+// Closes `window` (when there is one) and waits for the program to end; ends it when it does
+// not.
+void CloseProgram(Started& started, HWND window) {
+    if (window != nullptr) PostMessageW(window, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(started.pi.hProcess, kDeadlineMs) != WAIT_OBJECT_0) {
+        TerminateProcess(started.pi.hProcess, 1);
+    }
+    CloseHandle(started.pi.hThread);
+    CloseHandle(started.pi.hProcess);
+}
+
 // Starts the program and waits for its main window; milliseconds, or -1. Closes it again.
 double StartToMainWindow(const std::wstring& exe) {
-    PROCESS_INFORMATION pi{};
+    Started started = StartToWindow(exe, L"", kFormClass, kMainTitle);
+    CloseProgram(started, started.window);
+    return started.ms;
+}
+
+// The outer size of the program's main window, in pixels; {0, 0} when it does not show.
+SIZE MainWindowSize(const std::wstring& exe) {
+    Started started = StartToWindow(exe, L"", kFormClass, kMainTitle);
+    RECT r{};
+    if (started.window != nullptr) GetWindowRect(started.window, &r);
+    CloseProgram(started, started.window);
+    return {r.right - r.left, r.bottom - r.top};
+}
+
+// Starts the bare window program at `size` and waits for its window; milliseconds, or -1.
+double StartToBareWindow(const std::wstring& bare, SIZE size) {
+    Started started = StartToWindow(
+        bare, std::to_wstring(size.cx) + L" " + std::to_wstring(size.cy), kBareClass, kBareTitle);
+    CloseProgram(started, started.window);
+    return started.ms;
+}
+
+struct ChildSearch {
+    int id;
+    HWND found;
+};
+
+BOOL CALLBACK FindChildWithId(HWND child, LPARAM param) {
+    auto* search = reinterpret_cast<ChildSearch*>(param);
+    if (GetDlgCtrlID(child) != search->id) return TRUE;
+    search->found = child;
+    return FALSE;
+}
+
+// The control of id `id` among all the descendants of `form` (controls in a frame are the
+// frame's children), or null.
+HWND Control(HWND form, int id) {
+    ChildSearch search{id, nullptr};
+    EnumChildWindows(form, FindChildWithId, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The number of lines of list box `list`, or -1 when it does not answer.
+LRESULT ListCount(HWND list) {
+    DWORD_PTR count = 0;
+    if (list == nullptr ||
+        SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, kDeadlineMs, &count) == 0) {
+        return -1;
+    }
+    return static_cast<LRESULT>(count);
+}
+
+// Starts the program, lets its main window settle, chooses Options in its menu and waits for
+// the options dialog to be visible with `lines` lines in its currency list: milliseconds from
+// the command to the filled list, or -1 when that does not come before the deadline.
+double OptionsOpenAndFilled(const std::wstring& exe, int lines) {
+    Started started = StartToWindow(exe, L"", kFormClass, kMainTitle);
+    if (started.window == nullptr) {
+        CloseProgram(started, nullptr);
+        return -1;
+    }
+    WaitForInputIdle(started.pi.hProcess, kDeadlineMs);
+    const WPARAM options = MAKEWPARAM(tk::win32::kMenuIdBase + FrmMain::mnuOptions, 0);
     const LARGE_INTEGER t0 = Now();
-    if (!Launch(exe, L"", pi)) return -1;
-    Search search{pi.dwProcessId, nullptr};
+    PostMessageW(started.window, WM_COMMAND, options, 0);
+    const DWORD deadline = GetTickCount() + kDeadlineMs;
+    HWND dialog = nullptr;
     double ms = -1;
-    for (int i = 0; i < 120000 && WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT; ++i) {
-        EnumWindows(FindMain, reinterpret_cast<LPARAM>(&search));
-        if (search.found != nullptr) {
+    while (static_cast<LONG>(deadline - GetTickCount()) > 0) {
+        dialog = VisibleWindow(started.pi.dwProcessId, kFormClass, kOptionsTitle);
+        if (dialog != nullptr &&
+            ListCount(Control(dialog, tk::win32::kControlIdBase + FrmOpt::lstCur)) == lines) {
             ms = Ms(t0, Now());
             break;
         }
         Sleep(1);
     }
-    if (search.found != nullptr) PostMessageW(search.found, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(pi.hProcess, 60000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    // The dialog first: the main window waits for it.
+    if (dialog != nullptr) {
+        PostMessageW(dialog, WM_CLOSE, 0, 0);
+        const DWORD closing = GetTickCount() + kDeadlineMs;
+        while (IsWindow(dialog) && static_cast<LONG>(closing - GetTickCount()) > 0) Sleep(1);
+    }
+    CloseProgram(started, started.window);
     return ms;
+}
+
+// The median of measurements in milliseconds; -1 when any of them failed.
+double Median(std::vector<double> ms) {
+    std::sort(ms.begin(), ms.end());
+    if (ms.empty() || ms.front() < 0) return -1;
+    return ms[ms.size() / 2];
+}
+
+// A store of kWorldEntries currencies with three-letter codes, the first eight on the
+// buttons.
+void StoreWorldTable() {
+    DeleteApp(L"Pecun");
+    HKEY key = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, kSettings, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                    nullptr);
+    constexpr int kLetters = 26;
+    for (int i = 0; i < kWorldEntries; ++i) {
+        const std::wstring n = std::to_wstring(i);
+        const std::wstring code{L'Q', static_cast<wchar_t>(L'A' + i / kLetters),
+                                static_cast<wchar_t>(L'A' + i % kLetters)};
+        SetText(key, L"L" + n, L"Currency " + n);
+        SetText(key, L"S" + n, code);
+        SetText(key, L"V" + n, L" 1." + n);
+    }
+    SetText(key, L"CN", std::to_wstring(kWorldEntries));
+    SetText(key, L"BC", L"0");
+    for (int j = 0; j < 8; ++j) SetText(key, L"U" + std::to_wstring(j), std::to_wstring(j));
+    SetText(key, L"MinimizeToTray", L"False");
+    SetText(key, L"DownloadOnStartup", L"False");
+    RegCloseKey(key);
 }
 
 std::wstring Stored(const wchar_t* name) {
@@ -160,11 +321,12 @@ std::wstring Stored(const wchar_t* name) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::printf("usage: pecun-bench-wine PECUN_EXE UPDATE_URL\n");
+    if (argc != 4) {
+        std::printf("usage: pecun-bench-wine PECUN_EXE UPDATE_URL BARE_EXE\n");
         return 2;
     }
     const std::wstring exe = Widen(argv[1]);
+    const std::wstring bare = Widen(argv[3]);
     const std::vector<std::pair<std::wstring, std::wstring>> values = FullTableValues();
     const auto [writeMs, readMs] = RawRegistry(values);
 
@@ -181,6 +343,19 @@ int main(int argc, char** argv) {
     const std::wstring count = Stored(L"CN");
     const double startMs = StartToMainWindow(exe);
 
+    StoreWorldTable();
+    const SIZE size = MainWindowSize(exe);
+    // Alternately, so that both see the same state of the machine.
+    std::vector<double> bareRuns, worldRuns, optionsRuns;
+    for (int i = 0; i < kRuns; ++i) {
+        bareRuns.push_back(StartToBareWindow(bare, size));
+        worldRuns.push_back(StartToMainWindow(exe));
+    }
+    for (int i = 0; i < kRuns; ++i) optionsRuns.push_back(OptionsOpenAndFilled(exe, kWorldEntries));
+    const double bareMs = Median(bareRuns);
+    const double worldMs = Median(worldRuns);
+    const double optionsMs = Median(optionsRuns);
+
     std::printf("raw writes of %zu values into one open key:   %9.1f ms\n", values.size(), writeMs);
     std::printf("raw reads of the same values:                  %9.1f ms\n", readMs);
     std::printf(
@@ -192,5 +367,16 @@ int main(int argc, char** argv) {
         "most 2)\n",
         startMs, startMs / readMs);
     std::printf("table size stored after the update: %ls\n", count.c_str());
-    return count == L"32767" && updateMs > 0 && startMs > 0 ? 0 : 1;
+    std::printf("with %d currencies (the median of %d runs):\n", kWorldEntries, kRuns);
+    std::printf("bare window of the main window's size (%ldx%ld) to visible: %7.1f ms\n", size.cx,
+                size.cy, bareMs);
+    std::printf(
+        "start to its main window:                         %7.1f ms  (%.2f x the bare window; "
+        "goal: at most 1.2)\n",
+        worldMs, worldMs / bareMs);
+    std::printf(
+        "Options chosen to the dialog shown with %d lines: %7.1f ms  (goal: under 100 ms)\n",
+        kWorldEntries, optionsMs);
+    const bool measured = bareMs > 0 && worldMs > 0 && optionsMs > 0;
+    return count == L"32767" && updateMs > 0 && startMs > 0 && measured ? 0 : 1;
 }

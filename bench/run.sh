@@ -3,7 +3,9 @@
 #   - natively, applying and saving large update lists (a Release tree, build/bench);
 #   - under wine64, pecun.exe /update of a 32,746-currency list from nginx on 127.0.0.1
 #     against the raw registry writes, and the start with that full table against the raw
-#     reads (the 64-bit tree, build/x64, in a prefix of its own).
+#     reads; with a table of 160 currencies, the start against a bare window's of the same
+#     size, and the options dialog's opening with its list filled (the 64-bit tree,
+#     build/x64, in a prefix of its own).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/deps.sh
@@ -23,7 +25,7 @@ build/bench/bin/pecun-bench-update
 
 quietly cmake -S . -B build/x64 -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_TOOLCHAIN_FILE=cmake/x86_64-w64-mingw32.cmake
-quietly cmake --build build/x64 -j "$(nproc)" --target pecun pecun-bench-wine
+quietly cmake --build build/x64 -j "$(nproc)" --target pecun pecun-bench-wine pecun-bench-bare
 
 state="$PWD/build/bench-state"
 rm -rf "$state"
@@ -62,4 +64,5 @@ fi
 url=$(feed/serve.sh start "$state/nginx" "$state/list.txt")
 tools/wine/wine-session start
 echo "== under wine64, against nginx on 127.0.0.1"
-"$WINELOADER" build/x64/bin/pecun-bench-wine.exe build/x64/bin/pecun.exe "$url" | tr -d '\r'
+"$WINELOADER" build/x64/bin/pecun-bench-wine.exe build/x64/bin/pecun.exe "$url" \
+    build/x64/bin/pecun-bench-bare.exe | tr -d '\r'

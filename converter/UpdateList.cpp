@@ -4,8 +4,8 @@
 #include <unordered_map>
 
 #include "TextHelpers.h"
-#include "toolkit/Services.h"
 #include "mdlData.h"
+#include "toolkit/Services.h"
 
 namespace {
 
@@ -88,6 +88,24 @@ private:
 
 }  // namespace
 
+namespace {
+
+// Trailing characters a code may carry beyond its own: the blanks of a padded code and the CR
+// of a line ended by CR LF.
+constexpr std::string_view kCodeTrail = " \r";
+
+// Whether the table can keep `code` without cutting it: one to ShortCode::kLength characters
+// once its trailing blanks and CRs are removed.
+bool FitsShortCode(std::string_view code) {
+    int characters = 0;
+    for (const char c : code.substr(0, code.find_last_not_of(kCodeTrail) + 1)) {
+        if (!IsUtf8Continuation(c) && ++characters > ShortCode::kLength) return false;
+    }
+    return characters > 0;  // bytes that only continue a character are none
+}
+
+}  // namespace
+
 std::optional<UpdateRecord> ReadListLine(std::string_view record) {
     const std::size_t tab1 = record.find('\t');
     if (tab1 == std::string_view::npos) return std::nullopt;
@@ -97,8 +115,10 @@ std::optional<UpdateRecord> ReadListLine(std::string_view record) {
     // The field is the count itself: through a quotient by 10,000 some counts above 2^51
     // would come back one off.
     const Checked<Money> rate = MoneyFromCount(ParseLeadingNumber(rateText));
-    if (!rate.ok()) return std::nullopt;
-    return UpdateRecord{record.substr(0, tab1), rate.value, record.substr(tab2 + 1)};
+    if (!rate.ok() || rate.value <= Money()) return std::nullopt;
+    const std::string_view code = record.substr(0, tab1);
+    if (!FitsShortCode(code)) return std::nullopt;
+    return UpdateRecord{code, rate.value, record.substr(tab2 + 1)};
 }
 
 namespace {
@@ -116,9 +136,12 @@ bool CodeLengthOrMore(std::string_view text) {
 }  // namespace
 
 std::optional<UpdateList> ReadUpdateList(std::string_view text) {
+    if (text.find('\0') != std::string_view::npos) return std::nullopt;
     const std::size_t first = text.find('\n');
     if (first == std::string_view::npos) return std::nullopt;
-    UpdateList list{text.substr(0, first), {}};
+    std::string_view header = text.substr(0, first);
+    if (header.ends_with('\r')) header.remove_suffix(1);
+    UpdateList list{header, {}};
     std::string_view rest = text.substr(first + 1);
     while (CodeLengthOrMore(rest)) {
         const std::size_t end = rest.find('\n');

@@ -16,21 +16,24 @@
 // the list's text.
 struct UpdateRecord {
     std::string_view code;  // as it stands, not trimmed
-    Money rate;
+    Money rate;             // above zero
     std::string_view name;  // everything after the second TAB
 };
 
 struct UpdateList {
-    std::string_view header;
+    std::string_view header;            // the first line, without the CR of a CR LF
     std::vector<UpdateRecord> records;  // in document order
 };
 
-// Reads one record; nullopt when it has fewer than two TABs or its rate does not fit Money.
+// Reads one record; nullopt when it has fewer than two TABs, when its rate does not fit Money
+// or is not above zero (a field with no number in front reads as 0), or when its code, once
+// trailing blanks and CRs are removed, is empty or longer than ShortCode::kLength characters:
+// the table would cut it into another code. A shorter code stays valid: the table pads it.
 std::optional<UpdateRecord> ReadListLine(std::string_view record);
 
 // Reads a whole update list: the header line, then every record while at least a code's
 // length of characters remain (ShortCode::kLength characters, not bytes of their UTF-8);
-// lines end with LF only. nullopt at any format fault.
+// lines end with LF only. nullopt at any format fault, and for a text holding a NUL byte.
 std::optional<UpdateList> ReadUpdateList(std::string_view text);
 
 // What applying a list changed in the table.

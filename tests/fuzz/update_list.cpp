@@ -19,10 +19,11 @@
 #include <vector>
 
 #include "ProductTexts.h"
-#include "Support.h"
-#include "frmOpt.h"
 #include "Rates.h"
+#include "Support.h"
+#include "TextHelpers.h"
 #include "UpdateList.h"
+#include "frmOpt.h"
 #include "frmUpdate.h"
 #include "mdlData.h"
 
@@ -46,12 +47,25 @@ Before Capture() {
             fuzz::Ui().settings.values};
 }
 
-// The update as its description puts it, slowly: each record in turn, a code known to a
+// Whether the table keeps `code` whole: one to three characters (UTF-8 code points) once
+// its trailing blanks and CRs are gone.
+bool KeepsWhole(std::string_view code) {
+    while (!code.empty() && (code.back() == ' ' || code.back() == '\r')) code.remove_suffix(1);
+    const auto characters =
+        std::count_if(code.begin(), code.end(), [](char c) { return !IsUtf8Continuation(c); });
+    return characters >= 1 && characters <= ShortCode::kLength;
+}
+
+// The update as its description puts it, slowly: a list with a rate not above zero or a
+// code the table would cut is refused whole; else each record in turn, a code known to a
 // live entry (the first whose three characters match without case) gets the rate; any
-// other code takes the lowest entry without a name, else a new one at the end, and false
-// when the table is full.
+// other code takes the lowest entry without a name, else a new one at the end, and the list
+// is refused when the table is full.
 std::optional<std::vector<CurrencyEntry>> ExpectedTable(std::vector<CurrencyEntry> table,
                                                         const UpdateList& list) {
+    for (const UpdateRecord& r : list.records) {
+        if (r.rate <= Money() || !KeepsWhole(r.code)) return std::nullopt;
+    }
     for (const UpdateRecord& r : list.records) {
         const std::string code = tk::AsciiLowerCase(r.code);
         auto known = std::find_if(table.begin(), table.end(), [&](const CurrencyEntry& e) {
@@ -64,7 +78,8 @@ std::optional<std::vector<CurrencyEntry>> ExpectedTable(std::vector<CurrencyEntr
         auto free = std::find_if(table.begin(), table.end(),
                                  [](const CurrencyEntry& e) { return e.Name.empty(); });
         if (free == table.end()) {
-            if (table.size() >= static_cast<std::size_t>(mdlData::kMaxCurrencies)) return std::nullopt;
+            if (table.size() >= static_cast<std::size_t>(mdlData::kMaxCurrencies))
+                return std::nullopt;
             free = table.emplace(table.end());
         }
         *free = CurrencyEntry{std::string(r.name), tk::AsciiUpperCase(r.code), r.rate};
@@ -74,11 +89,18 @@ std::optional<std::vector<CurrencyEntry>> ExpectedTable(std::vector<CurrencyEntr
 
 void RunList(std::string_view text, unsigned flags, std::size_t number) {
     tk::headless::Platform& ui = fuzz::Ui();
-    const std::string when = "list " + std::to_string(number) + " " + fuzz::Quote(text.substr(0, 200));
+    const std::string when =
+        "list " + std::to_string(number) + " " + fuzz::Quote(text.substr(0, 200));
     const Before before = Capture();
     const std::optional<UpdateList> list = ReadUpdateList(text);
     std::optional<std::vector<CurrencyEntry>> expected;
-    if (list) expected = ExpectedTable(before.data.table, *list);
+    if (list) {
+        expected = ExpectedTable(before.data.table, *list);
+        // The header is the first line without the CR of a CR LF.
+        std::string_view line = text.substr(0, text.find('\n'));
+        if (line.ends_with('\r')) line.remove_suffix(1);
+        FUZZ_CHECK(list->header == line, when + ": header read as " + fuzz::Quote(list->header));
+    }
 
     const bool writesFail = (flags & kViaDialog) && (flags & (kStoreFails | kCountKeyFails));
     bool ok = false;
@@ -96,8 +118,7 @@ void RunList(std::string_view text, unsigned flags, std::size_t number) {
                        when + ": status " + fuzz::Quote(status));
             // The time of the update is recorded, and reads back as today.
             const std::optional<tk::LocalTime> last = rates::LastUpdateDate();
-            FUZZ_CHECK(last && *last == ui.now,
-                       when + ": LastUpdate does not read as today");
+            FUZZ_CHECK(last && *last == ui.now, when + ": LastUpdate does not read as today");
         }
         FUZZ_CHECK(!tk::headless::Platform::PeerOf(frmUpdate()).Enabled(FrmUpdate::cmdOK),
                    when + ": Update is still enabled");
@@ -119,7 +140,7 @@ void RunList(std::string_view text, unsigned flags, std::size_t number) {
     if (expected) {
         FUZZ_CHECK(ok == !writesFail, when + (ok ? ": applied" : ": refused"));
     } else if (list) {
-        FUZZ_CHECK(!ok, when + ": applied although the table is full");
+        FUZZ_CHECK(!ok, when + ": applied a list with a bad record, or to a full table");
     }
 
     fuzz::CheckIndices(when);
@@ -140,8 +161,9 @@ void RunList(std::string_view text, unsigned flags, std::size_t number) {
         FUZZ_CHECK(fuzz::SameTable(*expected, mdlData::CurrencyTable),
                    when + ": " + fuzz::TableDifference(*expected, mdlData::CurrencyTable));
     }
-    FUZZ_CHECK(mdlData::SelectedSlots == before.data.slots && mdlData::BaseCurrency == before.data.base,
-               when + ": the slots or the base changed");
+    FUZZ_CHECK(
+        mdlData::SelectedSlots == before.data.slots && mdlData::BaseCurrency == before.data.base,
+        when + ": the slots or the base changed");
     // The dialog saved the table itself; the store alone must give it back.
     fuzz::CheckStoreReload(when, (flags & kViaDialog) == 0);
     fuzz::CheckOptionsList(when + ", reloaded");

@@ -4,15 +4,16 @@
 #include <string>
 #include <vector>
 
-#include "frmOpt.h"
 #include "Rates.h"
 #include "UpdateList.h"
+#include "frmOpt.h"
 #include "frmUpdate.h"
 #include "mdlData.h"
 #include "toolkit/headless/Headless.h"
 
 namespace {
 
+using namespace std::string_literals;
 using mdlData::CurrencyTable;
 
 constexpr int kUSD = 12, kGBP = 14;
@@ -69,7 +70,7 @@ protected:
 
 struct DocumentCase {
     const char* name;
-    const char* text;
+    std::string text;
     bool ok;
     const char* header;
     std::int64_t usd;  // the USD rate afterwards
@@ -97,12 +98,33 @@ TEST_F(UpdateListTest, DocumentsAreReadLineByLine) {
         {"later record wins", "H\nUSD\t1\tx\nUSD\t2\tx\n", true, "H", 2, 21},
         {"rate with a blank", "H\nUSD\t1 0613\tx\n", true, "H", 10613, 21},
         {"rate with a comma", "H\nUSD\t1,0613\tx\n", true, "H", 1, 21},
-        {"rate of letters", "H\nUSD\tabc\tx\n", true, "H", 0, 21},
+        {"rate of letters", "H\nUSD\tabc\tx\n", false, "unset", 10613, 21},
+        {"rate of zero", "H\nUSD\t0\tx\n", false, "unset", 10613, 21},
+        {"rate rounded to zero", "H\nUSD\t0.4\tx\n", false, "unset", 10613, 21},
+        {"rate below zero", "H\nUSD\t-11264\tx\n", false, "unset", 10613, 21},
+        {"NUL in the header", "H\0\nUSD\t11264\tx\n"s, false, "unset", 10613, 21},
+        {"NUL in a name", "H\nUSD\t11264\tx\0y\n"s, false, "unset", 10613, 21},
+        {"NUL after the last record", "H\nUSD\t11264\tx\n\0"s, false, "unset", 10613, 21},
+        {"header ending in CR LF", "H\r\nUSD\t11264\tx\r\n", true, "H", 11264, 21},
+        {"header ending in two CRs", "H\r\r\nUSD\t11264\tx\n", true, "H\r", 11264, 21},
         {"rate rounded", "H\nUSD\t10613.4\tx\n", true, "H", 10613, 21},
         {"rate too large", "H\nUSD\t1e300\tx\n", false, "unset", 10613, 21},
         {"rate beyond a double", "H\nUSD\t1e400\tx\n", false, "unset", 10613, 21},
         {"new code", "H\nXAU\t123456\tGold\n", true, "H", 10613, 22},
         {"code with a blank is new", "H\nUSD \t5\tTrimmed\n", true, "H", 10613, 22},
+        {"code with blanks and a CR", "H\nUSD \r \t5\tTrimmed\n", true, "H", 10613, 22},
+        {"code of two letters", "H\nEU\t5\tPadded\n", true, "H", 10613, 22},
+        {"code of three UTF-8 characters", "H\n\xe2\x82\xac\xc3\xa9$\t5\tx\n", true, "H", 10613,
+         22},
+        {"code of four UTF-8 characters", "H\n\xe2\x82\xac\xc3\xa9$$\t5\tx\n", false, "unset",
+         10613, 21},
+        {"code of four letters", "H\nUSDX\t5\tx\n", false, "unset", 10613, 21},
+        {"code with a blank inside", "H\nUS D\t5\tx\n", false, "unset", 10613, 21},
+        {"code of 200 characters", "H\nUSD" + std::string(197, 'X') + "\t5\tx\n", false, "unset",
+         10613, 21},
+        {"empty code", "H\n\t5\tx\n", false, "unset", 10613, 21},
+        {"code of continuation bytes only", "H\n\x82\xac\t5\tx\n", false, "unset", 10613, 21},
+        {"code of blanks", "H\n   \t5\tx\n", false, "unset", 10613, 21},
     };
     for (const auto& c : cases) {
         Reset();
@@ -118,9 +140,12 @@ TEST_F(UpdateListTest, RatesUpToTwoToThe53ArriveAsWritten) {
     // pecun-feed writes counts up to 2^53 for the converter to take exactly; a fraction of a
     // count rounds halves to even.
     const std::pair<const char*, std::int64_t> cases[] = {
-        {"4317010590304885", 4317010590304885}, {"2251799813685249", 2251799813685249},
-        {"9007199254740991", 9007199254740991}, {"9007199254740992", 9007199254740992},
-        {"11264.5", 11264},                     {"11265.5", 11266},
+        {"4317010590304885", 4317010590304885},
+        {"2251799813685249", 2251799813685249},
+        {"9007199254740991", 9007199254740991},
+        {"9007199254740992", 9007199254740992},
+        {"11264.5", 11264},
+        {"11265.5", 11266},
     };
     for (const auto& [count, raw] : cases) {
         Reset();
@@ -136,6 +161,8 @@ TEST_F(UpdateListTest, AFaultAnywhereChangesNothing) {
         {"middle record", "H\nUSD\t1\tx\nXAU\t5\tGold\nbroken\nGBP\t1\tx\n"},
         {"last record", "H\nUSD\t1\tx\nXAU\t5\tGold\nGBP\t1"},
         {"last record's rate", "H\nUSD\t1\tx\nXAU\t5\tGold\nGBP\t1e400\tx\n"},
+        {"a zero rate", "H\nUSD\t1\tx\nXAU\t5\tGold\nGBP\t0\tx\n"},
+        {"a code the table would cut", "H\nUSD\t1\tx\nXAU\t5\tGold\nGBPX\t1\tx\n"},
     };
     for (const auto& [name, text] : cases) {
         Reset();
@@ -158,7 +185,7 @@ TEST_F(UpdateListTest, AFaultAnywhereChangesNothing) {
 
 TEST_F(UpdateListTest, NewCurrenciesJoinTheTableAndTheList) {
     ASSERT_TRUE(Apply("Header\r\nUSD\t11264\tUS\r\nxau\t123456\tGold\r\nXAU\t5\tAgain\r\n"));
-    EXPECT_EQ(header, "Header\r");
+    EXPECT_EQ(header, "Header") << "the header leaves out the CR";
     EXPECT_EQ(Raw(kUSD), 11264);
     ASSERT_EQ(mdlData::CurrencyCount(), 22);
     EXPECT_EQ(CurrencyTable[21].Name, "Gold\r");
@@ -209,10 +236,10 @@ TEST_F(UpdateListTest, CodesAreFoundAsTheFirstLiveEntryThatHasThem) {
     CurrencyTable[kGBP].Short = "usd";
     CurrencyTable[kGBP].Name.clear();
     frmOpt().Form_Load();
-    ASSERT_TRUE(Apply("H\nUsD\t7\tx\nABCD\t8\tLong\nabc\t9\tx\n"));
+    ASSERT_TRUE(Apply("H\nUsD\t7\tx\nAB\t8\tShort\nab \t9\tx\n"));
     EXPECT_EQ(Raw(kUSD), 7) << "the first live entry with the code";
     EXPECT_EQ(Raw(21), 20000) << "a later entry with the same code";
-    EXPECT_EQ(CurrencyTable[kGBP].Short.str(), "ABC") << "the deleted entry took the new code";
+    EXPECT_EQ(CurrencyTable[kGBP].Short.str(), "AB ") << "the deleted entry took the new code";
     EXPECT_EQ(Raw(kGBP), 9) << "a code the list added is known to a later record";
 }
 
