@@ -117,8 +117,11 @@ TEST_F(DataTest, RestoreDefaultsShrinksTheTableAndSavesIt) {
 TEST_F(DataTest, FirstRunWritesExactlyTheDefaultsAndAsksOnce) {
     Load();
     ExpectDefaultTable();
-    std::map<std::string, std::string> expected = {
-        {"CN", "21"}, {"BC", "0"}, {"MinimizeToTray", "False"}, {"DownloadOnStartup", "False"}};
+    std::map<std::string, std::string> expected = {{"CN", "21"},
+                                                   {"BC", "0"},
+                                                   {"RN", "21"},
+                                                   {"MinimizeToTray", "False"},
+                                                   {"DownloadOnStartup", "False"}};
     const auto key = [](char letter, int i) {
         std::string k(1, letter);
         return k.append(std::to_string(i));
@@ -127,6 +130,7 @@ TEST_F(DataTest, FirstRunWritesExactlyTheDefaultsAndAsksOnce) {
         expected[key('L', i)] = kDefaults[i].name;
         expected[key('S', i)] = kDefaults[i].code;
         expected[key('V', i)] = kDefaults[i].stored;
+        expected[key('R', i)] = "Built-in";
     }
     for (int j = 0; j < mdlData::kSlotCount; ++j)
         expected[key('U', j)] = std::to_string(kDefaultSlots[j]);
@@ -143,9 +147,9 @@ TEST_F(DataTest, SaveWritesKeysInOrder) {
     Load();
     ui.settings.writes.clear();
     EXPECT_TRUE(mdlData::SaveSettings());
-    std::vector<std::string> expected = {"CN", "BC"};
+    std::vector<std::string> expected = {"CN", "BC", "RN"};
     for (int i = 0; i < 21; ++i) {
-        for (char c : {'L', 'S', 'V'}) expected.push_back(c + std::to_string(i));
+        for (char c : {'L', 'S', 'V', 'R'}) expected.push_back(c + std::to_string(i));
     }
     for (int j = 0; j < mdlData::kSlotCount; ++j) expected.push_back("U" + std::to_string(j));
     expected.push_back("MinimizeToTray");
@@ -158,7 +162,7 @@ TEST_F(DataTest, SaveReportsAFailedStoreButWritesEveryKey) {
     ui.settings.writes.clear();
     ui.settings.failWrites = true;
     EXPECT_FALSE(mdlData::SaveSettings());
-    EXPECT_EQ(ui.settings.writes.size(), 2u + 21 * 3 + mdlData::kSlotCount + 2);
+    EXPECT_EQ(ui.settings.writes.size(), 3u + 21 * 4 + mdlData::kSlotCount + 2);
 }
 
 TEST_F(DataTest, FirstRunAnsweredYesRunsTheUpdate) {
@@ -284,9 +288,11 @@ TEST_F(DataTest, DownloadOnStartupKeepsAFailedDialogOpen) {
         Seed({{"DownloadOnStartup", "True"}});
         ui.fetches.clear();
         ui.httpBodies.clear();
-        if (!fails) ui.httpBodies[std::string(rates::kUpdateBaseUrl)] = "Rates of today\n";
+        if (!fails) ui.httpBodies[std::string(rates::kCentralBankUrl)] = "Rates of today\n";
         Load();
-        EXPECT_EQ(ui.fetches.size(), fails ? 2u : 1u);
+        // Down: the ECB, then the NBP's tables B and A where there is an XML reader.
+        const std::size_t downFetches = tk::Services().xml != nullptr ? 3u : 1u;
+        EXPECT_EQ(ui.fetches.size(), fails ? downFetches : 1u);
         EXPECT_EQ(frmUpdate.Loaded(), fails) << (fails ? "failed" : "succeeded");
         tk::DiscardAll();
     }
