@@ -241,6 +241,91 @@ TEST_F(DataTest, StoreTextOfValues) {
     }
 }
 
+// Each entry's rate origin as the store holds it under "R" + i: written and read back, and
+// any other text read as not recorded.
+TEST_F(DataTest, OriginTextsReadBackAndAnythingElseIsUnknown) {
+    using Kind = RateOrigin::Kind;
+    const struct {
+        const char* text;
+        RateOrigin origin;
+        bool writtenSo;  // the origin is written as the text
+    } cases[] = {
+        {"", {}, true},
+        {"Built-in", {.kind = Kind::BuiltIn}, true},
+        {"Euro", {.kind = Kind::Euro}, true},
+        {"ECB 2024-12-11", {.kind = Kind::Ecb, .date = "2024-12-11"}, true},
+        {"NBP 050/B/NBP/2024 2024-12-11",
+         {.kind = Kind::Nbp, .date = "2024-12-11", .table = "050/B/NBP/2024"},
+         true},
+        {"Hand 2026-12-09", {.kind = Kind::Hand, .date = "2026-12-09"}, true},
+        {"Hand", {.kind = Kind::Hand}, true},
+        // Texts no version writes.
+        {"ECB", {}, false},
+        {"ECB 2024-02-30", {}, false},
+        {"ECB  2024-12-11", {}, false},
+        {"ecb 2024-12-11", {}, false},
+        {"ECB 2024-12-11 ", {}, false},
+        {"NBP 2024-12-11", {}, false},
+        {"NBP  2024-12-11", {}, false},
+        {"NBP 050/B/NBP/2024 2024-12-11 x", {}, false},
+        {"Hand yesterday", {}, false},
+        {"Built-in ", {}, false},
+        {"Stale", {}, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(mdlData::OriginFromStoreText(c.text), c.origin) << "\"" << c.text << "\"";
+        if (c.writtenSo) {
+            EXPECT_EQ(mdlData::OriginStoreText(c.origin), c.text) << "\"" << c.text << "\"";
+        }
+    }
+}
+
+// The origins reach the store with the table and come back; an old store without them, and
+// the entries from "RN" on, read as not recorded.
+TEST_F(DataTest, OriginsRoundTripTheStoreBelowTheirCount) {
+    SeedTable(4);
+    Load();
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(CurrencyTable[i].Origin, RateOrigin{}) << "an old store, entry " << i;
+    }
+    ui.settings.writes.clear();
+    mdlData::SaveSettings();
+    for (const std::string& key : ui.settings.writes) {
+        EXPECT_FALSE(key[0] == 'R' && key != "RN") << "a table with no known origin wrote " << key;
+    }
+    EXPECT_EQ(Stored().at("RN"), "0");
+
+    CurrencyTable[1].Origin = {.kind = RateOrigin::Kind::Ecb, .date = "2024-12-11"};
+    mdlData::SaveSettings();
+    EXPECT_EQ(Stored().at("RN"), "2");
+    EXPECT_EQ(Stored().at("R0"), "");
+    EXPECT_EQ(Stored().at("R1"), "ECB 2024-12-11");
+    EXPECT_EQ(Stored().count("R2"), 0u);
+
+    // An origin no longer known is cleared; the count does not shrink.
+    CurrencyTable[1].Origin = {};
+    CurrencyTable[0].Origin = {.kind = RateOrigin::Kind::Hand, .date = "2026-12-09"};
+    mdlData::SaveSettings();
+    EXPECT_EQ(Stored().at("RN"), "2");
+    EXPECT_EQ(Stored().at("R1"), "");
+    CurrencyTable.clear();
+    mdlData::ReadSettings();
+    EXPECT_EQ(CurrencyTable[0].Origin,
+              (RateOrigin{.kind = RateOrigin::Kind::Hand, .date = "2026-12-09"}));
+    EXPECT_EQ(CurrencyTable[1].Origin, RateOrigin{});
+
+    // A text at or above "RN" is not read.
+    ui.settings.values[tk::MemorySettings::Path("Pecun", "Settings", "R3")] = "Euro";
+    CurrencyTable.clear();
+    mdlData::ReadSettings();
+    EXPECT_EQ(CurrencyTable[3].Origin, RateOrigin{});
+
+    // Default marks the built-in table as such.
+    mdlData::RestoreDefaults();
+    EXPECT_EQ(Stored().at("RN"), "21");
+    EXPECT_EQ(Stored().at("R12"), "Built-in");
+}
+
 TEST_F(DataTest, IndicesOutsideTheTableFallBack) {
     // Default slots 0, 12, 13, 14, 2, 4, 20, 1: with 3 entries only 0, 2 and 1 are inside.
     SeedTable(3);

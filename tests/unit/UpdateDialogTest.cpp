@@ -461,6 +461,162 @@ TEST_F(UpdateDialogTest, SourcesAreTriedInTurnAndTheBanksMerged) {
     }
 }
 
+// The index of the live entry coded `code`, or -1.
+int EntryOf(const char* code) {
+    for (int i = 0; i < mdlData::CurrencyCount(); ++i) {
+        const CurrencyEntry& e = mdlData::CurrencyTable[i];
+        if (!e.Name.empty() && e.Short.str() == code) return i;
+    }
+    return -1;
+}
+
+// A merged update gives each entry its rate's origin, kept in the store; a list server's list
+// names none, so its entries read as its header.
+TEST_F(UpdateDialogTest, EachUpdatedEntryKeepsItsRatesOrigin) {
+    if (tk::Services().xml == nullptr) GTEST_SKIP() << "this build has no XML reader";
+    ui.utcNow = {2024, 12, 12, 9, 0, 0};
+    ui.httpBodies[kBankUrl] = EcbFile();
+    ui.httpBodies[Nbp(kTableB)] = TableBFile();
+    ui.httpBodies[Nbp(kTableAOfB)] = TableAFile();
+    mdlData::CurrencyTable[12].Origin = {.kind = RateOrigin::Kind::Hand, .date = "2024-12-01"};
+    frmUpdate.Load();
+    frmUpdate().cmdOK_Click();
+    ASSERT_EQ(Status(), SuccessText(kMergedHeader));
+    EXPECT_EQ(Stored("CN"), "169") << "every currency of both banks and the euro's former ones";
+    const std::pair<const char*, const char*> cases[] = {
+        {"EUR", "Euro"},
+        {"DEM", "Euro"},
+        {"USD", "ECB 2024-12-11"},  // set by hand before: the update overwrites it
+        {"PLN", "ECB 2024-12-11"},
+        {"UAH", "NBP 242/A/NBP/2024 2024-12-11"},
+        {"NGN", "NBP 050/B/NBP/2024 2024-12-11"},
+        {"VND", "NBP 050/B/NBP/2024 2024-12-11"},
+    };
+    for (const auto& [code, origin] : cases) {
+        const int entry = EntryOf(code);
+        ASSERT_NE(entry, -1) << code;
+        EXPECT_EQ(Stored("R" + std::to_string(entry)), origin) << code;
+    }
+    EXPECT_EQ(mdlData::CurrencyTable[EntryOf("NGN")].Value.Raw(), 16356049);
+    EXPECT_EQ(mdlData::CurrencyTable[EntryOf("NGN")].Name, "Naira");
+
+    // The next update from a list server: its records' origins are no longer known.
+    frmUpdate.Unload();
+    SetStored("UpdateUrl", kOwnList);
+    Serve("");
+    ui.httpBodies[kOwnList] = kList;
+    frmUpdate.Load();
+    frmUpdate().cmdOK_Click();
+    ASSERT_EQ(Status(), SuccessText("Rates of 2026-12-08"));
+    EXPECT_EQ(Stored("R" + std::to_string(EntryOf("USD"))), "");
+    EXPECT_EQ(Stored("R" + std::to_string(EntryOf("NGN"))), "NBP 050/B/NBP/2024 2024-12-11");
+    EXPECT_EQ(rates::OriginText(mdlData::CurrencyTable[EntryOf("USD")].Origin),
+              "Rates of 2026-12-08, updated 12/8/2026: latest");
+}
+
+// The third line of a currency button's tip: the rate's own source, its day and its age by
+// its source's calendar.
+TEST_F(UpdateDialogTest, TheTipsThirdLineTellsEachRatesSourceAndAge) {
+    using Kind = RateOrigin::Kind;
+    const RateOrigin ecb{.kind = Kind::Ecb, .date = "2024-12-11"};
+    const RateOrigin tableB{.kind = Kind::Nbp, .date = "2024-12-11", .table = "050/B/NBP/2024"};
+    const RateOrigin tableA{.kind = Kind::Nbp, .date = "2024-12-11", .table = "242/A/NBP/2024"};
+    const RateOrigin hand{.kind = Kind::Hand, .date = "2026-12-09"};
+    const char* const b = "Source: NBP table 050/B/NBP/2024 of 2024-12-11: ";
+    const char* const a = "Source: NBP table 242/A/NBP/2024 of 2024-12-11: ";
+    const struct {
+        const char* what;
+        RateOrigin origin;
+        tk::LocalTime utcNow;
+        std::string text;
+        const char* pattern = "M/d/yyyy";
+    } cases[] = {
+        {"ECB, the latest",
+         ecb,
+         {2024, 12, 12, 14, 0, 0},
+         "Source: ECB euro reference rates of 2024-12-11: latest"},
+        {"ECB, one behind",
+         ecb,
+         {2024, 12, 12, 15, 0, 0},
+         "Source: ECB euro reference rates of 2024-12-11: 1 publication behind"},
+        {"table B, the next Tuesday", tableB, {2024, 12, 17, 20, 0, 0}, std::string(b) + "latest"},
+        {"table B, Wednesday before 12:15 in Warsaw",
+         tableB,
+         {2024, 12, 18, 11, 14, 0},
+         std::string(b) + "latest"},
+        {"table B, Wednesday at 12:15 in Warsaw",
+         tableB,
+         {2024, 12, 18, 11, 15, 0},
+         std::string(b) + "1 week behind"},
+        {"table B, three Wednesdays on",
+         tableB,
+         {2025, 1, 2, 9, 0, 0},
+         std::string(b) + "3 weeks behind"},
+        {"table A, the next morning", tableA, {2024, 12, 12, 11, 0, 0}, std::string(a) + "latest"},
+        {"table A, the next afternoon",
+         tableA,
+         {2024, 12, 12, 11, 30, 0},
+         std::string(a) + "1 working day behind"},
+        {"table A, over a weekend",
+         tableA,
+         {2024, 12, 16, 12, 0, 0},
+         std::string(a) + "3 working days behind"},
+        {"fixed by the euro",
+         {.kind = Kind::Euro},
+         {2024, 12, 12, 0, 0, 0},
+         "Fixed rate to the euro"},
+        {"by hand", hand, {2026, 12, 9, 0, 0, 0}, "Rate set by hand on 12/9/2026"},
+        {"by hand, the user's date form",
+         hand,
+         {2026, 12, 9, 0, 0, 0},
+         "Rate set by hand on 09.12.2026",
+         "dd.MM.yyyy"},
+        {"by hand on a day not known",
+         {.kind = Kind::Hand},
+         {2026, 12, 9, 0, 0, 0},
+         "Rate set by hand"},
+        {"the built-in table", {.kind = Kind::BuiltIn}, {2026, 12, 9, 0, 0, 0}, "Built-in rate"},
+        {"not recorded, never updated", {}, {2026, 12, 9, 0, 0, 0}, "Built-in rate"},
+    };
+    for (const auto& c : cases) {
+        ui.utcNow = c.utcNow;
+        ui.shortDatePattern = c.pattern;
+        EXPECT_EQ(rates::OriginText(c.origin), c.text) << c.what;
+    }
+    // Not recorded after an update: the update's age.
+    SetStored("RatesHeader", "ECB euro reference rates of 2026-12-07");
+    SetStored("LastUpdate", "12/7/2026 6:00:00 PM");
+    ui.shortDatePattern = "M/d/yyyy";
+    ui.utcNow = {2026, 12, 8, 13, 5, 9};
+    EXPECT_EQ(rates::OriginText({}),
+              "ECB euro reference rates of 2026-12-07, updated 12/7/2026: latest");
+    EXPECT_EQ(rates::OriginText({.kind = Kind::BuiltIn}), "Built-in rate") << "after Default";
+}
+
+// One tip, as the user and a screen reader get it, for a currency of the NBP's table B.
+TEST_F(UpdateDialogTest, AnNbpCurrencysTipNamesTheNbpAndItsTable) {
+    if (tk::Services().xml == nullptr) GTEST_SKIP() << "this build has no XML reader";
+    ui.utcNow = {2024, 12, 12, 9, 0, 0};
+    ui.httpBodies[kBankUrl] = EcbFile();
+    ui.httpBodies[Nbp(kTableB)] = TableBFile();
+    ui.httpBodies[Nbp(kTableAOfB)] = TableAFile();
+    frmMain.Show();
+    frmUpdate.Load();
+    frmUpdate().cmdOK_Click();
+    ASSERT_EQ(Status(), SuccessText(kMergedHeader));
+    frmUpdate.Unload();
+    frmOpt.Unload();
+    mdlData::SelectedSlots[1] = static_cast<std::int16_t>(EntryOf("NGN"));
+    tk::DiscardAll();
+    frmMain.Show();
+    ui.Type(frmMain(), "100");
+    ui.Click(frmMain(), FrmMain::cmdCur0);  // EUR
+    const tk::headless::Window& w = tk::headless::Platform::PeerOf(frmMain());
+    EXPECT_EQ(w.ToolTip(FrmMain::cmdCur0 + 1),
+              "100 EUR = 163,560.49 NGN\r\n1 EUR = 1,635.6049 NGN\r\n"
+              "Source: NBP table 050/B/NBP/2024 of 2024-12-11: latest");
+}
+
 // A list server of the builder's own (PECUN_UPDATE_URL) comes first, and alone when it gives
 // a list; the program we ship has none. "UpdateUrl" stands in its place when set.
 TEST_F(UpdateDialogTest, ABuildersListServerComesBeforeTheBanks) {
