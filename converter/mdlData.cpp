@@ -187,10 +187,8 @@ bool ReadSettings() {
             e.Name = ReadSetting(Key('L', i), "Euro");
             e.Short = ReadSetting(Key('S', i), "EUR");
             e.Value = ReadValue(Key('V', i));
-        }
-        const int origins = std::min<int>(storedOrigins, CurrencyCount());
-        for (int i = 0; i < origins; ++i) {
-            CurrencyTable[i].Origin = OriginFromStoreText(ReadSetting(Key('R', i), ""));
+            e.Origin = i < storedOrigins ? OriginFromStoreText(ReadSetting(Key('R', i), ""))
+                                         : RateOrigin{};
         }
         for (int j = 0; j < kSlotCount; ++j)
             SelectedSlots[j] = ReadIndex(Key('U', j), DefaultSlot(j));

@@ -314,9 +314,9 @@ TEST_F(DataTest, OriginsRoundTripTheStoreBelowTheirCount) {
               (RateOrigin{.kind = RateOrigin::Kind::Hand, .date = "2026-12-09"}));
     EXPECT_EQ(CurrencyTable[1].Origin, RateOrigin{});
 
-    // A text at or above "RN" is not read.
+    // A text at or above "RN" is not read, nor does memory's origin stay.
     ui.settings.values[tk::MemorySettings::Path("Pecun", "Settings", "R3")] = "Euro";
-    CurrencyTable.clear();
+    CurrencyTable[3].Origin = {.kind = RateOrigin::Kind::Euro};
     mdlData::ReadSettings();
     EXPECT_EQ(CurrencyTable[3].Origin, RateOrigin{});
 
