@@ -39,12 +39,6 @@ std::string At(std::uint64_t line, const std::string& what) {
     return "line " + std::to_string(line) + ": " + what;
 }
 
-std::string IsoText(Date d) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", d.year, d.month, d.day);
-    return text;
-}
-
 // Oldest first; false when a day stands twice.
 bool SortByDay(std::vector<RateDay>& days) {
     const auto number = [](const RateDay& d) { return publications::DayNumber(d.day); };
@@ -338,7 +332,7 @@ PairSeries PairOf(std::string_view base, const CurrencySeries& baseRates, std::s
                             static_cast<std::uint64_t>(kMaxPairCount) - 1);
         if (!value) {
             series.days.clear();
-            series.error = "the value of " + name + " on " + IsoText(p.day) + " is too large";
+            series.error = "the value of " + name + " on " + publications::IsoText(p.day) + " is too large";
             return series;
         }
         series.days.push_back({p.day, static_cast<std::int64_t>(*value)});
@@ -461,7 +455,7 @@ std::string TabSeparatedText(const PairSeries& series) {
     const tk::Separators point{".", ""};
     std::string text = "Date\t" + PairName(series.base, series.quote) + kLineEnd;
     for (const PairDay& d : series.days) {
-        text += IsoText(d.day) + "\t" + tk::FormatDecimal(d.value, series.decimals, point, false) +
+        text += publications::IsoText(d.day) + "\t" + tk::FormatDecimal(d.value, series.decimals, point, false) +
                 kLineEnd;
     }
     return text;

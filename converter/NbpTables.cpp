@@ -14,9 +14,6 @@ namespace {
 constexpr std::string_view kRoot = "ArrayOfExchangeRatesTable";
 constexpr std::string_view kEuro = "EUR";
 constexpr std::string_view kZloty = "PLN";
-constexpr std::size_t kMaxNumberLength = 40;
-// Table A of the seven days up to table B's effective date.
-constexpr long long kMaxDaysBeforeB = 6;
 // The divisor and ten times a remainder below it stay inside 64 bits.
 constexpr std::size_t kMaxDivisorDigits = 18;
 constexpr int kRateDecimals = 4;
@@ -189,10 +186,6 @@ private:
 
 // ---- the checks ----
 
-bool IsPrintableWord(std::string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return c > ' ' && c < '\x7F'; });
-}
-
 std::string At(const Rate& r, const std::string& what) {
     return "line " + std::to_string(r.line) + ": " + what;
 }
@@ -213,7 +206,7 @@ std::string FormFault(const Table& t, std::string_view letter) {
     if (t.letter != letter) {
         return at + "the table is '" + t.letter + "', not " + std::string(letter);
     }
-    if (t.number.empty() || t.number.size() > kMaxNumberLength || !IsPrintableWord(t.number)) {
+    if (!IsTableNumber(t.number)) {
         return at + "the table's number '" + t.number + "' is not 1 to " +
                std::to_string(kMaxNumberLength) + " printable characters";
     }
@@ -315,6 +308,17 @@ std::string Labelled(std::string_view letter, const std::string& error) {
 }
 
 }  // namespace
+
+bool IsTableNumber(std::string_view text) {
+    return !text.empty() && text.size() <= kMaxNumberLength &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c > ' ' && c < '\x7F'; });
+}
+
+std::optional<std::string> TableBDate(const Reading* tableB) {
+    const Chosen chosen = Choose(tableB, "B");
+    if (chosen.table == nullptr) return std::nullopt;
+    return chosen.table->effectiveDate;
+}
 
 Reading ReadTables(std::string_view xml, tk::XmlReader& reader) {
     TablesHandler handler;

@@ -27,6 +27,15 @@
 
 namespace nbp {
 
+// The longest table number a table may have.
+inline constexpr std::size_t kMaxNumberLength = 40;
+// Table A is of the seven days up to table B's effective date: at most this many days older.
+inline constexpr long long kMaxDaysBeforeB = 6;
+
+// Whether `text` is a table number a table may have: 1 to kMaxNumberLength printable ASCII
+// characters, blanks excluded, such as "050/B/NBP/2024".
+bool IsTableNumber(std::string_view text);
+
 struct Rate {
     std::string code;  // <Code>, as written
     std::string mid;   // <Mid>, as written
@@ -103,5 +112,10 @@ struct Answer {
 // with table B, when it is newer than table B or more than six days older. A table that
 // lists PLN (the bank's own currency) is read without that record.
 Answer AnswerOf(const Reading* tableA, const Reading* tableB);
+
+// The effective date (YYYY-MM-DD) of the table B that AnswerOf would take from `tableB` when
+// given a table A with it, checked as AnswerOf checks a table B on its own; nullopt when
+// there is none (nullptr included).
+std::optional<std::string> TableBDate(const Reading* tableB);
 
 }  // namespace nbp

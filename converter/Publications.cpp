@@ -1,9 +1,20 @@
 #include "Publications.h"
 
+#include <cstdio>
+
 namespace publications {
 namespace {
 
 constexpr int kPublicationHour = 16;
+// The NBP publishes its tables at about 12:15, Warsaw time (which is Frankfurt's).
+struct TimeOfDay {
+    int hour = 0;
+    int minute = 0;
+};
+constexpr TimeOfDay kNbpPublication = {12, 15};
+constexpr int kSunday = 0;
+constexpr int kWednesday = 3;
+constexpr int kSaturday = 6;
 constexpr int kFirstRatesYear = 1999;
 constexpr std::size_t kIsoDateLength = 10;  // YYYY-MM-DD
 
@@ -45,7 +56,7 @@ long long LastSunday(int year, int month) {
 
 bool IsTargetDay(long long days) {
     const int weekday = Weekday(days);
-    if (weekday == 0 || weekday == 6) return false;
+    if (weekday == kSunday || weekday == kSaturday) return false;
     const Date d = CivilFromDays(days);
     if ((d.month == 1 && d.day == 1) || (d.month == 5 && d.day == 1) ||
         (d.month == 12 && (d.day == 25 || d.day == 26))) {
@@ -56,6 +67,23 @@ bool IsTargetDay(long long days) {
         if (days == easter - 2 || days == easter + 1) return false;
     }
     return true;
+}
+
+// The publication days after `ratesDay` up to the local time `now`, today's once its time of
+// publication has come: 0 while the rates of `ratesDay` are the latest.
+template <class IsPublicationDay>
+int PublishedSince(Date ratesDay, const tk::LocalTime& now, TimeOfDay at,
+                   IsPublicationDay isPublicationDay) {
+    const long long today = DaysFromCivil({now.year, now.month, now.day});
+    const long long first = DaysFromCivil(ratesDay) + 1;
+    int count = 0;
+    for (long long day = first; day < today; ++day) {
+        if (isPublicationDay(day)) ++count;
+    }
+    const bool publishedToday =
+        now.hour > at.hour || (now.hour == at.hour && now.minute >= at.minute);
+    if (today >= first && isPublicationDay(today) && publishedToday) ++count;
+    return count;
 }
 
 }  // namespace
@@ -120,15 +148,28 @@ tk::LocalTime FrankfurtTime(const tk::LocalTime& utc) {
 }
 
 int PublicationsSince(Date ratesDay, const tk::LocalTime& utcNow) {
-    const tk::LocalTime frankfurt = FrankfurtTime(utcNow);
-    const long long today = DaysFromCivil({frankfurt.year, frankfurt.month, frankfurt.day});
-    const long long first = DaysFromCivil(ratesDay) + 1;
-    int count = 0;
-    for (long long day = first; day < today; ++day) {
-        if (IsTargetDay(day)) ++count;
-    }
-    if (today >= first && IsTargetDay(today) && frankfurt.hour >= kPublicationHour) ++count;
-    return count;
+    return PublishedSince(ratesDay, FrankfurtTime(utcNow), {kPublicationHour, 0},
+                          [](long long day) { return IsTargetDay(day); });
+}
+
+Date DaysAfter(Date day, long long days) { return CivilFromDays(DaysFromCivil(day) + days); }
+
+std::string IsoText(Date day) {
+    char text[kIsoDateLength + 1] = {};
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", day.year, day.month, day.day);
+    return text;
+}
+
+int NbpTableBWeeksSince(Date tableDay, const tk::LocalTime& utcNow) {
+    return PublishedSince(tableDay, FrankfurtTime(utcNow), kNbpPublication,
+                          [](long long day) { return Weekday(day) == kWednesday; });
+}
+
+int NbpWorkingDaysSince(Date tableDay, const tk::LocalTime& utcNow) {
+    return PublishedSince(tableDay, FrankfurtTime(utcNow), kNbpPublication, [](long long day) {
+        const int weekday = Weekday(day);
+        return weekday != kSunday && weekday != kSaturday;
+    });
 }
 
 }  // namespace publications

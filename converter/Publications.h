@@ -1,9 +1,12 @@
-// The central bank's publication calendar. It publishes its euro reference rates at about
+// The banks' publication calendars. The ECB publishes its euro reference rates at about
 // 16:00 Frankfurt time on every TARGET working day: each day but Saturdays, Sundays,
-// 1 January, Good Friday, Easter Monday, 1 May, 25 and 26 December.
+// 1 January, Good Friday, Easter Monday, 1 May, 25 and 26 December. The NBP publishes at
+// about 12:15 Warsaw time (Frankfurt's): table A on every Polish working day, table B on
+// Wednesdays.
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "toolkit/Services.h"
@@ -42,5 +45,20 @@ tk::LocalTime FrankfurtTime(const tk::LocalTime& utc);
 // The publications made after that of `ratesDay` until `utcNow`: 0 when the rates of
 // `ratesDay` are still the latest (also for a day still to come).
 int PublicationsSince(Date ratesDay, const tk::LocalTime& utcNow);
+
+// The day `days` days after `day` (before it for a negative count).
+Date DaysAfter(Date day, long long days);
+
+// `day` as YYYY-MM-DD (a year of four digits).
+std::string IsoText(Date day);
+
+// The NBP's tables B published after that of `tableDay` until `utcNow`: the Wednesdays after
+// `tableDay`, each from 12:15 Warsaw time. 0 while the table of `tableDay` is the latest.
+int NbpTableBWeeksSince(Date tableDay, const tk::LocalTime& utcNow);
+
+// The NBP's tables A published after that of `tableDay` until `utcNow`, counted as the days
+// Monday to Friday after `tableDay`, each from 12:15 Warsaw time. The program does not know
+// Poland's public holidays: a holiday counts as a working day.
+int NbpWorkingDaysSince(Date tableDay, const tk::LocalTime& utcNow);
 
 }  // namespace publications

@@ -1,8 +1,13 @@
 #include "Rates.h"
 
-#include "Publications.h"
-#include "RatesFeed.h"
+#include "BuiltInNames.h"
+#include "NbpTables.h"
+#include "RatesMerge.h"
 #include "mdlData.h"
+
+#ifndef PECUN_UPDATE_URL
+#define PECUN_UPDATE_URL ""
+#endif
 
 namespace rates {
 
@@ -10,26 +15,17 @@ namespace {
 
 constexpr std::string_view kUpdateUrlKey = "UpdateUrl";
 constexpr std::string_view kFallbackUrlKey = "FallbackUrl";
+constexpr std::string_view kNbpUrlKey = "NbpUrl";
 constexpr std::string_view kRatesHeaderKey = "RatesHeader";
 constexpr std::string_view kLastUpdateKey = "LastUpdate";
 // What "LastUpdate" holds when no update was ever recorded.
 constexpr std::string_view kNeverUpdated = "0";
-
-// The converter's names for the bank's currencies: the built-in table's, then the bank's own.
-const feed::CurrencyNames& BuiltInNames() {
-    static const feed::CurrencyNames names = [] {
-        feed::CurrencyNames n;
-        for (int i = 0; !mdlData::DefaultResource(mdlData::kCodeResource + i).empty(); ++i) {
-            n.Add(std::string(mdlData::DefaultResource(mdlData::kCodeResource + i)),
-                  std::string(mdlData::DefaultResource(mdlData::kNameResource + i)));
-        }
-        for (const feed::NamedCurrency& c : feed::PublishedCurrencies()) {
-            n.Add(std::string(c.code), std::string(c.name));
-        }
-        return n;
-    }();
-    return names;
-}
+constexpr std::string_view kBuiltListServer = PECUN_UPDATE_URL;
+constexpr std::string_view kTableBPath = "tables/B/?format=xml";
+constexpr std::string_view kTableAPath = "tables/A/";
+constexpr std::string_view kFormatXml = "/?format=xml";
+constexpr std::string_view kNbpWeeklyLetter = "B";
+constexpr std::string_view kBuiltInRate = "Built-in rate";
 
 // The date and time a "LastUpdate" text stands for; nullopt for none or one that does not
 // read.
@@ -46,52 +42,214 @@ std::string NowText(tk::RegionalService& regional, tk::ClockService& clock) {
            regional.LongTime(now.hour, now.minute, now.second);
 }
 
-std::string BehindText(int publications) {
-    if (publications == 0) return "latest";
-    if (publications == 1) return "1 publication behind";
-    return std::to_string(publications) + " publications behind";
+// "latest", "1 <unit> behind", "N <unit>s behind".
+std::string BehindText(int count, std::string_view unit) {
+    if (count == 0) return "latest";
+    std::string text = std::to_string(count) + " " + std::string(unit);
+    if (count != 1) text += "s";
+    return text + " behind";
+}
+
+bool UpdateRecorded(const std::string& header, const std::string& lastUpdate) {
+    return !header.empty() || lastUpdate != kNeverUpdated;
+}
+
+// The fetches of one update, each given what is left of its time.
+class Fetcher {
+public:
+    Fetcher(const tk::ServiceSet& services, std::uint64_t start)
+        : services_(services), start_(start) {}
+
+    // The body the address gave in the time left; empty when none came.
+    std::string Fetch(const std::string& url) {
+        const std::uint64_t spent = services_.clock->Ticks() - start_;
+        if (spent >= static_cast<std::uint64_t>(kUpdateTimeLimitMs)) return {};
+        std::string body;
+        if (!services_.http->Fetch(url, kUpdateTimeLimitMs - static_cast<int>(spent), body)) {
+            return {};
+        }
+        return body;
+    }
+
+private:
+    const tk::ServiceSet& services_;
+    std::uint64_t start_;
+};
+
+// What the update takes: the list's text, its reading and its records' origins.
+class Taken {
+public:
+    Taken(std::string& text, UpdateList& list, std::vector<RateOrigin>& origins)
+        : text_(text), list_(list), origins_(origins) {}
+
+    // Takes `listText` when it reads as an update list, with `origins` (one per record or
+    // none).
+    bool Take(std::string listText, std::vector<RateOrigin> origins = {}) {
+        text_ = std::move(listText);
+        std::optional<UpdateList> read = ReadUpdateList(text_);
+        if (!read || (!origins.empty() && origins.size() != read->records.size())) return false;
+        list_ = std::move(*read);
+        origins_ = std::move(origins);
+        return true;
+    }
+
+    bool Take(feed::MergedList&& merged) {
+        if (!merged.ok) return false;
+        std::vector<RateOrigin> origins;
+        origins.reserve(merged.sources.size());
+        for (feed::RecordSource& r : merged.sources) origins.push_back(OriginOf(r.source));
+        return Take(std::move(merged.list), std::move(origins));
+    }
+
+private:
+    static RateOrigin OriginOf(feed::RateSource& source) {
+        switch (source.kind) {
+            case feed::RateSourceKind::Ecb:
+                return {.kind = RateOrigin::Kind::Ecb, .date = std::move(source.date)};
+            case feed::RateSourceKind::Nbp:
+                return {.kind = RateOrigin::Kind::Nbp,
+                        .date = std::move(source.date),
+                        .table = std::move(source.table)};
+            case feed::RateSourceKind::Euro:
+                break;
+        }
+        return {.kind = RateOrigin::Kind::Euro};
+    }
+
+    std::string& text_;
+    UpdateList& list_;
+    std::vector<RateOrigin>& origins_;
+};
+
+// The ECB's document `body` is, when it is one (its root the bank's Envelope); nullopt for
+// any other body, and without an XML reader.
+std::optional<feed::ParsedRates> EcbDocument(std::string_view body) {
+    tk::XmlReader* xml = tk::Services().xml;
+    if (xml == nullptr || body.empty()) return std::nullopt;
+    feed::ParsedRates parsed = feed::ParseRatesXml(body, *xml);
+    if (!parsed.centralBankRoot) return std::nullopt;
+    return parsed;
+}
+
+// Takes the ECB's document alone, or the list, that an address of lists gave.
+bool TakeListBody(std::string body, Taken& taken) {
+    if (std::optional<feed::ParsedRates> ecb = EcbDocument(body)) {
+        return taken.Take(
+            feed::MergeRates({&*ecb, nullptr, nullptr}, feed::BuiltInCurrencyNames()));
+    }
+    return !body.empty() && taken.Take(std::move(body));
+}
+
+std::optional<nbp::Reading> NbpReading(const std::string& body) {
+    tk::XmlReader* xml = tk::Services().xml;
+    if (xml == nullptr || body.empty()) return std::nullopt;
+    return nbp::ReadTables(body, *xml);
+}
+
+// Today's date in UTC.
+publications::Date UtcToday(tk::ClockService& clock) {
+    const tk::LocalTime now = clock.UtcNow();
+    return {now.year, now.month, now.day};
+}
+
+// Both banks, merged; or the list the ECB's address gave instead of its file.
+bool TakeBanks(const Sources& sources, Fetcher& fetcher, Taken& taken) {
+    std::string ecbBody = fetcher.Fetch(sources.ecb);
+    const std::optional<feed::ParsedRates> ecb = EcbDocument(ecbBody);
+    if (!ecb && !ecbBody.empty() && taken.Take(std::move(ecbBody))) return true;
+    if (tk::Services().xml == nullptr) return false;
+
+    const std::optional<nbp::Reading> tableB =
+        NbpReading(fetcher.Fetch(NbpTableBUrl(sources.nbpBase)));
+    const std::optional<std::string> bDate = nbp::TableBDate(tableB ? &*tableB : nullptr);
+    const publications::Date to =
+        bDate ? *publications::IsoDate(*bDate) : UtcToday(*tk::Services().clock);
+    const std::optional<nbp::Reading> tableA =
+        NbpReading(fetcher.Fetch(NbpTableAUrl(sources.nbpBase, to)));
+    return taken.Take(feed::MergeRates(
+        {ecb ? &*ecb : nullptr, tableA ? &*tableA : nullptr, tableB ? &*tableB : nullptr},
+        feed::BuiltInCurrencyNames()));
+}
+
+// The age of an NBP table's rates by its calendar.
+std::string NbpAgeText(const RateOrigin& origin, const publications::Date& day,
+                       const tk::LocalTime& utcNow) {
+    const std::size_t first = origin.table.find('/');
+    const std::size_t second = origin.table.find('/', first + 1);
+    const bool weekly = first != std::string::npos && second != std::string::npos &&
+                        origin.table.substr(first + 1, second - first - 1) == kNbpWeeklyLetter;
+    return weekly ? BehindText(publications::NbpTableBWeeksSince(day, utcNow), "week")
+                  : BehindText(publications::NbpWorkingDaysSince(day, utcNow), "working day");
+}
+
+// "Source: <what> of <date>", then ": <age>" when the clock is there.
+std::string BankText(const RateOrigin& origin) {
+    const bool ecb = origin.kind == RateOrigin::Kind::Ecb;
+    std::string text = ecb ? "Source: ECB euro reference rates of " + origin.date
+                           : "Source: NBP table " + origin.table + " of " + origin.date;
+    tk::ClockService* clock = tk::Services().clock;
+    const std::optional<publications::Date> day = publications::IsoDate(origin.date);
+    if (clock == nullptr || !day) return text;
+    const tk::LocalTime utcNow = clock->UtcNow();
+    return text + ": " +
+           (ecb ? BehindText(publications::PublicationsSince(*day, utcNow), "publication")
+                : NbpAgeText(origin, *day, utcNow));
+}
+
+std::string HandText(const RateOrigin& origin) {
+    std::string text = "Rate set by hand";
+    const std::optional<publications::Date> day = publications::IsoDate(origin.date);
+    if (!day) return text;
+    tk::RegionalService* regional = tk::Services().regional;
+    return text + " on " +
+           (regional ? regional->ShortDate(day->year, day->month, day->day) : origin.date);
 }
 
 }  // namespace
 
-std::vector<std::string> Sources() {
+std::string_view BuiltListServer() { return kBuiltListServer; }
+
+Sources SourcesOf(std::string_view listServer) {
+    Sources sources;
     if (std::string url = mdlData::ReadSetting(kUpdateUrlKey, ""); !url.empty()) {
-        return {std::move(url)};
+        sources.lists.push_back(std::move(url));
+        sources.banks = false;
+        return sources;
     }
-    std::string fallback = mdlData::ReadSetting(kFallbackUrlKey, "");
-    if (fallback.empty()) fallback = kCentralBankUrl;
-    return {std::string(kUpdateBaseUrl), std::move(fallback)};
+    if (!listServer.empty()) sources.lists.emplace_back(listServer);
+    sources.ecb = mdlData::ReadSetting(kFallbackUrlKey, "");
+    if (sources.ecb.empty()) sources.ecb = kCentralBankUrl;
+    sources.nbpBase = mdlData::ReadSetting(kNbpUrlKey, "");
+    if (sources.nbpBase.empty()) sources.nbpBase = kNbpBaseUrl;
+    if (!sources.nbpBase.ends_with('/')) sources.nbpBase += '/';
+    return sources;
 }
 
-bool FetchList(std::uint64_t start, std::string& text, UpdateList& list) {
+std::string NbpTableBUrl(std::string_view base) {
+    return std::string(base) + std::string(kTableBPath);
+}
+
+std::string NbpTableAUrl(std::string_view base, publications::Date to) {
+    const publications::Date from = publications::DaysAfter(to, -nbp::kMaxDaysBeforeB);
+    return std::string(base) + std::string(kTableAPath) + publications::IsoText(from) + "/" +
+           publications::IsoText(to) + std::string(kFormatXml);
+}
+
+bool FetchList(const Sources& sources, std::uint64_t start, std::string& text, UpdateList& list,
+               std::vector<RateOrigin>& origins) {
     const tk::ServiceSet& services = tk::Services();
     if (!services.http || !services.clock || !services.settings) return false;
-    for (const std::string& url : Sources()) {
-        const std::uint64_t spent = services.clock->Ticks() - start;
-        if (spent >= static_cast<std::uint64_t>(kUpdateTimeLimitMs)) return false;
-        std::string body;
-        if (!services.http->Fetch(url, kUpdateTimeLimitMs - static_cast<int>(spent), body) ||
-            body.empty()) {
-            continue;
-        }
-        std::optional<std::string> listText = ListTextOf(std::move(body));
-        if (!listText) continue;
-        text = std::move(*listText);
-        if (std::optional<UpdateList> read = ReadUpdateList(text)) {
-            list = std::move(*read);
-            return true;
-        }
+    Fetcher fetcher(services, start);
+    Taken taken(text, list, origins);
+    for (const std::string& url : sources.lists) {
+        if (TakeListBody(fetcher.Fetch(url), taken)) return true;
     }
-    return false;
+    return sources.banks && TakeBanks(sources, fetcher, taken);
 }
 
-std::optional<std::string> ListTextOf(std::string body) {
-    tk::XmlReader* xml = tk::Services().xml;
-    if (xml == nullptr) return body;
-    feed::BodyReading reading = feed::ReadRatesBody(body, *xml, BuiltInNames());
-    if (!reading.isRatesDocument) return body;
-    if (!reading.list.ok) return std::nullopt;
-    return std::move(reading.list.list);
+bool FetchList(std::uint64_t start, std::string& text, UpdateList& list,
+               std::vector<RateOrigin>& origins) {
+    return FetchList(SourcesOf(BuiltListServer()), start, text, list, origins);
 }
 
 bool RecordUpdate(std::string_view header) {
@@ -109,7 +267,7 @@ std::optional<tk::LocalTime> LastUpdateDate() {
 std::string RatesAgeText() {
     const std::string header = mdlData::ReadSetting(kRatesHeaderKey, "");
     const std::string lastUpdate = mdlData::ReadSetting(kLastUpdateKey, kNeverUpdated);
-    if (header.empty() && lastUpdate == kNeverUpdated) return "Built-in rates, never updated";
+    if (!UpdateRecorded(header, lastUpdate)) return "Built-in rates, never updated";
     std::string text = header;
     if (const std::optional<tk::LocalTime> last = DateOf(lastUpdate)) {
         text += text.empty() ? "Updated " : ", updated ";
@@ -120,9 +278,28 @@ std::string RatesAgeText() {
     const std::optional<publications::Date> day = publications::TrailingIsoDate(header);
     if (day && clock != nullptr) {
         text += ": ";
-        text += BehindText(publications::PublicationsSince(*day, clock->UtcNow()));
+        text += BehindText(publications::PublicationsSince(*day, clock->UtcNow()), "publication");
     }
     return text;
+}
+
+std::string OriginText(const RateOrigin& origin) {
+    switch (origin.kind) {
+        case RateOrigin::Kind::Ecb:
+        case RateOrigin::Kind::Nbp:
+            return BankText(origin);
+        case RateOrigin::Kind::Euro:
+            return "Fixed rate to the euro";
+        case RateOrigin::Kind::Hand:
+            return HandText(origin);
+        case RateOrigin::Kind::BuiltIn:
+            return std::string(kBuiltInRate);
+        case RateOrigin::Kind::Unknown:
+            break;
+    }
+    const bool updated = UpdateRecorded(mdlData::ReadSetting(kRatesHeaderKey, ""),
+                                        mdlData::ReadSetting(kLastUpdateKey, kNeverUpdated));
+    return updated ? RatesAgeText() : std::string(kBuiltInRate);
 }
 
 }  // namespace rates

@@ -1,7 +1,8 @@
 // Where the rates come from and how old they are: the update's sources and the fetch of
-// each within the update's one time limit, a fetched body as an update list, and the age of
-// the rates in the table as the currency buttons' tips tell it. No form: the update dialog
-// calls the fetch and shows its outcome; the main window's tips call RatesAgeText.
+// each within the update's one time limit, the banks' answers merged into one update list,
+// and the source and age of each currency's rate as the currency buttons' tips tell it. No
+// form: the update dialog calls the fetch and shows its outcome; the main window's tips call
+// OriginText.
 #pragma once
 
 #include <cstdint>
@@ -10,39 +11,61 @@
 #include <string_view>
 #include <vector>
 
+#include "Currency.h"
+#include "Publications.h"
 #include "UpdateList.h"
 #include "toolkit/Services.h"
 
 namespace rates {
 
-// Where the update looks for rates, in order, each address only when the one before it gave
-// no list (no transfer, an empty or non-2xx answer, a body that does not read):
-// - the settings value "UpdateUrl", when set, alone: an administrator's choice is never
-//   bypassed;
-// - else kUpdateBaseUrl, the list's own server, which gives the list as the folder's default
-//   document, then the central bank's daily file, or the settings value "FallbackUrl" in its
-//   place when that is set.
-// Any address may give an update list or the bank's rates document. The program never writes
-// either setting.
-inline constexpr std::string_view kUpdateBaseUrl = "https://rates.pecunor.net/pecunup/";
 inline constexpr std::string_view kCentralBankUrl =
     "https://www.ecb.europa.eu/stats/eurofxref/eurofxref-daily.xml";
+// The base of the NBP's table addresses.
+inline constexpr std::string_view kNbpBaseUrl = "https://api.nbp.pl/api/exchangerates/";
 // The whole update, from its start to the result shown, however many addresses it tries.
 inline constexpr int kUpdateTimeLimitMs = 50000;
 
-// The addresses an update tries, in order, as the settings name them now.
-std::vector<std::string> Sources();
+// The list server this program was built for (the build's PECUN_UPDATE_URL); empty for none,
+// as in the program we ship.
+std::string_view BuiltListServer();
 
-// The first list any source gives, fetched within the update's time from `start` (a
-// ClockService::Ticks value); `text` holds what `list` views. False when no source gave one
-// in time, or the services it needs (HTTP, clock, settings) are not installed.
-bool FetchList(std::uint64_t start, std::string& text, UpdateList& list);
+// Where an update looks for rates.
+struct Sources {
+    // Addresses of update lists, tried in turn, the first that gives a list standing alone:
+    // the settings value "UpdateUrl" when set (an administrator's choice, never bypassed),
+    // else the built list server, if any. Any of them may give the ECB's file instead.
+    std::vector<std::string> lists;
+    // Then, unless "UpdateUrl" is set, the banks: the ECB's daily file, or the settings value
+    // "FallbackUrl" in its place when set (which may give an update list instead: it then
+    // stands alone), then the NBP's latest table B, then its tables A of the seven days up to
+    // table B's effective date (of the seven days up to today's UTC date when table B did
+    // not come), their addresses on `nbpBase`: the settings value "NbpUrl" when set, else
+    // kNbpBaseUrl. What the banks gave is merged (feed::MergeRates). Without an XML reader
+    // the ECB's address is read as a list only, and the NBP is not asked.
+    bool banks = true;
+    std::string ecb;
+    std::string nbpBase;  // ends in "/"
+};
 
-// A fetched body as update-list text: the body itself, or, when it is the central bank's
-// rates document, the list made of it (names: the built-in table's for its codes, the
-// bank's currencies' own, else the code). nullopt when it is the bank's document and breaks
-// its rules.
-std::optional<std::string> ListTextOf(std::string body);
+// The sources as the settings name them now, with `listServer` as the built list server.
+// The program never writes the settings named.
+Sources SourcesOf(std::string_view listServer);
+
+// NBP addresses on `base` (ending in "/"): the latest table B, and the tables A of the seven
+// days up to `to`.
+std::string NbpTableBUrl(std::string_view base);
+std::string NbpTableAUrl(std::string_view base, publications::Date to);
+
+// The list the sources give, each fetched within the update's time from `start` (a
+// ClockService::Ticks value). `text` holds what `list` views; `origins` is one per record of
+// the list, the origin of its rate, or empty for a list that names none (a list server's).
+// False when no source gave rates in time, or the services it needs (HTTP, clock, settings)
+// are not installed.
+bool FetchList(const Sources& sources, std::uint64_t start, std::string& text, UpdateList& list,
+               std::vector<RateOrigin>& origins);
+// FetchList of SourcesOf(BuiltListServer()).
+bool FetchList(std::uint64_t start, std::string& text, UpdateList& list,
+               std::vector<RateOrigin>& origins);
 
 // A successful update is recorded: the list's header in "RatesHeader", then the local time
 // in "LastUpdate" as the user's short date and long time. False when either write failed.
@@ -52,11 +75,26 @@ bool RecordUpdate(std::string_view header);
 // settings wrote it; nullopt when none is recorded (no key, "0") or the text does not read.
 std::optional<tk::LocalTime> LastUpdateDate();
 
-// Where the rates came from and how old they are, as the currency buttons' tips say it: the
-// recorded "RatesHeader", the date of "LastUpdate" in the user's short form, and, when the
-// header ends in an ISO date, the central bank's publications made since that day ("ECB euro
-// reference rates of 2019-04-11, updated 4/12/2019: latest", "...: 3 publications behind").
-// "Built-in rates, never updated" when no update was ever recorded.
+// Where the rates of the last update came from and how old they are: the recorded
+// "RatesHeader", the date of "LastUpdate" in the user's short form, and, when the header ends
+// in an ISO date, the ECB's publications made since that day ("ECB euro reference rates of
+// 2019-04-11, updated 4/12/2019: latest", "...: 3 publications behind"). "Built-in rates,
+// never updated" when no update was ever recorded.
 std::string RatesAgeText();
+
+// Where a rate of `origin` came from, of what day and how old it is, counted by its source's
+// calendar (publications), as the third line of a currency button's tip:
+//   ECB      "Source: ECB euro reference rates of 2024-12-11: latest" (or "1 publication
+//            behind", "3 publications behind")
+//   NBP, B   "Source: NBP table 050/B/NBP/2024 of 2024-12-11: latest" (or "1 week behind",
+//            "2 weeks behind"), a table B being a table whose number's second part is "B"
+//   NBP, A   "Source: NBP table 242/A/NBP/2024 of 2024-12-11: latest" (or "1 working day
+//            behind", "3 working days behind"), and any other table
+//   Euro     "Fixed rate to the euro"
+//   Hand     "Rate set by hand on 12/9/2026" (the user's short date; "Rate set by hand"
+//            without a date)
+//   BuiltIn  "Built-in rate"
+//   Unknown  RatesAgeText() when an update was recorded, else "Built-in rate".
+std::string OriginText(const RateOrigin& origin);
 
 }  // namespace rates

@@ -48,9 +48,11 @@ public:
         table_.reserve(std::min<std::size_t>(table_.size() + records, mdlData::kMaxCurrencies));
     }
 
-    bool Apply(const UpdateRecord& r) {
+    bool Apply(const UpdateRecord& r, const RateOrigin& origin) {
         if (auto found = index_.find(tk::AsciiLowerCase(r.code)); found != index_.end()) {
-            table_[static_cast<std::size_t>(found->second)].Value = r.rate;
+            CurrencyEntry& known = table_[static_cast<std::size_t>(found->second)];
+            known.Value = r.rate;
+            known.Origin = origin;
             changes_.updated.push_back(found->second);
             return true;
         }
@@ -60,6 +62,7 @@ public:
         e.Name = std::string(r.name);
         e.Short = tk::AsciiUpperCase(r.code);
         e.Value = r.rate;
+        e.Origin = origin;
         // A new code without a name leaves its entry free: the next new code takes it over,
         // and its line with it.
         std::vector<tk::ListLine>& added = changes_.added;
@@ -154,17 +157,23 @@ std::optional<UpdateList> ReadUpdateList(std::string_view text) {
     return list;
 }
 
-std::optional<UpdateChanges> ApplyUpdate(const UpdateList& list) {
+std::optional<UpdateChanges> ApplyUpdate(const UpdateList& list,
+                                         std::span<const RateOrigin> origins) {
+    if (!origins.empty() && origins.size() != list.records.size()) return std::nullopt;
+    const RateOrigin unknown;
     Stager stager(list.records.size());
-    for (const UpdateRecord& record : list.records) {
-        if (!stager.Apply(record)) return std::nullopt;
+    for (std::size_t k = 0; k < list.records.size(); ++k) {
+        if (!stager.Apply(list.records[k], origins.empty() ? unknown : origins[k])) {
+            return std::nullopt;
+        }
     }
     return std::move(stager).Commit();
 }
 
-std::optional<UpdateChanges> ApplyAndSave(const UpdateList& list) {
+std::optional<UpdateChanges> ApplyAndSave(const UpdateList& list,
+                                          std::span<const RateOrigin> origins) {
     std::vector<CurrencyEntry> oldTable = mdlData::CurrencyTable;
-    std::optional<UpdateChanges> changes = ApplyUpdate(list);
+    std::optional<UpdateChanges> changes = ApplyUpdate(list, origins);
     if (!changes || mdlData::SaveSettings()) return changes;
     mdlData::CurrencyTable = std::move(oldTable);
     mdlData::SaveSettings();

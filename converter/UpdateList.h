@@ -5,10 +5,12 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "Currency.h"
 #include "Money.h"
 #include "toolkit/ListOrder.h"
 
@@ -47,15 +49,19 @@ struct UpdateChanges {
 // Applies a list that was read to the table, all or nothing. Each record in turn: a known
 // code (matched without case against the three characters of the first live entry that has
 // it) gets the rate; a new one takes the lowest free entry, else a new one at the end. A code
-// added by an earlier record is known to the later ones. When a new code finds the table
-// full, returns nullopt and nothing has changed. Linear in the sizes of the list and the
-// table.
-std::optional<UpdateChanges> ApplyUpdate(const UpdateList& list);
+// added by an earlier record is known to the later ones. Either way the entry takes the
+// record's origin: origins[k] for record k, or, when `origins` is empty (a list server's list
+// names none), RateOrigin::Kind::Unknown. When a new code finds the table full, or `origins`
+// is given with another count than the records', returns nullopt and nothing has changed.
+// Linear in the sizes of the list and the table.
+std::optional<UpdateChanges> ApplyUpdate(const UpdateList& list,
+                                         std::span<const RateOrigin> origins = {});
 
 // ApplyUpdate, then SaveSettings. When the save fails, the table is put back and saved again
 // (if that fails too, memory keeps the old table and the store whatever the writes left) and
 // the result is nullopt, as for a list that does not apply.
-std::optional<UpdateChanges> ApplyAndSave(const UpdateList& list);
+std::optional<UpdateChanges> ApplyAndSave(const UpdateList& list,
+                                          std::span<const RateOrigin> origins = {});
 
 // Reads and applies a whole list; nullopt, with nothing changed, at any fault. `header` is
 // set on success.

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "Publications.h"
 #include "TextHelpers.h"
 #include "frmOpt.h"
 #include "mdlData.h"
@@ -90,6 +91,16 @@ const CurrencyEntry* BaseEntry() {
     return &mdlData::CurrencyTable[static_cast<std::size_t>(mdlData::BaseCurrency)];
 }
 
+// A rate set by hand today (the local date), or on a day not known without a clock.
+RateOrigin HandOrigin() {
+    RateOrigin origin{.kind = RateOrigin::Kind::Hand};
+    if (tk::ClockService* clock = tk::Services().clock) {
+        const tk::LocalTime now = clock->Now();
+        origin.date = publications::IsoText({now.year, now.month, now.day});
+    }
+    return origin;
+}
+
 // Value(entry) / Value(base) as the editor shows it. A quotient that cannot be formed (a
 // base worth 0, or a result outside Money) shows as 0.
 std::string RateText(int entry, Money base) {
@@ -148,7 +159,8 @@ void FrmEdit::cmdOK_Click() {
         tk::Beep();
         return;
     }
-    if (EditIndex == -1) {
+    const bool added = EditIndex == -1;
+    if (added) {
         const std::optional<std::int16_t> taken = mdlData::TakeNewEntryIndex();
         if (!taken) {
             tk::Beep();
@@ -161,6 +173,8 @@ void FrmEdit::cmdOK_Click() {
     CurrencyEntry& e = mdlData::CurrencyTable[static_cast<std::size_t>(EditIndex)];
     e.Name = Text(txtName);
     e.Short = tk::UpperCase(Text(txtShort));
+    // A rate OK leaves as it was keeps its source; a new or changed one is the user's.
+    if (added || e.Value != value.value) e.Origin = HandOrigin();
     e.Value = value.value;
 
     if (FrmOpt* options = frmOpt.IfLoaded()) {

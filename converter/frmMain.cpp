@@ -532,5 +532,5 @@ std::string FrmMain::ToolTipText(int control) {
                                        sep) +
                 " " + CodeOf(target) + "\r\n";
     }
-    return text + rates::RatesAgeText();
+    return text + rates::OriginText(mdlData::CurrencyTable[target].Origin);
 }

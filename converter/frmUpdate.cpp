@@ -3,6 +3,7 @@
 #include <exception>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "Rates.h"
 #include "UpdateList.h"
@@ -82,10 +83,11 @@ bool RunUpdate(FrmUpdate& dialog, std::uint64_t start) {
     }
     std::string text;
     UpdateList list;
-    if (!rates::FetchList(start, text, list)) return false;
+    std::vector<RateOrigin> origins;
+    if (!rates::FetchList(start, text, list, origins)) return false;
     // The list's new currencies go into frmOpt's list, which must exist first.
     frmOpt.Load();
-    std::optional<UpdateChanges> changes = ApplyAndSave(list);
+    std::optional<UpdateChanges> changes = ApplyAndSave(list, origins);
     if (!changes) return false;
     frmOpt().ShowEntries(std::move(changes->added));
     dialog.SetText(FrmUpdate::lblStatus, std::string(kSuccessText) + std::string(list.header));

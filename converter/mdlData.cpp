@@ -1,8 +1,11 @@
 #include "mdlData.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "Identity.h"
+#include "NbpTables.h"
+#include "Publications.h"
 #include "TextHelpers.h"
 #include "frmUpdate.h"
 #include "toolkit/NumberFormat.h"
@@ -17,6 +20,17 @@ bool MinimizeToTray = false;
 bool DownloadOnStartup = false;
 
 namespace {
+
+// The number of entries whose "R" keys the store holds: the value of "RN" as last read or
+// written.
+std::int16_t storedOrigins = 0;
+
+constexpr std::string_view kBuiltInText = "Built-in";
+constexpr std::string_view kEuroText = "Euro";
+constexpr std::string_view kEcbText = "ECB";
+constexpr std::string_view kNbpText = "NBP";
+constexpr std::string_view kHandText = "Hand";
+constexpr char kOriginSeparator = ' ';
 
 struct Resource {
     int id;
@@ -62,6 +76,28 @@ std::int16_t DefaultSlot(int j) {
 Money ReadValue(std::string_view key) {
     return MoneyFromStoreText(ReadSetting(key, "1")).value_or(Money::Whole(1));
 }
+
+// Just past the last entry whose origin is known; 0 when none is.
+std::int16_t OriginsToKeep() {
+    for (int i = CurrencyCount(); i > 0; --i) {
+        if (CurrencyTable[i - 1].Origin.kind != RateOrigin::Kind::Unknown) {
+            return static_cast<std::int16_t>(i);
+        }
+    }
+    return 0;
+}
+
+// The text after `word` and one separator at the start of `text`; nullopt when `text` does
+// not start so.
+std::optional<std::string_view> After(std::string_view text, std::string_view word) {
+    if (!text.starts_with(word) || text.size() <= word.size() ||
+        text[word.size()] != kOriginSeparator) {
+        return std::nullopt;
+    }
+    return text.substr(word.size() + 1);
+}
+
+bool IsDay(std::string_view text) { return publications::IsoDate(text).has_value(); }
 
 // The update dialog shown modeless, its update run at once.
 void RunUpdateInDialog() {
@@ -118,6 +154,7 @@ void RestoreDefaults() {
         e.Name = std::string(DefaultResource(kNameResource + i));
         e.Short = DefaultResource(kCodeResource + i);
         e.Value = MoneyFromDouble(ParseLeadingNumber(DefaultResource(kValueResource + i))).value;
+        e.Origin = {.kind = RateOrigin::Kind::BuiltIn};
     }
     for (int j = 0; j < kSlotCount; ++j) SelectedSlots[j] = DefaultSlot(j);
     SaveSettings();
@@ -140,6 +177,8 @@ bool ReadSettings() {
     auto count = WholeNumber(ReadSetting("CN", "0"), 0, kMaxCurrencies);
     CurrencyTable.resize(count ? static_cast<std::size_t>(*count) : 0);
     BaseCurrency = ReadIndex("BC", 0);
+    const auto kept = WholeNumber(ReadSetting(kOriginCountKey, "0"), 0, kMaxCurrencies);
+    storedOrigins = static_cast<std::int16_t>(kept.value_or(0));
 
     const bool firstRun = CurrencyCount() == 0;
     if (!firstRun) {
@@ -148,6 +187,8 @@ bool ReadSettings() {
             e.Name = ReadSetting(Key('L', i), "Euro");
             e.Short = ReadSetting(Key('S', i), "EUR");
             e.Value = ReadValue(Key('V', i));
+            e.Origin = i < storedOrigins ? OriginFromStoreText(ReadSetting(Key('R', i), ""))
+                                         : RateOrigin{};
         }
         for (int j = 0; j < kSlotCount; ++j)
             SelectedSlots[j] = ReadIndex(Key('U', j), DefaultSlot(j));
@@ -168,11 +209,14 @@ bool SaveSettings() {
     const tk::SettingsBatch batch(program::kSettingsApp, program::kSettingsSection);
     bool ok = WriteSetting("CN", std::to_string(CurrencyCount()));
     ok = WriteSetting("BC", std::to_string(BaseCurrency)) && ok;
+    storedOrigins = std::max(storedOrigins, OriginsToKeep());
+    ok = WriteSetting(kOriginCountKey, std::to_string(storedOrigins)) && ok;
     for (int i = 0; i < CurrencyCount(); ++i) {
         const CurrencyEntry& e = CurrencyTable[i];
         ok = WriteSetting(Key('L', i), e.Name) && ok;
         ok = WriteSetting(Key('S', i), e.Short.str()) && ok;
         ok = WriteSetting(Key('V', i), MoneyStoreText(e.Value)) && ok;
+        if (i < storedOrigins) ok = WriteSetting(Key('R', i), OriginStoreText(e.Origin)) && ok;
     }
     for (int j = 0; j < kSlotCount; ++j)
         ok = WriteSetting(Key('U', j), std::to_string(SelectedSlots[j])) && ok;
@@ -200,6 +244,49 @@ std::optional<Money> MoneyFromStoreText(std::string_view text) {
     }
     const Checked<Money> v = MoneyFromDouble(ParseLeadingNumber(text));
     return v.ok() ? std::optional<Money>(v.value) : std::nullopt;
+}
+
+std::string OriginStoreText(const RateOrigin& origin) {
+    const std::string separator(1, kOriginSeparator);
+    switch (origin.kind) {
+        case RateOrigin::Kind::Unknown:
+            return {};
+        case RateOrigin::Kind::BuiltIn:
+            return std::string(kBuiltInText);
+        case RateOrigin::Kind::Euro:
+            return std::string(kEuroText);
+        case RateOrigin::Kind::Ecb:
+            return std::string(kEcbText) + separator + origin.date;
+        case RateOrigin::Kind::Nbp:
+            return std::string(kNbpText) + separator + origin.table + separator + origin.date;
+        case RateOrigin::Kind::Hand:
+            return origin.date.empty() ? std::string(kHandText)
+                                       : std::string(kHandText) + separator + origin.date;
+    }
+    return {};
+}
+
+RateOrigin OriginFromStoreText(std::string_view text) {
+    using Kind = RateOrigin::Kind;
+    if (text == kBuiltInText) return {.kind = Kind::BuiltIn};
+    if (text == kEuroText) return {.kind = Kind::Euro};
+    if (text == kHandText) return {.kind = Kind::Hand};
+    if (const auto date = After(text, kHandText); date && IsDay(*date)) {
+        return {.kind = Kind::Hand, .date = std::string(*date)};
+    }
+    if (const auto date = After(text, kEcbText); date && IsDay(*date)) {
+        return {.kind = Kind::Ecb, .date = std::string(*date)};
+    }
+    if (const auto rest = After(text, kNbpText)) {
+        const std::size_t blank = rest->find(kOriginSeparator);
+        if (blank == std::string_view::npos) return {};
+        const std::string_view table = rest->substr(0, blank);
+        const std::string_view date = rest->substr(blank + 1);
+        if (nbp::IsTableNumber(table) && IsDay(date)) {
+            return {.kind = Kind::Nbp, .date = std::string(date), .table = std::string(table)};
+        }
+    }
+    return {};
 }
 
 bool ParseBool(std::string_view text, bool fallback) {

@@ -76,6 +76,14 @@ void LoadSettings();
 // Writes every key, also after a failed write; true when every write succeeded.
 bool SaveSettings();
 
+// Each entry's rate origin is kept under "R" + i, for the entries below the count kept under
+// "RN" only: the origin of the entries from "RN" on is not stored, and reads as not recorded
+// (RateOrigin::Kind::Unknown), as does every entry of a store written without them. "RN"
+// never shrinks; a save writes "R" + i for every entry below it, so that an origin no longer
+// known is cleared, and raises it to just past the last entry whose origin is known. A table
+// whose origins are all unknown (a list server's rates) thus costs no writes or reads.
+inline constexpr std::string_view kOriginCountKey = "RN";
+
 // The store's text forms.
 std::string MoneyStoreText(Money value);  // " 40.3399", "-2", " 0.7876"
 // A value text read back: the exact value of a text in the form above (an optional blank or
@@ -84,5 +92,12 @@ std::string MoneyStoreText(Money value);  // " 40.3399", "-2", " 0.7876"
 // leading number through MoneyFromDouble. nullopt when that is outside the range.
 std::optional<Money> MoneyFromStoreText(std::string_view text);
 bool ParseBool(std::string_view text, bool fallback);
+// An entry's rate origin ("R" + i): "Built-in", "Euro", "ECB 2024-12-11",
+// "NBP 050/B/NBP/2024 2024-12-11", "Hand 2026-12-09" ("Hand" when the day is not known);
+// empty for Unknown.
+std::string OriginStoreText(const RateOrigin& origin);
+// An origin text read back: any text not in a form above (a date that is no real day, a
+// table number nbp::IsTableNumber refuses, empty) reads as Unknown.
+RateOrigin OriginFromStoreText(std::string_view text);
 
 }  // namespace mdlData

@@ -16,7 +16,7 @@ namespace e2e {
 namespace {
 
 constexpr DWORD kLiveRegionChanged = 0x8019;  // EVENT_OBJECT_LIVEREGIONCHANGED
-using product::kBuiltInRates;
+using product::kBuiltInRate;
 
 // The accessible object of a window's client area, as a screen reader gets it.
 class Accessible {
@@ -107,7 +107,7 @@ std::string WaitTip(DWORD pid, const std::string& text) {
 }
 
 std::string Tip(const std::string& conversion, const std::string& rate) {
-    return (conversion.empty() ? "" : conversion + "\r\n") + rate + "\r\n" + kBuiltInRates;
+    return (conversion.empty() ? "" : conversion + "\r\n") + rate + "\r\n" + kBuiltInRate;
 }
 
 class AccessibilityTest : public PecunTest {

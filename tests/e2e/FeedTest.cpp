@@ -173,13 +173,12 @@ TEST_P(BankFileTest, RatesAndNamesArriveFromTheBanksFile) {
 
 INSTANTIATE_TEST_SUITE_P(
     Feed, BankFileTest,
-    ::testing::Values(
-        BankCase{"DailyAsFallbackUnresolved", "eurofxref-daily-2019-04-11.xml", false, false,
-                 kSampleHeader, " 1.1264", "Polish zloty (PLN)"},
-        BankCase{"NinetyDaysAsFallbackRefused", "eurofxref-hist-90d-2019-04-11.xml", false, true,
-                 kSampleHeader, " 1.1264", "Polish zloty (PLN)"},
-        BankCase{"HistoryAsUpdateUrl", "eurofxref-hist-shuffled.xml", true, false,
-                 "ECB euro reference rates of 2023-01-03", " 1.0545", "Polish zloty (PLN)"}),
+    ::testing::Values(BankCase{"DailyAsFallbackUnresolved", "eurofxref-daily-2019-04-11.xml", false,
+                               false, kSampleHeader, " 1.1264", "Zloty (PLN)"},
+                      BankCase{"NinetyDaysAsFallbackRefused", "eurofxref-hist-90d-2019-04-11.xml",
+                               false, true, kSampleHeader, " 1.1264", "Zloty (PLN)"},
+                      BankCase{"HistoryAsUpdateUrl", "eurofxref-hist-shuffled.xml", true, false,
+                               "ECB euro reference rates of 2023-01-03", " 1.0545", "Zloty (PLN)"}),
     ParamName<BankCase>);
 
 // When no source gives a list, the failure text, and the store stays as it was; an

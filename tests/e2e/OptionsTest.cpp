@@ -1,6 +1,7 @@
 // The options dialog and the currency editor of the running converter, opened from the
 // main window's menu and driven through their buttons, list and keyboard.
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,15 @@
 namespace e2e {
 namespace {
 
+// Today's local date as YYYY-MM-DD.
+std::string TodayIsoDate() {
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    char text[16] = {};
+    std::snprintf(text, sizeof text, "%04u-%02u-%02u", static_cast<unsigned>(now.wYear),
+                  static_cast<unsigned>(now.wMonth), static_cast<unsigned>(now.wDay));
+    return text;
+}
 
 HWND OptionsControl(HWND dialog, int id) { return FormControl(dialog, id); }
 
@@ -108,6 +118,8 @@ TEST_F(OptionsTest, ManagesTheCurrenciesAndSavesOnClosing) {
     EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(main->form) != FALSE; }));
     Store expected = DefaultStore();
     expected["CN"] = "22";
+    expected["RN"] = "22";
+    expected["R21"] = "Hand " + TodayIsoDate();  // typed in the editor today
     expected["L21"] = "";
     expected["S21"] = "PLN";
     expected["V21"] = " 4.5";

@@ -57,13 +57,17 @@ std::optional<MainWindow> WaitMainWindow(DWORD pid, Duration limit) {
 }
 
 Store DefaultStore() {
-    Store store{
-        {"CN", "21"}, {"BC", "0"}, {"MinimizeToTray", "False"}, {"DownloadOnStartup", "False"}};
+    Store store{{"CN", "21"},
+                {"BC", "0"},
+                {"RN", "21"},
+                {"MinimizeToTray", "False"},
+                {"DownloadOnStartup", "False"}};
     for (std::size_t i = 0; i < std::size(kDefaultCurrencies); ++i) {
         const std::string n = std::to_string(i);
         store["L" + n] = kDefaultCurrencies[i].name;
         store["S" + n] = kDefaultCurrencies[i].code;
         store["V" + n] = kStoredValues[i];
+        store["R" + n] = "Built-in";
     }
     for (std::size_t j = 0; j < std::size(kDefaultSlots); ++j) {
         store[std::string("U") + std::to_string(j)] = kDefaultSlots[j];

@@ -168,6 +168,7 @@ TEST_F(UpdateTest, FromTheOptionsDialogTheListReachesTheStore) {
     EXPECT_TRUE(WaitUntil([&] { return Gone(dialogs->options); }));
     Store expected = Base();
     expected["V12"] = " 1.1264";
+    expected["R12"] = "";  // a list names no source
     expected["CN"] = "22";
     expected["L21"] = "Polish zloty";
     expected["S21"] = "PLN";
@@ -379,6 +380,7 @@ TEST_P(SilentUpdateTest, UpdatesTheStoreWithNoWindow) {
         << "the update dialog on screen at each request: the start-up update's only";
     Store expected = seeded;
     expected["V12"] = " 1.1264";
+    expected["R12"] = "";  // a list names no source
     expected["CN"] = "22";
     expected["L21"] = "Polish zloty";
     expected["S21"] = "PLN";

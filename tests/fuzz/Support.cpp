@@ -64,7 +64,7 @@ DataState CaptureData() {
 namespace {
 
 bool SameEntry(const CurrencyEntry& a, const CurrencyEntry& b) {
-    return a.Name == b.Name && a.Short == b.Short && a.Value == b.Value;
+    return a.Name == b.Name && a.Short == b.Short && a.Value == b.Value && a.Origin == b.Origin;
 }
 
 }  // namespace
@@ -193,7 +193,7 @@ std::string Quote(std::string_view text) {
 
 std::string Describe(const CurrencyEntry& e) {
     return "{" + Quote(e.Name) + ", " + Quote(e.Short.str()) + ", " +
-           std::to_string(e.Value.Raw()) + "}";
+           std::to_string(e.Value.Raw()) + ", " + Quote(mdlData::OriginStoreText(e.Origin)) + "}";
 }
 
 std::string Unescape(std::string_view text) {

@@ -66,7 +66,7 @@ std::size_t SignificantDigits(std::string_view decimal) {
 // CrossRate against the quotient of the two texts' values.
 void CheckCrossRate(std::string_view eurMid, std::string_view mid, const std::string& what) {
     const std::optional<std::int64_t> rate = nbp::CrossRate(eurMid, mid);
-    const bool readable = feed::IsDecimalText(eurMid) && feed::IsDecimalText(mid);
+    const bool readable = IsDecimalText(eurMid) && IsDecimalText(mid);
     if (!readable || SignificantDigits(mid) == 0 || SignificantDigits(mid) > kMaxDivisorDigits) {
         FUZZ_CHECK(!rate, what + ": a rate from mids that give none");
         return;

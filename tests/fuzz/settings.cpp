@@ -2,7 +2,7 @@
 // one key a line as KEY=TEXT (escapes as in Support.h, so that a text can hold any byte);
 // three lines are no keys:
 //   ?=ANSWERS   the answers to the questions asked, Y for yes, in turn (default no)
-//   !=BODY      what the update server answers (none: it cannot be reached)
+//   !=BODY      what the ECB's address answers (none: it cannot be reached)
 //   #=PATTERN   the user's short date form
 // Start-up loads the store, answering the first-run question, with the start-up update
 // connected. Afterwards every index is inside the table, "LastUpdate" reads as a valid date
@@ -38,7 +38,7 @@ void BuildStore(std::string_view input) {
             for (const char c : text)
                 ui.answers.push_back(c == 'Y' ? tk::MsgBoxResult::Yes : tk::MsgBoxResult::No);
         } else if (key == "!") {
-            ui.httpBodies[std::string(rates::kUpdateBaseUrl)] = std::move(text);
+            ui.httpBodies[std::string(rates::kCentralBankUrl)] = std::move(text);
         } else if (key == "#") {
             ui.shortDatePattern = std::move(text);
         } else {

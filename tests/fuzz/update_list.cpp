@@ -73,6 +73,7 @@ std::optional<std::vector<CurrencyEntry>> ExpectedTable(std::vector<CurrencyEntr
         });
         if (known != table.end()) {
             known->Value = r.rate;
+            known->Origin = {};  // a list names no source
             continue;
         }
         auto free = std::find_if(table.begin(), table.end(),
@@ -105,7 +106,7 @@ void RunList(std::string_view text, unsigned flags, std::size_t number) {
     const bool writesFail = (flags & kViaDialog) && (flags & (kStoreFails | kCountKeyFails));
     bool ok = false;
     if (flags & kViaDialog) {
-        ui.httpBodies[std::string(rates::kUpdateBaseUrl)] = std::string(text);
+        ui.httpBodies[std::string(rates::kCentralBankUrl)] = std::string(text);
         ui.settings.failWrites = (flags & kStoreFails) != 0;
         if (flags & kCountKeyFails) ui.settings.failKey = "CN";
         frmUpdate.Load();

@@ -29,8 +29,10 @@ inline constexpr char kFailureText[] =
     "Error !\r\nThe updated list could not be downloaded. Check your internet connection or try "
     "again later.";
 
-// The currency buttons' tips while the table holds only the built-in rates.
+// The age of the rates while no update was ever recorded.
 inline constexpr char kBuiltInRates[] = "Built-in rates, never updated";
+// The third line of a currency button's tip for a rate of the built-in table.
+inline constexpr char kBuiltInRate[] = "Built-in rate";
 
 // The status on opening once an update has been recorded on `date`, as the user's short
 // date form writes it.

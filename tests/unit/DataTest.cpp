@@ -117,8 +117,11 @@ TEST_F(DataTest, RestoreDefaultsShrinksTheTableAndSavesIt) {
 TEST_F(DataTest, FirstRunWritesExactlyTheDefaultsAndAsksOnce) {
     Load();
     ExpectDefaultTable();
-    std::map<std::string, std::string> expected = {
-        {"CN", "21"}, {"BC", "0"}, {"MinimizeToTray", "False"}, {"DownloadOnStartup", "False"}};
+    std::map<std::string, std::string> expected = {{"CN", "21"},
+                                                   {"BC", "0"},
+                                                   {"RN", "21"},
+                                                   {"MinimizeToTray", "False"},
+                                                   {"DownloadOnStartup", "False"}};
     const auto key = [](char letter, int i) {
         std::string k(1, letter);
         return k.append(std::to_string(i));
@@ -127,6 +130,7 @@ TEST_F(DataTest, FirstRunWritesExactlyTheDefaultsAndAsksOnce) {
         expected[key('L', i)] = kDefaults[i].name;
         expected[key('S', i)] = kDefaults[i].code;
         expected[key('V', i)] = kDefaults[i].stored;
+        expected[key('R', i)] = "Built-in";
     }
     for (int j = 0; j < mdlData::kSlotCount; ++j)
         expected[key('U', j)] = std::to_string(kDefaultSlots[j]);
@@ -143,9 +147,9 @@ TEST_F(DataTest, SaveWritesKeysInOrder) {
     Load();
     ui.settings.writes.clear();
     EXPECT_TRUE(mdlData::SaveSettings());
-    std::vector<std::string> expected = {"CN", "BC"};
+    std::vector<std::string> expected = {"CN", "BC", "RN"};
     for (int i = 0; i < 21; ++i) {
-        for (char c : {'L', 'S', 'V'}) expected.push_back(c + std::to_string(i));
+        for (char c : {'L', 'S', 'V', 'R'}) expected.push_back(c + std::to_string(i));
     }
     for (int j = 0; j < mdlData::kSlotCount; ++j) expected.push_back("U" + std::to_string(j));
     expected.push_back("MinimizeToTray");
@@ -158,7 +162,7 @@ TEST_F(DataTest, SaveReportsAFailedStoreButWritesEveryKey) {
     ui.settings.writes.clear();
     ui.settings.failWrites = true;
     EXPECT_FALSE(mdlData::SaveSettings());
-    EXPECT_EQ(ui.settings.writes.size(), 2u + 21 * 3 + mdlData::kSlotCount + 2);
+    EXPECT_EQ(ui.settings.writes.size(), 3u + 21 * 4 + mdlData::kSlotCount + 2);
 }
 
 TEST_F(DataTest, FirstRunAnsweredYesRunsTheUpdate) {
@@ -237,6 +241,91 @@ TEST_F(DataTest, StoreTextOfValues) {
     }
 }
 
+// Each entry's rate origin as the store holds it under "R" + i: written and read back, and
+// any other text read as not recorded.
+TEST_F(DataTest, OriginTextsReadBackAndAnythingElseIsUnknown) {
+    using Kind = RateOrigin::Kind;
+    const struct {
+        const char* text;
+        RateOrigin origin;
+        bool writtenSo;  // the origin is written as the text
+    } cases[] = {
+        {"", {}, true},
+        {"Built-in", {.kind = Kind::BuiltIn}, true},
+        {"Euro", {.kind = Kind::Euro}, true},
+        {"ECB 2024-12-11", {.kind = Kind::Ecb, .date = "2024-12-11"}, true},
+        {"NBP 050/B/NBP/2024 2024-12-11",
+         {.kind = Kind::Nbp, .date = "2024-12-11", .table = "050/B/NBP/2024"},
+         true},
+        {"Hand 2026-12-09", {.kind = Kind::Hand, .date = "2026-12-09"}, true},
+        {"Hand", {.kind = Kind::Hand}, true},
+        // Texts no version writes.
+        {"ECB", {}, false},
+        {"ECB 2024-02-30", {}, false},
+        {"ECB  2024-12-11", {}, false},
+        {"ecb 2024-12-11", {}, false},
+        {"ECB 2024-12-11 ", {}, false},
+        {"NBP 2024-12-11", {}, false},
+        {"NBP  2024-12-11", {}, false},
+        {"NBP 050/B/NBP/2024 2024-12-11 x", {}, false},
+        {"Hand yesterday", {}, false},
+        {"Built-in ", {}, false},
+        {"Stale", {}, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(mdlData::OriginFromStoreText(c.text), c.origin) << "\"" << c.text << "\"";
+        if (c.writtenSo) {
+            EXPECT_EQ(mdlData::OriginStoreText(c.origin), c.text) << "\"" << c.text << "\"";
+        }
+    }
+}
+
+// The origins reach the store with the table and come back; an old store without them, and
+// the entries from "RN" on, read as not recorded.
+TEST_F(DataTest, OriginsRoundTripTheStoreBelowTheirCount) {
+    SeedTable(4);
+    Load();
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(CurrencyTable[i].Origin, RateOrigin{}) << "an old store, entry " << i;
+    }
+    ui.settings.writes.clear();
+    mdlData::SaveSettings();
+    for (const std::string& key : ui.settings.writes) {
+        EXPECT_FALSE(key[0] == 'R' && key != "RN") << "a table with no known origin wrote " << key;
+    }
+    EXPECT_EQ(Stored().at("RN"), "0");
+
+    CurrencyTable[1].Origin = {.kind = RateOrigin::Kind::Ecb, .date = "2024-12-11"};
+    mdlData::SaveSettings();
+    EXPECT_EQ(Stored().at("RN"), "2");
+    EXPECT_EQ(Stored().at("R0"), "");
+    EXPECT_EQ(Stored().at("R1"), "ECB 2024-12-11");
+    EXPECT_EQ(Stored().count("R2"), 0u);
+
+    // An origin no longer known is cleared; the count does not shrink.
+    CurrencyTable[1].Origin = {};
+    CurrencyTable[0].Origin = {.kind = RateOrigin::Kind::Hand, .date = "2026-12-09"};
+    mdlData::SaveSettings();
+    EXPECT_EQ(Stored().at("RN"), "2");
+    EXPECT_EQ(Stored().at("R1"), "");
+    CurrencyTable.clear();
+    mdlData::ReadSettings();
+    EXPECT_EQ(CurrencyTable[0].Origin,
+              (RateOrigin{.kind = RateOrigin::Kind::Hand, .date = "2026-12-09"}));
+    EXPECT_EQ(CurrencyTable[1].Origin, RateOrigin{});
+
+    // A text at or above "RN" is not read, nor does memory's origin stay.
+    ui.settings.values[tk::MemorySettings::Path("Pecun", "Settings", "R3")] = "Euro";
+    CurrencyTable[3].Origin = {.kind = RateOrigin::Kind::Euro};
+    mdlData::ReadSettings();
+    EXPECT_EQ(CurrencyTable[3].Origin, RateOrigin{});
+
+    // Default marks the built-in table as such.
+    mdlData::RestoreDefaults();
+    EXPECT_EQ(Stored().at("RN"), "21");
+    EXPECT_EQ(Stored().at("R12"), "Built-in");
+}
+
 TEST_F(DataTest, IndicesOutsideTheTableFallBack) {
     // Default slots 0, 12, 13, 14, 2, 4, 20, 1: with 3 entries only 0, 2 and 1 are inside.
     SeedTable(3);
@@ -284,9 +373,11 @@ TEST_F(DataTest, DownloadOnStartupKeepsAFailedDialogOpen) {
         Seed({{"DownloadOnStartup", "True"}});
         ui.fetches.clear();
         ui.httpBodies.clear();
-        if (!fails) ui.httpBodies[std::string(rates::kUpdateBaseUrl)] = "Rates of today\n";
+        if (!fails) ui.httpBodies[std::string(rates::kCentralBankUrl)] = "Rates of today\n";
         Load();
-        EXPECT_EQ(ui.fetches.size(), fails ? 2u : 1u);
+        // Down: the ECB, then the NBP's tables B and A where there is an XML reader.
+        const std::size_t downFetches = tk::Services().xml != nullptr ? 3u : 1u;
+        EXPECT_EQ(ui.fetches.size(), fails ? downFetches : 1u);
         EXPECT_EQ(frmUpdate.Loaded(), fails) << (fails ? "failed" : "succeeded");
         tk::DiscardAll();
     }

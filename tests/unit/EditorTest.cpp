@@ -168,6 +168,35 @@ TEST_F(EditorTest, EditShowsTheRateInTheBaseAndReadsItBack) {
     EXPECT_EQ(CurrencyTable[kBEF].Value.Raw(), 403399) << "a comma-shown rate reads back";
 }
 
+// OK marks a new currency, or a rate it changed, as set by hand on the local date; a rate OK
+// leaves as it was keeps its source.
+TEST_F(EditorTest, OkMarksANewOrChangedRateAsSetByHandToday) {
+    const RateOrigin builtIn{.kind = RateOrigin::Kind::BuiltIn};
+    const RateOrigin today{.kind = RateOrigin::Kind::Hand, .date = "2026-12-08"};
+    const struct {
+        const char* what;
+        int base, entry;
+        Typed typed;
+        RateOrigin origin;
+    } cases[] = {
+        {"a new currency", kEUR, -1, {"Test", "tst", "1"}, today},
+        {"a rate typed", kEUR, kBEF, {nullptr, nullptr, "41"}, today},
+        {"the name alone", kEUR, kDEM, {"Mark", nullptr, nullptr}, builtIn},
+        {"the rate shown again", kUSD, kIEP, {}, builtIn},
+        {"the rate rounded in another base", kUSD, kESP, {}, today},
+    };
+    ui.now = {2026, 12, 8, 23, 59, 0};
+    ui.utcNow = {2026, 12, 9, 0, 59, 0};  // the local date counts
+    for (const auto& c : cases) {
+        mdlData::BaseCurrency = static_cast<std::int16_t>(c.base);
+        Enter(c.entry, c.typed);
+        const int entry = c.entry == -1 ? mdlData::CurrencyCount() - 1 : c.entry;
+        EXPECT_EQ(mdlData::OriginStoreText(CurrencyTable[entry].Origin),
+                  mdlData::OriginStoreText(c.origin))
+            << c.what;
+    }
+}
+
 TEST_F(EditorTest, EditingTheBaseMultipliesByItsOldValue) {
     mdlData::BaseCurrency = kUSD;
     EXPECT_EQ(Enter(kUSD, {nullptr, nullptr, "1"}).substr(0, 13), "Edit currency");

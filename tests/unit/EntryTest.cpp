@@ -355,7 +355,7 @@ TEST_F(EntryTest, ButtonsShowTheirSlotsCodes) {
 
 // The tips of the currency buttons and the display's accessible name, as a screen reader
 // gets them.
-constexpr const char* kBuiltIn = product::kBuiltInRates;
+constexpr const char* kBuiltIn = product::kBuiltInRate;
 
 TEST_F(EntryTest, EachButtonsTipTellsTheConversionTheRateAndTheRatesAge) {
     const struct {

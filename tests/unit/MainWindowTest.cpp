@@ -60,7 +60,7 @@ TEST_F(MainWindowTest, OnlyTheExactUpdateArgumentRunsTheSilentUpdate) {
 
 TEST_F(MainWindowTest, StartupUpdateClosesTheDialogAfterSuccess) {
     SetStored("DownloadOnStartup", "True");
-    ui.httpBodies[std::string(rates::kUpdateBaseUrl)] = "Rates of today\n";
+    ui.httpBodies[std::string(rates::kCentralBankUrl)] = "Rates of today\n";
     ASSERT_TRUE(mdlMain::Main());
     EXPECT_TRUE(mdlData::DownloadOnStartup);
     EXPECT_FALSE(frmUpdate.Loaded());

@@ -2,24 +2,28 @@
 // answering or not, and the ways start-up runs it. The server is ui.httpBodies.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <optional>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "ProductTexts.h"
+#include "Rates.h"
 #include "frmMain.h"
 #include "frmOpt.h"
 #include "frmUpdate.h"
 #include "mdlData.h"
-#include "Rates.h"
 #include "mdlMain.h"
 #include "toolkit/FormSlot.h"
 #include "toolkit/headless/Headless.h"
 
 namespace {
 
-constexpr char kUrl[] = "https://rates.pecunor.net/pecunup/";
+// The ECB's address, where most tests serve their list: an update list found there stands
+// alone, as one at an address of lists does.
+constexpr char kUrl[] = "https://www.ecb.europa.eu/stats/eurofxref/eurofxref-daily.xml";
 using product::kFailureText;
 using product::kLoadText;
 using product::LoadTextAfter;
@@ -230,7 +234,7 @@ TEST_F(UpdateDialogTest, TheRatesAgeNamesTheSourceTheDayAndThePublicationsSince)
     }
 }
 
-constexpr char kBankUrl[] = "https://www.ecb.europa.eu/stats/eurofxref/eurofxref-daily.xml";
+constexpr const char* kBankUrl = kUrl;
 constexpr char kMirror[] = "http://127.0.0.1:8080/eurofxref-daily.xml";
 constexpr char kOwnList[] = "https://feed.example/pecunup/";
 constexpr char kBankDay[] =
@@ -243,45 +247,175 @@ constexpr char kBankDay[] =
     "</Cube></Cube></gesmes:Envelope>\n";
 constexpr char kBankHeader[] = "ECB euro reference rates of 2026-12-07";
 
+// The banks' fixture documents of feed/testdata: the ECB's rates of 2024-12-11, the NBP's
+// tables A of 2024-12-05 to 2024-12-11 and its table B of 2024-12-11.
+std::string Fixture(const std::string& name) {
+    std::ifstream in(std::string(PECUN_FEED_TESTDATA) + "/" + name, std::ios::binary);
+    EXPECT_TRUE(in) << "cannot open " << name;
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+const std::string& EcbFile() {
+    static const std::string text = Fixture("eurofxref-daily-2024-12-11.xml");
+    return text;
+}
+const std::string& TableAFile() {
+    static const std::string text = Fixture("nbp-tables-a-2024-12-05-2024-12-11.xml");
+    return text;
+}
+const std::string& TableBFile() {
+    static const std::string text = Fixture("nbp-table-b-2024-12-11.xml");
+    return text;
+}
+
+constexpr char kNbp[] = "https://api.nbp.pl/api/exchangerates/";
+constexpr char kNbpMirror[] = "http://127.0.0.1:8080/nbp/";
+constexpr char kTableB[] = "tables/B/?format=xml";
+// Table A of the seven days up to table B's date, and up to today's UTC date (kToday) when
+// table B did not come.
+constexpr char kTableAOfB[] = "tables/A/2024-12-05/2024-12-11/?format=xml";
+constexpr char kTableAOfToday[] = "tables/A/2024-12-07/2024-12-13/?format=xml";
+const tk::LocalTime kToday{2024, 12, 13, 23, 30, 0};  // already the 14th in Warsaw
+constexpr char kEcbHeader[] = "ECB euro reference rates of 2024-12-11";
+constexpr char kNbpHeader[] = "NBP tables 242/A/NBP/2024 and 050/B/NBP/2024 of 2024-12-11";
+constexpr char kMergedHeader[] =
+    "ECB euro reference rates of 2024-12-11; NBP tables 242/A/NBP/2024 and 050/B/NBP/2024 of "
+    "2024-12-11";
+const std::string kEcbOf2024 = "ECB file";  // placeholders in the cases, for the fixtures
+const std::string kTableAOf2024 = "table A";
+const std::string kTableBOf2024 = "table B";
+
+std::string Nbp(const char* path) { return std::string(kNbp) + path; }
+std::string Mirror(const char* path) { return std::string(kNbpMirror) + path; }
+
 struct SourceCase {
     const char* name;
-    std::optional<const char*> updateUrl, fallbackUrl;  // the settings, nullopt: absent
-    std::vector<std::pair<const char*, const char*>> answers;  // address, body
-    std::vector<const char*> fetched;                          // the addresses tried, in order
-    std::optional<const char*> header;                         // nullopt: the update fails
+    std::optional<const char*> updateUrl, fallbackUrl, nbpUrl;  // the settings, nullopt: absent
+    std::vector<std::pair<std::string, std::string>> answers;   // address, body
+    std::vector<std::string> fetched;                           // the addresses tried, in order
+    std::optional<const char*> header;                          // nullopt: the update fails
 };
 
-// The addresses the update tries in turn, each only when the one before gave no list.
-TEST_F(UpdateDialogTest, SourcesAreTriedInTurnUntilOneGivesAList) {
+// The addresses the update tries in turn: an address of lists alone, else both banks.
+TEST_F(UpdateDialogTest, SourcesAreTriedInTurnAndTheBanksMerged) {
     if (tk::Services().xml == nullptr) GTEST_SKIP() << "this build has no XML reader";
+    const std::string ecb = kBankUrl, b = Nbp(kTableB), aOfB = Nbp(kTableAOfB),
+                      aOfToday = Nbp(kTableAOfToday);
+    const std::string brokenEcb =
+        "<gesmes:Envelope xmlns:gesmes='http://www.gesmes.org/xml/2002-08-01'>"
+        "<Cube><Cube time='2026-12-07'><Cube currency='usd' rate='1'/>"
+        "</Cube></Cube></gesmes:Envelope>";
     const SourceCase cases[] = {
-        {"the list's own server", std::nullopt, std::nullopt, {{kUrl, kList}}, {kUrl},
+        {"both banks",
+         {},
+         {},
+         {},
+         {{ecb, kEcbOf2024}, {b, kTableBOf2024}, {aOfB, kTableAOf2024}},
+         {ecb, b, aOfB},
+         kMergedHeader},
+        {"an empty UpdateUrl counts as none",
+         "",
+         {},
+         {},
+         {{ecb, kEcbOf2024}, {b, kTableBOf2024}, {aOfB, kTableAOf2024}},
+         {ecb, b, aOfB},
+         kMergedHeader},
+        {"the ECB down",
+         {},
+         {},
+         {},
+         {{b, kTableBOf2024}, {aOfB, kTableAOf2024}},
+         {ecb, b, aOfB},
+         kNbpHeader},
+        {"the ECB's file breaking its rules",
+         {},
+         {},
+         {},
+         {{ecb, brokenEcb}, {b, kTableBOf2024}, {aOfB, kTableAOf2024}},
+         {ecb, b, aOfB},
+         kNbpHeader},
+        {"the ECB's answer no list",
+         {},
+         {},
+         {},
+         {{ecb, "<html>moved</html>"}, {b, kTableBOf2024}, {aOfB, kTableAOf2024}},
+         {ecb, b, aOfB},
+         kNbpHeader},
+        {"the NBP down", {}, {}, {}, {{ecb, kEcbOf2024}}, {ecb, b, aOfToday}, kEcbHeader},
+        {"table B down: table A of the days up to today",
+         {},
+         {},
+         {},
+         {{ecb, kEcbOf2024}, {aOfToday, kTableAOf2024}},
+         {ecb, b, aOfToday},
+         "ECB euro reference rates of 2024-12-11; NBP table 242/A/NBP/2024 of 2024-12-11"},
+        {"table A down: table B adds nothing",
+         {},
+         {},
+         {},
+         {{ecb, kEcbOf2024}, {b, kTableBOf2024}},
+         {ecb, b, aOfB},
+         kEcbHeader},
+        {"all down", {}, {}, {}, {}, {ecb, b, aOfToday}, std::nullopt},
+        {"the ECB's file breaking its rules, the NBP down",
+         {},
+         {},
+         {},
+         {{ecb, brokenEcb}},
+         {ecb, b, aOfToday},
+         std::nullopt},
+        {"NbpUrl in the NBP's place",
+         {},
+         {},
+         kNbpMirror,
+         {{ecb, kEcbOf2024}, {Mirror(kTableB), kTableBOf2024}, {Mirror(kTableAOfB), kTableAOf2024}},
+         {ecb, Mirror(kTableB), Mirror(kTableAOfB)},
+         kMergedHeader},
+        {"NbpUrl without its last slash",
+         {},
+         {},
+         "http://127.0.0.1:8080/nbp",
+         {{Mirror(kTableB), kTableBOf2024}, {Mirror(kTableAOfB), kTableAOf2024}},
+         {ecb, Mirror(kTableB), Mirror(kTableAOfB)},
+         kNbpHeader},
+        {"FallbackUrl in the ECB's place",
+         {},
+         kMirror,
+         {},
+         {{kMirror, kEcbOf2024}, {b, kTableBOf2024}, {aOfB, kTableAOf2024}},
+         {kMirror, b, aOfB},
+         kMergedHeader},
+        {"FallbackUrl giving a list: the list alone",
+         {},
+         kMirror,
+         {},
+         {{kMirror, kList}, {b, kTableBOf2024}},
+         {kMirror},
          "Rates of 2026-12-08"},
-        {"an empty UpdateUrl counts as none", "", std::nullopt, {{kUrl, kList}}, {kUrl},
+        {"UpdateUrl alone",
+         kOwnList,
+         kMirror,
+         kNbpMirror,
+         {{kOwnList, kList}, {kMirror, kEcbOf2024}},
+         {kOwnList},
          "Rates of 2026-12-08"},
-        {"the bank when the server is down", std::nullopt, std::nullopt, {{kBankUrl, kBankDay}},
-         {kUrl, kBankUrl}, kBankHeader},
-        {"the bank when the server gives no list", std::nullopt, std::nullopt,
-         {{kUrl, "<html>moved</html>"}, {kBankUrl, kBankDay}}, {kUrl, kBankUrl}, kBankHeader},
-        {"the bank when the server's answer is empty", std::nullopt, std::nullopt,
-         {{kUrl, ""}, {kBankUrl, kBankDay}}, {kUrl, kBankUrl}, kBankHeader},
-        {"FallbackUrl in the bank's place", std::nullopt, kMirror, {{kMirror, kBankDay}},
-         {kUrl, kMirror}, kBankHeader},
-        {"FallbackUrl may give a list", std::nullopt, kMirror, {{kMirror, kList}},
-         {kUrl, kMirror}, "Rates of 2026-12-08"},
-        {"all down", std::nullopt, std::nullopt, {}, {kUrl, kBankUrl}, std::nullopt},
-        {"the bank's file breaking its rules", std::nullopt, std::nullopt,
-         {{kBankUrl, "<gesmes:Envelope xmlns:gesmes='http://www.gesmes.org/xml/2002-08-01'>"
-                     "<Cube><Cube time='2026-12-07'><Cube currency='usd' rate='1'/>"
-                     "</Cube></Cube></gesmes:Envelope>"}},
-         {kUrl, kBankUrl}, std::nullopt},
-        {"UpdateUrl alone", kOwnList, kMirror, {{kOwnList, kList}}, {kOwnList},
-         "Rates of 2026-12-08"},
-        {"UpdateUrl naming the bank's file", kMirror, std::nullopt, {{kMirror, kBankDay}},
-         {kMirror}, kBankHeader},
-        {"UpdateUrl down: no bypass", kOwnList, kMirror, {{kMirror, kBankDay}, {kUrl, kList}},
-         {kOwnList}, std::nullopt},
+        {"UpdateUrl naming the ECB's file",
+         kMirror,
+         {},
+         {},
+         {{kMirror, kEcbOf2024}, {b, kTableBOf2024}},
+         {kMirror},
+         kEcbHeader},
+        {"UpdateUrl down: no bypass",
+         kOwnList,
+         kMirror,
+         {},
+         {{kMirror, kEcbOf2024}, {b, kTableBOf2024}, {aOfB, kTableAOf2024}},
+         {kOwnList},
+         std::nullopt},
     };
+    ui.utcNow = kToday;
     for (const SourceCase& c : cases) {
         SCOPED_TRACE(c.name);
         mdlData::RestoreDefaults();
@@ -290,12 +424,18 @@ TEST_F(UpdateDialogTest, SourcesAreTriedInTurnUntilOneGivesAList) {
         ui.fetches.clear();
         if (c.updateUrl) SetStored("UpdateUrl", *c.updateUrl);
         if (c.fallbackUrl) SetStored("FallbackUrl", *c.fallbackUrl);
-        for (const auto& [url, body] : c.answers) ui.httpBodies[url] = body;
+        if (c.nbpUrl) SetStored("NbpUrl", *c.nbpUrl);
+        for (const auto& [url, body] : c.answers) {
+            ui.httpBodies[url] = body == kEcbOf2024      ? EcbFile()
+                                 : body == kTableAOf2024 ? TableAFile()
+                                 : body == kTableBOf2024 ? TableBFile()
+                                                         : body;
+        }
         frmUpdate.Load();
         frmUpdate().cmdOK_Click();
         std::vector<std::string> fetched;
         for (const tk::headless::FetchCall& f : ui.fetches) fetched.push_back(f.url);
-        EXPECT_EQ(fetched, std::vector<std::string>(c.fetched.begin(), c.fetched.end()));
+        EXPECT_EQ(fetched, c.fetched);
         if (c.header) {
             EXPECT_EQ(Status(), SuccessText(*c.header));
             EXPECT_EQ(Stored("RatesHeader"), *c.header);
@@ -306,17 +446,211 @@ TEST_F(UpdateDialogTest, SourcesAreTriedInTurnUntilOneGivesAList) {
         }
         frmUpdate.Unload();
         frmOpt.Unload();  // saves the settings
-        EXPECT_EQ(Stored("UpdateUrl"),
-                  c.updateUrl ? std::optional<std::string>(*c.updateUrl) : std::nullopt);
-        EXPECT_EQ(Stored("FallbackUrl"),
-                  c.fallbackUrl ? std::optional<std::string>(*c.fallbackUrl) : std::nullopt);
+        for (const auto& [key, value] :
+             {std::pair{"UpdateUrl", c.updateUrl}, std::pair{"FallbackUrl", c.fallbackUrl},
+              std::pair{"NbpUrl", c.nbpUrl}}) {
+            EXPECT_EQ(Stored(key), value ? std::optional<std::string>(*value) : std::nullopt)
+                << key;
+        }
     }
     ui.settings.values.clear();
     mdlData::SaveSettings();
     mdlData::LoadSettings();
-    for (const char* key : {"UpdateUrl", "FallbackUrl", "RatesHeader"}) {
+    for (const char* key : {"UpdateUrl", "FallbackUrl", "NbpUrl", "RatesHeader"}) {
         EXPECT_FALSE(Stored(key).has_value()) << "loading or saving wrote " << key;
     }
+}
+
+// The index of the live entry coded `code`, or -1.
+int EntryOf(const char* code) {
+    for (int i = 0; i < mdlData::CurrencyCount(); ++i) {
+        const CurrencyEntry& e = mdlData::CurrencyTable[i];
+        if (!e.Name.empty() && e.Short.str() == code) return i;
+    }
+    return -1;
+}
+
+// A merged update gives each entry its rate's origin, kept in the store; a list server's list
+// names none, so its entries read as its header.
+TEST_F(UpdateDialogTest, EachUpdatedEntryKeepsItsRatesOrigin) {
+    if (tk::Services().xml == nullptr) GTEST_SKIP() << "this build has no XML reader";
+    ui.utcNow = {2024, 12, 12, 9, 0, 0};
+    ui.httpBodies[kBankUrl] = EcbFile();
+    ui.httpBodies[Nbp(kTableB)] = TableBFile();
+    ui.httpBodies[Nbp(kTableAOfB)] = TableAFile();
+    mdlData::CurrencyTable[12].Origin = {.kind = RateOrigin::Kind::Hand, .date = "2024-12-01"};
+    frmUpdate.Load();
+    frmUpdate().cmdOK_Click();
+    ASSERT_EQ(Status(), SuccessText(kMergedHeader));
+    EXPECT_EQ(Stored("CN"), "169") << "every currency of both banks and the euro's former ones";
+    const std::pair<const char*, const char*> cases[] = {
+        {"EUR", "Euro"},
+        {"DEM", "Euro"},
+        {"USD", "ECB 2024-12-11"},  // set by hand before: the update overwrites it
+        {"PLN", "ECB 2024-12-11"},
+        {"UAH", "NBP 242/A/NBP/2024 2024-12-11"},
+        {"NGN", "NBP 050/B/NBP/2024 2024-12-11"},
+        {"VND", "NBP 050/B/NBP/2024 2024-12-11"},
+    };
+    for (const auto& [code, origin] : cases) {
+        const int entry = EntryOf(code);
+        ASSERT_NE(entry, -1) << code;
+        EXPECT_EQ(Stored("R" + std::to_string(entry)), origin) << code;
+    }
+    EXPECT_EQ(mdlData::CurrencyTable[EntryOf("NGN")].Value.Raw(), 16356049);
+    EXPECT_EQ(mdlData::CurrencyTable[EntryOf("NGN")].Name, "Naira");
+
+    // The next update from a list server: its records' origins are no longer known.
+    frmUpdate.Unload();
+    SetStored("UpdateUrl", kOwnList);
+    Serve("");
+    ui.httpBodies[kOwnList] = kList;
+    frmUpdate.Load();
+    frmUpdate().cmdOK_Click();
+    ASSERT_EQ(Status(), SuccessText("Rates of 2026-12-08"));
+    EXPECT_EQ(Stored("R" + std::to_string(EntryOf("USD"))), "");
+    EXPECT_EQ(Stored("R" + std::to_string(EntryOf("NGN"))), "NBP 050/B/NBP/2024 2024-12-11");
+    EXPECT_EQ(rates::OriginText(mdlData::CurrencyTable[EntryOf("USD")].Origin),
+              "Rates of 2026-12-08, updated 12/8/2026: latest");
+}
+
+// The third line of a currency button's tip: the rate's own source, its day and its age by
+// its source's calendar.
+TEST_F(UpdateDialogTest, TheTipsThirdLineTellsEachRatesSourceAndAge) {
+    using Kind = RateOrigin::Kind;
+    const RateOrigin ecb{.kind = Kind::Ecb, .date = "2024-12-11"};
+    const RateOrigin tableB{.kind = Kind::Nbp, .date = "2024-12-11", .table = "050/B/NBP/2024"};
+    const RateOrigin tableA{.kind = Kind::Nbp, .date = "2024-12-11", .table = "242/A/NBP/2024"};
+    const RateOrigin hand{.kind = Kind::Hand, .date = "2026-12-09"};
+    const char* const b = "Source: NBP table 050/B/NBP/2024 of 2024-12-11: ";
+    const char* const a = "Source: NBP table 242/A/NBP/2024 of 2024-12-11: ";
+    const struct {
+        const char* what;
+        RateOrigin origin;
+        tk::LocalTime utcNow;
+        std::string text;
+        const char* pattern = "M/d/yyyy";
+    } cases[] = {
+        {"ECB, the latest",
+         ecb,
+         {2024, 12, 12, 14, 0, 0},
+         "Source: ECB euro reference rates of 2024-12-11: latest"},
+        {"ECB, one behind",
+         ecb,
+         {2024, 12, 12, 15, 0, 0},
+         "Source: ECB euro reference rates of 2024-12-11: 1 publication behind"},
+        {"table B, the next Tuesday", tableB, {2024, 12, 17, 20, 0, 0}, std::string(b) + "latest"},
+        {"table B, Wednesday before 12:15 in Warsaw",
+         tableB,
+         {2024, 12, 18, 11, 14, 0},
+         std::string(b) + "latest"},
+        {"table B, Wednesday at 12:15 in Warsaw",
+         tableB,
+         {2024, 12, 18, 11, 15, 0},
+         std::string(b) + "1 week behind"},
+        {"table B, three Wednesdays on",
+         tableB,
+         {2025, 1, 2, 9, 0, 0},
+         std::string(b) + "3 weeks behind"},
+        {"table A, the next morning", tableA, {2024, 12, 12, 11, 0, 0}, std::string(a) + "latest"},
+        {"table A, the next afternoon",
+         tableA,
+         {2024, 12, 12, 11, 30, 0},
+         std::string(a) + "1 working day behind"},
+        {"table A, over a weekend",
+         tableA,
+         {2024, 12, 16, 12, 0, 0},
+         std::string(a) + "3 working days behind"},
+        {"fixed by the euro",
+         {.kind = Kind::Euro},
+         {2024, 12, 12, 0, 0, 0},
+         "Fixed rate to the euro"},
+        {"by hand", hand, {2026, 12, 9, 0, 0, 0}, "Rate set by hand on 12/9/2026"},
+        {"by hand, the user's date form",
+         hand,
+         {2026, 12, 9, 0, 0, 0},
+         "Rate set by hand on 09.12.2026",
+         "dd.MM.yyyy"},
+        {"by hand on a day not known",
+         {.kind = Kind::Hand},
+         {2026, 12, 9, 0, 0, 0},
+         "Rate set by hand"},
+        {"the built-in table", {.kind = Kind::BuiltIn}, {2026, 12, 9, 0, 0, 0}, "Built-in rate"},
+        {"not recorded, never updated", {}, {2026, 12, 9, 0, 0, 0}, "Built-in rate"},
+    };
+    for (const auto& c : cases) {
+        ui.utcNow = c.utcNow;
+        ui.shortDatePattern = c.pattern;
+        EXPECT_EQ(rates::OriginText(c.origin), c.text) << c.what;
+    }
+    // Not recorded after an update: the update's age.
+    SetStored("RatesHeader", "ECB euro reference rates of 2026-12-07");
+    SetStored("LastUpdate", "12/7/2026 6:00:00 PM");
+    ui.shortDatePattern = "M/d/yyyy";
+    ui.utcNow = {2026, 12, 8, 13, 5, 9};
+    EXPECT_EQ(rates::OriginText({}),
+              "ECB euro reference rates of 2026-12-07, updated 12/7/2026: latest");
+    EXPECT_EQ(rates::OriginText({.kind = Kind::BuiltIn}), "Built-in rate") << "after Default";
+}
+
+// One tip, as the user and a screen reader get it, for a currency of the NBP's table B.
+TEST_F(UpdateDialogTest, AnNbpCurrencysTipNamesTheNbpAndItsTable) {
+    if (tk::Services().xml == nullptr) GTEST_SKIP() << "this build has no XML reader";
+    ui.utcNow = {2024, 12, 12, 9, 0, 0};
+    ui.httpBodies[kBankUrl] = EcbFile();
+    ui.httpBodies[Nbp(kTableB)] = TableBFile();
+    ui.httpBodies[Nbp(kTableAOfB)] = TableAFile();
+    frmMain.Show();
+    frmUpdate.Load();
+    frmUpdate().cmdOK_Click();
+    ASSERT_EQ(Status(), SuccessText(kMergedHeader));
+    frmUpdate.Unload();
+    frmOpt.Unload();
+    mdlData::SelectedSlots[1] = static_cast<std::int16_t>(EntryOf("NGN"));
+    tk::DiscardAll();
+    frmMain.Show();
+    ui.Type(frmMain(), "100");
+    ui.Click(frmMain(), FrmMain::cmdCur0);  // EUR
+    const tk::headless::Window& w = tk::headless::Platform::PeerOf(frmMain());
+    EXPECT_EQ(w.ToolTip(FrmMain::cmdCur0 + 1),
+              "100 EUR = 163,560.49 NGN\r\n1 EUR = 1,635.6049 NGN\r\n"
+              "Source: NBP table 050/B/NBP/2024 of 2024-12-11: latest");
+}
+
+// A list server of the builder's own (PECUN_UPDATE_URL) comes first, and alone when it gives
+// a list; the program we ship has none. "UpdateUrl" stands in its place when set.
+TEST_F(UpdateDialogTest, ABuildersListServerComesBeforeTheBanks) {
+    EXPECT_EQ(rates::BuiltListServer(), "") << "the shipped program names a list server";
+    constexpr char kServer[] = "https://lists.example/pecunup/";
+    const rates::Sources sources = rates::SourcesOf(kServer);
+    EXPECT_EQ(sources.lists, std::vector<std::string>{kServer});
+    EXPECT_TRUE(sources.banks);
+    EXPECT_EQ(sources.ecb, kBankUrl);
+    EXPECT_EQ(sources.nbpBase, kNbp);
+
+    for (bool serverUp : {true, false}) {
+        SCOPED_TRACE(serverUp ? "server up" : "server down");
+        ui.httpBodies.clear();
+        ui.fetches.clear();
+        ui.httpBodies[serverUp ? kServer : kBankUrl] = kList;
+        std::string text;
+        UpdateList list;
+        std::vector<RateOrigin> origins;
+        EXPECT_TRUE(rates::FetchList(sources, tk::Services().clock->Ticks(), text, list, origins));
+        EXPECT_EQ(list.header, "Rates of 2026-12-08");
+        EXPECT_TRUE(origins.empty()) << "a list names no origins";
+        std::vector<std::string> fetched;
+        for (const tk::headless::FetchCall& f : ui.fetches) fetched.push_back(f.url);
+        const std::vector<std::string> expected = serverUp
+                                                      ? std::vector<std::string>{kServer}
+                                                      : std::vector<std::string>{kServer, kBankUrl};
+        EXPECT_EQ(fetched, expected);
+    }
+
+    SetStored("UpdateUrl", kOwnList);
+    const rates::Sources administered = rates::SourcesOf(kServer);
+    EXPECT_EQ(administered.lists, std::vector<std::string>{kOwnList});
+    EXPECT_FALSE(administered.banks);
 }
 
 // The bank's file read by the converter itself: known codes get the rate, new ones a name of
@@ -324,7 +658,8 @@ TEST_F(UpdateDialogTest, SourcesAreTriedInTurnUntilOneGivesAList) {
 TEST_F(UpdateDialogTest, TheBanksFileUpdatesTheTableWithBuiltInNames) {
     if (tk::Services().xml == nullptr) GTEST_SKIP() << "this build has no XML reader";
     ui.httpBodies[kBankUrl] = std::string(kBankDay).replace(
-        std::string(kBankDay).find("</Cube></Cube>"), 0, "<Cube currency='XAG' rate='0.0234'/>");
+        std::string(kBankDay).find("</Cube></Cube>"), 0,
+        "<Cube currency='XAG' rate='0.0234'/><Cube currency='QQQ' rate='2'/>");
     frmUpdate.Load();
     frmUpdate().cmdOK_Click();
     ASSERT_EQ(Status(), SuccessText(kBankHeader));
@@ -332,9 +667,10 @@ TEST_F(UpdateDialogTest, TheBanksFileUpdatesTheTableWithBuiltInNames) {
     EXPECT_EQ(Stored("V2"), " 1.9558") << "DEM, fixed";
     EXPECT_EQ(Stored("L0"), "European Union euro") << "a known code keeps its name";
     EXPECT_EQ(Stored("V0"), " 1");
-    EXPECT_EQ(OptionsLine("Polish zloty (PLN)"), 21);
-    EXPECT_EQ(OptionsLine("XAG (XAG)"), 22) << "a code of no table is its own name";
-    EXPECT_EQ(OptionsLine("Luxembourg franc (LUF)"), 23);
+    EXPECT_EQ(OptionsLine("Zloty (PLN)"), 21) << "ISO 4217's name";
+    EXPECT_EQ(OptionsLine("Silver (XAG)"), 22) << "ISO 4217's name";
+    EXPECT_EQ(OptionsLine("QQQ (QQQ)"), 23) << "a code of no table is its own name";
+    EXPECT_EQ(OptionsLine("Luxembourg franc (LUF)"), 24);
     EXPECT_EQ(Stored("V21"), " 4.2215");
     EXPECT_EQ(Stored("V22"), " 0.0234");
 }
@@ -346,9 +682,13 @@ TEST_F(UpdateDialogTest, EveryFetchGetsWhatIsLeftOfOneTimeLimit) {
         int baseTakes;                // ms the list's server takes before it fails
         std::vector<int> limitsGiven;  // to each fetch, in order
     };
+    // The ECB's address, then the NBP's two where there is an XML reader to read them.
+    const bool nbp = tk::Services().xml != nullptr;
     const Case cases[] = {
-        {"a quick failure", 0, {50000, 50000}},
-        {"a slow failure", 30000, {50000, 20000}},
+        {"a quick failure", 0,
+         nbp ? std::vector<int>{50000, 50000, 50000} : std::vector<int>{50000}},
+        {"a slow failure", 30000,
+         nbp ? std::vector<int>{50000, 20000, 20000} : std::vector<int>{50000}},
         {"the whole time", 50000, {50000}},
     };
     for (const Case& c : cases) {
@@ -562,7 +902,8 @@ TEST_F(UpdateDialogTest, SilentUpdateShowsNoWindow) {
         ui.commandLine = "/update";
         WatchingHttp http(ui);
         EXPECT_FALSE(mdlMain::Main()) << "the main window opened";
-        ASSERT_EQ(http.fetches.size(), serverUp ? 1u : 2u) << "the list's server, the bank";
+        const std::size_t downFetches = tk::Services().xml != nullptr ? 3u : 1u;
+        ASSERT_EQ(http.fetches.size(), serverUp ? 1u : downFetches) << "the ECB, the NBP's tables";
         EXPECT_FALSE(http.fetches[0].visible) << "the dialog was shown";
         EXPECT_FALSE(frmMain.Loaded());
         EXPECT_FALSE(frmUpdate.Loaded());
