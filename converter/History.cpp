@@ -6,6 +6,7 @@
 #include <map>
 #include <utility>
 
+#include "Money.h"
 #include "TextHelpers.h"
 #include "toolkit/NumberFormat.h"
 
@@ -16,8 +17,6 @@ using publications::Date;
 
 constexpr std::string_view kEuro = "EUR";
 constexpr std::string_view kZloty = "PLN";
-constexpr std::uint64_t kDecimalBase = 10;
-constexpr unsigned kHalfDigit = 5;
 constexpr std::array<std::string_view, 7> kWeekdays = {"Sun", "Mon", "Tue", "Wed",
                                                        "Thu", "Fri", "Sat"};
 // 1970-01-01, day 0, was a Thursday (4, counting from Sunday).
@@ -127,51 +126,6 @@ int LeadingExponent(const Ratio& r) {
     n.resize(width, '0');
     d.resize(width, '0');
     return n < d ? exponent - 1 : exponent;
-}
-
-// How the decimal fraction 0.<digits> compares with one half: -1, 0 or 1.
-int AgainstHalf(std::string_view digits) {
-    if (digits.empty() || static_cast<unsigned>(digits[0] - '0') < kHalfDigit) return -1;
-    if (static_cast<unsigned>(digits[0] - '0') > kHalfDigit) return 1;
-    return digits.find_first_not_of('0', 1) == std::string_view::npos ? 0 : 1;
-}
-
-// n x 10^shift / d rounded to the nearest whole count, halves to even, by long division on
-// n's digits (a remainder below d < 10^18 and ten times it stay inside 64 bits); nullopt above
-// `limit`.
-std::optional<std::uint64_t> RoundedQuotient(std::uint64_t n, std::uint64_t d, int shift,
-                                             std::uint64_t limit) {
-    const std::string digits = std::to_string(n);
-    const auto size = static_cast<long long>(digits.size());
-    const long long whole = size + shift;  // the digits of n x 10^shift before its point
-    if (whole < 0) return 0;               // below a tenth
-    std::uint64_t quotient = 0, remainder = 0;
-    for (long long i = 0; i < whole; ++i) {
-        const unsigned digit =
-            i < size ? static_cast<unsigned>(digits[static_cast<std::size_t>(i)] - '0') : 0u;
-        remainder = remainder * kDecimalBase + digit;
-        quotient = quotient * kDecimalBase + remainder / d;
-        remainder %= d;
-        if (quotient > limit) return std::nullopt;
-    }
-    // What is left is (remainder + 0.<rest>) / d, set against one half.
-    const std::string_view rest =
-        whole < size ? std::string_view(digits).substr(static_cast<std::size_t>(whole)) : "";
-    const bool restZero = rest.find_first_not_of('0') == std::string_view::npos;
-    const std::uint64_t twice = remainder * 2;
-    const bool odd = quotient % 2 == 1;
-    bool up = false;
-    if (twice > d) {
-        up = true;
-    } else if (twice == d) {
-        up = !restZero || odd;
-    } else if (twice + 1 == d) {
-        const int half = AgainstHalf(rest);
-        up = half > 0 || (half == 0 && odd);
-    }
-    if (up) ++quotient;
-    if (quotient > limit) return std::nullopt;
-    return quotient;
 }
 
 struct PairRatio {
@@ -328,8 +282,8 @@ PairSeries PairOf(std::string_view base, const CurrencySeries& baseRates, std::s
     series.decimals = decimals;
     for (const PairRatio& p : common) {
         const std::optional<std::uint64_t> value =
-            RoundedQuotient(p.ratio.numerator, p.ratio.denominator, p.ratio.exponent + decimals,
-                            static_cast<std::uint64_t>(kMaxPairCount) - 1);
+            RoundedDigitQuotient(std::to_string(p.ratio.numerator), p.ratio.exponent + decimals,
+                                 p.ratio.denominator, static_cast<std::uint64_t>(kMaxPairCount) - 1);
         if (!value) {
             series.days.clear();
             series.error = "the value of " + name + " on " + publications::IsoText(p.day) + " is too large";

@@ -155,3 +155,41 @@ std::int64_t RoundedWhole(Money m) {
     if (rem < -kHalf || (rem == -kHalf && (whole & 1) != 0)) --whole;
     return whole;
 }
+
+std::optional<std::uint64_t> RoundedDigitQuotient(std::string_view digits, std::int64_t shift,
+                                                  std::uint64_t divisor, std::uint64_t limit) {
+    constexpr std::uint64_t kBase = 10;
+    constexpr unsigned kHalfDigit = 5;
+    const auto size = static_cast<std::int64_t>(digits.size());
+    const std::int64_t countDigits = size + shift;  // the dividend's digits before its point
+    if (countDigits < 0) return 0;
+    std::uint64_t remainder = 0;
+    // Brings down the dividend's next digit (0 past its end); gives the quotient's next digit.
+    const auto next = [&](std::int64_t i) {
+        const unsigned digit =
+            i < size ? static_cast<unsigned>(digits[static_cast<std::size_t>(i)] - '0') : 0u;
+        remainder = remainder * kBase + digit;
+        const std::uint64_t q = remainder / divisor;
+        remainder %= divisor;
+        return q;
+    };
+    std::uint64_t count = 0;
+    for (std::int64_t i = 0; i < countDigits; ++i) {
+        count = count * kBase + next(i);
+        if (count > limit) return std::nullopt;
+    }
+    bool up = false;
+    if (countDigits >= size) {
+        const std::uint64_t twice = remainder * 2;
+        up = twice > divisor || (twice == divisor && count % 2 == 1);
+    } else {
+        const std::uint64_t first = next(countDigits);
+        bool pastHalf = false;
+        for (std::int64_t i = countDigits + 1; i < size && !pastHalf; ++i) pastHalf = next(i) != 0;
+        pastHalf = pastHalf || remainder != 0;
+        up = first > kHalfDigit || (first == kHalfDigit && (pastHalf || count % 2 == 1));
+    }
+    if (up) ++count;
+    if (count > limit) return std::nullopt;
+    return count;
+}

@@ -78,3 +78,10 @@ struct Product128 {
     std::uint64_t low;
 };
 Product128 MultiplyWide(std::uint64_t a, std::uint64_t b);
+
+// The whole number written by the decimal digits `digits` (no sign, no point), times
+// 10^shift, divided by `divisor` (1 up to 10^18), rounded to a whole count with halves to
+// even, exactly, by long division on the digits. 0 for a quotient below a tenth; nullopt above
+// `limit` (at most 10^18).
+std::optional<std::uint64_t> RoundedDigitQuotient(std::string_view digits, std::int64_t shift,
+                                                  std::uint64_t divisor, std::uint64_t limit);

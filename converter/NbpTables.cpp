@@ -4,6 +4,7 @@
 #include <map>
 #include <span>
 
+#include "Money.h"
 #include "Publications.h"
 #include "RatesFeed.h"
 
@@ -18,7 +19,6 @@ constexpr std::string_view kZloty = "PLN";
 constexpr std::size_t kMaxDivisorDigits = 18;
 constexpr int kRateDecimals = 4;
 constexpr int kDecimalBase = 10;
-constexpr unsigned kHalfDigit = 5;
 
 std::optional<std::int64_t> TenThousandths(std::string_view text) {
     return feed::RateTenThousandths(text);
@@ -160,29 +160,6 @@ std::optional<std::uint64_t> SmallValue(const std::string& digits) {
     for (const char c : digits) value = value * kDecimalBase + static_cast<unsigned>(c - '0');
     return value;
 }
-
-// Long division of a stream of decimal digits by a divisor below 10^18.
-class LongDivision {
-public:
-    explicit LongDivision(std::uint64_t divisor) : divisor_(divisor) {}
-    // Brings down the next digit of the dividend; gives the quotient's next digit, 0 to 9.
-    unsigned Next(unsigned digit) {
-        remainder_ = remainder_ * kDecimalBase + digit;
-        const auto quotient = static_cast<unsigned>(remainder_ / divisor_);
-        remainder_ %= divisor_;
-        return quotient;
-    }
-    // Whether what is left pushes `quotient` up: past the half, or at it onto an even count.
-    bool RoundsUp(std::uint64_t quotient) const {
-        const std::uint64_t twice = remainder_ * 2;
-        return twice > divisor_ || (twice == divisor_ && quotient % 2 == 1);
-    }
-    bool Exact() const { return remainder_ == 0; }
-
-private:
-    std::uint64_t divisor_;
-    std::uint64_t remainder_ = 0;
-};
 
 // ---- the checks ----
 
@@ -340,39 +317,13 @@ std::optional<std::int64_t> CrossRate(std::string_view eurMid, std::string_view 
     const std::optional<std::uint64_t> divisor = SmallValue(currency.digits);
     if (!divisor) return std::nullopt;
 
-    // eurMid / mid in ten-thousandths is the euro's digits, followed by `shift` zeros when
-    // shift is above 0, divided by the currency's digits: the count is the quotient's first
-    // `countDigits` digits, and any digits of the euro's past them decide the rounding.
+    // eurMid / mid in ten-thousandths is the euro's digits, shifted by the exponents and the
+    // four decimals, divided by the currency's digits.
     const std::int64_t shift = euro.exponent - currency.exponent + kRateDecimals;
-    const auto size = static_cast<std::int64_t>(euro.digits.size());
-    const std::int64_t countDigits = size + shift;
-    if (countDigits < 0) return 0;  // below a tenth of a ten-thousandth
-    const auto digitAt = [&euro, size](std::int64_t i) {
-        return i < size ? static_cast<unsigned>(euro.digits[static_cast<std::size_t>(i)] - '0')
-                        : 0u;
-    };
-    const auto limit = static_cast<std::uint64_t>(feed::kMaxRate);
-    LongDivision division(*divisor);
-    std::uint64_t count = 0;
-    for (std::int64_t i = 0; i < countDigits; ++i) {
-        count = count * kDecimalBase + division.Next(digitAt(i));
-        if (count > limit) return std::nullopt;
-    }
-    bool up = false;
-    if (countDigits >= size) {
-        up = division.RoundsUp(count);
-    } else {
-        const unsigned first = division.Next(digitAt(countDigits));
-        bool pastHalf = false;
-        for (std::int64_t i = countDigits + 1; i < size && !pastHalf; ++i) {
-            pastHalf = division.Next(digitAt(i)) != 0;
-        }
-        pastHalf = pastHalf || !division.Exact();
-        up = first > kHalfDigit || (first == kHalfDigit && (pastHalf || count % 2 == 1));
-    }
-    if (up) ++count;
-    if (count > limit) return std::nullopt;
-    return static_cast<std::int64_t>(count);
+    const std::optional<std::uint64_t> count = RoundedDigitQuotient(
+        euro.digits, shift, *divisor, static_cast<std::uint64_t>(feed::kMaxRate));
+    if (!count) return std::nullopt;
+    return static_cast<std::int64_t>(*count);
 }
 
 Answer AnswerOf(const Reading* tableA, const Reading* tableB) {

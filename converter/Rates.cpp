@@ -205,6 +205,25 @@ std::string HandText(const RateOrigin& origin) {
            (regional ? regional->ShortDate(day->year, day->month, day->day) : origin.date);
 }
 
+
+// RatesAgeText of the recorded header and last update.
+std::string AgeText(const std::string& header, const std::string& lastUpdate) {
+    if (!UpdateRecorded(header, lastUpdate)) return "Built-in rates, never updated";
+    std::string text = header;
+    if (const std::optional<tk::LocalTime> last = DateOf(lastUpdate)) {
+        text += text.empty() ? "Updated " : ", updated ";
+        text += tk::Services().regional->ShortDate(last->year, last->month, last->day);
+    }
+    if (text.empty()) text = "Updated rates";
+    tk::ClockService* clock = tk::Services().clock;
+    const std::optional<publications::Date> day = publications::TrailingIsoDate(header);
+    if (day && clock != nullptr) {
+        text += ": ";
+        text += BehindText(publications::PublicationsSince(*day, clock->UtcNow()), "publication");
+    }
+    return text;
+}
+
 }  // namespace
 
 std::string_view BuiltListServer() { return kBuiltListServer; }
@@ -265,22 +284,8 @@ std::optional<tk::LocalTime> LastUpdateDate() {
 }
 
 std::string RatesAgeText() {
-    const std::string header = mdlData::ReadSetting(kRatesHeaderKey, "");
-    const std::string lastUpdate = mdlData::ReadSetting(kLastUpdateKey, kNeverUpdated);
-    if (!UpdateRecorded(header, lastUpdate)) return "Built-in rates, never updated";
-    std::string text = header;
-    if (const std::optional<tk::LocalTime> last = DateOf(lastUpdate)) {
-        text += text.empty() ? "Updated " : ", updated ";
-        text += tk::Services().regional->ShortDate(last->year, last->month, last->day);
-    }
-    if (text.empty()) text = "Updated rates";
-    tk::ClockService* clock = tk::Services().clock;
-    const std::optional<publications::Date> day = publications::TrailingIsoDate(header);
-    if (day && clock != nullptr) {
-        text += ": ";
-        text += BehindText(publications::PublicationsSince(*day, clock->UtcNow()), "publication");
-    }
-    return text;
+    return AgeText(mdlData::ReadSetting(kRatesHeaderKey, ""),
+                   mdlData::ReadSetting(kLastUpdateKey, kNeverUpdated));
 }
 
 std::string OriginText(const RateOrigin& origin) {
@@ -297,9 +302,10 @@ std::string OriginText(const RateOrigin& origin) {
         case RateOrigin::Kind::Unknown:
             break;
     }
-    const bool updated = UpdateRecorded(mdlData::ReadSetting(kRatesHeaderKey, ""),
-                                        mdlData::ReadSetting(kLastUpdateKey, kNeverUpdated));
-    return updated ? RatesAgeText() : std::string(kBuiltInRate);
+    const std::string header = mdlData::ReadSetting(kRatesHeaderKey, "");
+    const std::string lastUpdate = mdlData::ReadSetting(kLastUpdateKey, kNeverUpdated);
+    return UpdateRecorded(header, lastUpdate) ? AgeText(header, lastUpdate)
+                                              : std::string(kBuiltInRate);
 }
 
 }  // namespace rates

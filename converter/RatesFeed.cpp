@@ -29,19 +29,6 @@ constexpr FormerCurrency kFormer[] = {
     {"BGN", "1.95583", "Bulgarian lev"},
 };
 
-constexpr NamedCurrency kPublished[] = {
-    {"USD", "US dollar"},         {"JPY", "Japanese yen"},       {"CZK", "Czech koruna"},
-    {"DKK", "Danish krone"},      {"GBP", "Pound sterling"},     {"HUF", "Hungarian forint"},
-    {"PLN", "Polish zloty"},      {"RON", "Romanian leu"},       {"SEK", "Swedish krona"},
-    {"CHF", "Swiss franc"},       {"ISK", "Icelandic krona"},    {"NOK", "Norwegian krone"},
-    {"TRY", "Turkish lira"},      {"AUD", "Australian dollar"},  {"BRL", "Brazilian real"},
-    {"CAD", "Canadian dollar"},   {"CNY", "Chinese yuan"},       {"HKD", "Hong Kong dollar"},
-    {"IDR", "Indonesian rupiah"}, {"ILS", "Israeli shekel"},     {"INR", "Indian rupee"},
-    {"KRW", "South Korean won"},  {"MXN", "Mexican peso"},       {"MYR", "Malaysian ringgit"},
-    {"NZD", "New Zealand dollar"}, {"PHP", "Philippine peso"},   {"SGD", "Singapore dollar"},
-    {"THB", "Thai baht"},         {"ZAR", "South African rand"}, {"RUB", "Russian rouble"},
-};
-
 constexpr std::string_view kGesmesNamespace = "http://www.gesmes.org/xml/2002-08-01";
 
 const FormerCurrency* FindFormer(std::string_view code) {
@@ -172,7 +159,6 @@ std::string FormatUpdateList(std::string_view header, std::span<const ListRecord
 
 std::span<const FormerCurrency> FormerCurrencies() { return kFormer; }
 
-std::span<const NamedCurrency> PublishedCurrencies() { return kPublished; }
 
 EcbRecords EcbRecordsOf(const ParsedRates& parsed, const CurrencyNames& names) {
     const auto fail = [](std::string error) { return EcbRecords{false, {}, {}, std::move(error)}; };

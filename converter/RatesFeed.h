@@ -99,15 +99,6 @@ struct FormerCurrency {
 // country's currency is added at the end.
 std::span<const FormerCurrency> FormerCurrencies();
 
-struct NamedCurrency {
-    std::string_view code;
-    std::string_view name;
-};
-
-// Names of the currencies the bank publishes rates for, for a reader with no names table of
-// its own (the converter).
-std::span<const NamedCurrency> PublishedCurrencies();
-
 // Where a record's rate came from.
 enum class RateSourceKind : std::uint8_t {
     Euro,  // fixed by the euro: EUR itself and the irrevocable rates of its former currencies
