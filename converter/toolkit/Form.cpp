@@ -39,4 +39,14 @@ void RunMenuHandler(Form& form, int menu) {
     if (const EventHandler handler = menus[static_cast<std::size_t>(menu)].click) handler(form, -1);
 }
 
+void RunContextMenuHandler(Form& form, int id, int item) {
+    const std::span<const ControlSpec> controls = form.Layout().controls;
+    if (id < 0 || static_cast<std::size_t>(id) >= controls.size()) return;
+    const ControlSpec& row = controls[static_cast<std::size_t>(id)];
+    if (item < 0 || static_cast<std::size_t>(item) >= row.contextMenu.size()) return;
+    if (const EventHandler handler = row.contextMenu[static_cast<std::size_t>(item)].click) {
+        handler(form, row.index);
+    }
+}
+
 }  // namespace tk

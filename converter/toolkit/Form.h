@@ -22,7 +22,9 @@ class WindowPeer;
 // index in its group (-1 for a control alone and for a menu command). Made with Handler below.
 using EventHandler = void (*)(Form& form, int index);
 
-enum class Kind : std::uint8_t { Label, Button, TextBox, ListBox, CheckBox, Picture };
+// Chart: a line over a time axis (ChartData below), one point of which is the cursor's; it
+// takes the focus, and its keys go to the form (which previews keys to move the cursor).
+enum class Kind : std::uint8_t { Label, Button, TextBox, ListBox, CheckBox, Picture, Chart };
 
 // Control flags.
 enum : std::uint32_t {
@@ -40,6 +42,10 @@ enum : std::uint32_t {
     // label: lies above the controls it overlaps, which never paint over it, and is shown
     // only while its caption is not empty
     kOverlay = 1u << 11,
+    // In a form flagged kSizable, the control's right (bottom) edge keeps its distance from
+    // the form's right (bottom) edge as the user resizes it; its left and top edges stay.
+    kAnchorRight = 1u << 12,
+    kAnchorBottom = 1u << 13,
 };
 
 // A rectangle in twips (1/1440 inch), relative to the parent's client area.
@@ -52,6 +58,12 @@ struct TwipsRect {
 
 // The size of the dialog font, in hundredths of a point.
 inline constexpr int kDialogFontHundredthsPt = 825;
+
+struct MenuSpec {
+    const char* name;              // "mnuOptions"
+    const char* caption;           // "&Options": a top-level command without sub-menu
+    EventHandler click = nullptr;  // the command chosen; nullptr: nothing
+};
 
 struct ControlSpec {
     Kind kind;
@@ -69,9 +81,15 @@ struct ControlSpec {
     // base currency" for a ">"); nullptr: the caption.
     const char* accessibleName = nullptr;
     // The control's handlers; nullptr: the event does nothing.
-    EventHandler click = nullptr;     // a button or check box pressed; a list's line chosen
+    // a button or check box pressed; a list's line chosen; the mouse put a chart's cursor on
+    // another point (ChartCursor tells which)
+    EventHandler click = nullptr;
     EventHandler dblClick = nullptr;  // a list's line double-clicked
     EventHandler gotFocus = nullptr;  // the control took the focus
+    // The commands of the control's context menu, shown for a right click on it, and for the
+    // context-menu key and Shift+F10 while it has the focus; a command's click handler runs
+    // with this row's index. Empty: no context menu.
+    std::span<const MenuSpec> contextMenu = {};
 };
 
 // Whether the controls from `id` on are `count` controls named `name`, indexed 0 to count - 1
@@ -88,12 +106,6 @@ constexpr bool ControlsAre(std::span<const ControlSpec> table, int id, std::stri
     return true;
 }
 
-struct MenuSpec {
-    const char* name;              // "mnuOptions"
-    const char* caption;           // "&Options": a top-level command without sub-menu
-    EventHandler click = nullptr;  // the command chosen; nullptr: nothing
-};
-
 // Whether menu `id` of the table is named `name`: the menu ids' compile-time check.
 constexpr bool MenuIs(std::span<const MenuSpec> table, int id, std::string_view name) {
     return id >= 0 && static_cast<std::size_t>(id) < table.size() &&
@@ -107,6 +119,9 @@ enum : std::uint32_t {
     kShowInTaskbar = 1u << 2,  // has a task-bar button
     kCenterOnOwner = 1u << 3,  // opens centred on the window that was active
     kDialogFrame = 1u << 4,    // fixed dialog border; otherwise fixed single
+    // a sizing border and a maximise button: the user resizes it, never below the table's
+    // client size; controls follow by their anchors (kAnchorRight, kAnchorBottom)
+    kSizable = 1u << 5,
 };
 
 struct FormSpec {
@@ -125,8 +140,43 @@ enum : std::int16_t {
     kKeyBackspace = 8,
     kKeyEnter = 13,
     kKeyEscape = 27,
+    kKeyPageUp = 33,
+    kKeyPageDown = 34,
+    kKeyEnd = 35,
+    kKeyHome = 36,
+    kKeyLeft = 37,
+    kKeyUp = 38,
+    kKeyRight = 39,
+    kKeyDown = 40,
     kKeyComma = 188,
     kKeyPeriod = 190,
+};
+
+// What a chart control draws: a line through its points, left to right, on a time axis and a
+// value axis with their labels, a few points marked with their values, and a cursor on one
+// point. The form writes every text; the peer only scales and draws.
+struct ChartPoint {
+    std::int64_t x = 0;  // a day number: the time axis is linear in it
+    std::int64_t y = 0;  // the value, in the form's own unit (a count of 10^-decimals)
+};
+struct ChartLabel {
+    std::int64_t at = 0;  // a place on its axis, in the points' x (or y) unit
+    std::string text;
+};
+enum class ChartPlace : std::uint8_t { Above, Below, Right };
+// A point drawn as a dot with its text on the given side of it.
+struct ChartMark {
+    std::size_t point = 0;  // an index into the points
+    ChartPlace place = ChartPlace::Above;
+    std::string text;
+};
+struct ChartData {
+    std::vector<ChartPoint> points;   // x strictly ascending; empty: an empty plot
+    std::int64_t yLow = 0;            // the value axis' bottom
+    std::int64_t yHigh = 0;           // and top, above yLow
+    std::vector<ChartLabel> yLabels;  // value ticks, each with a grid line
+    std::vector<ChartLabel> xLabels;  // time ticks: a short line and the text after it
+    std::vector<ChartMark> marks;
 };
 
 // Shift state of key events: 1 Shift, 2 Ctrl, 4 Alt.
@@ -208,6 +258,8 @@ inline constexpr EventHandler Handler = &detail::MemberHandler<decltype(M)>::tem
 void RunControlHandler(Form& form, int id, EventHandler ControlSpec::*event);
 // The same for menu command `menu`.
 void RunMenuHandler(Form& form, int menu);
+// The same for command `item` of control `id`'s context menu, with the control's index.
+void RunContextMenuHandler(Form& form, int id, int item);
 
 // What a form needs of its window and controls. Positions in list boxes are 0-based;
 // -1 means "none" wherever a position is returned.
@@ -268,6 +320,12 @@ public:
     // selects line `selected` (-1: none). One pass, without redrawing line by line; the line
     // that was at the top of the view stays there when it is among the new ones.
     virtual void ListSetLines(int id, std::vector<ListLine> lines, int selected) = 0;
+
+    // Chart controls. SetChart replaces what it draws and puts the cursor on the last point
+    // (-1 without points); a point outside the data sets no cursor (-1).
+    virtual void SetChart(int id, ChartData data) = 0;
+    virtual int ChartCursor(int id) const = 0;  // -1: none
+    virtual void SetChartCursor(int id, int point) = 0;
 };
 
 // Creates windows for forms; one per process, installed with the other services.

@@ -28,7 +28,10 @@ Window::Window(Form& f, std::uint32_t h) : form(f), handle(h) {
         if (layout.controls[i].kind != Kind::ListBox) controls[i].text = layout.controls[i].caption;
         if (layout.controls[i].flags & kDefault) defaultButton = static_cast<int>(i);
         if (const char* name = layout.controls[i].accessibleName) controls[i].accessibleName = name;
+        controls[i].rect = layout.controls[i].rect;
     }
+    clientWidth = layout.clientWidth;
+    clientHeight = layout.clientHeight;
 }
 
 ControlState* Window::At(int id) {
@@ -193,6 +196,41 @@ void Window::ListSetLines(int id, std::vector<ListLine> lines, int selected) {
     c->lines = std::move(lines);
     c->order.Assign(c->lines);
     c->listIndex = selected >= 0 && selected < static_cast<int>(c->lines.size()) ? selected : -1;
+}
+
+void Window::SetChart(int id, ChartData data) {
+    ControlState* c = At(id);
+    if (c == nullptr || form.Layout().controls[id].kind != Kind::Chart) return;
+    c->chart = std::move(data);
+    c->chartCursor = static_cast<int>(c->chart.points.size()) - 1;
+}
+
+int Window::ChartCursor(int id) const {
+    const ControlState* c = At(id);
+    return c ? c->chartCursor : -1;
+}
+
+void Window::SetChartCursor(int id, int point) {
+    ControlState* c = At(id);
+    if (c == nullptr) return;
+    const bool inside = point >= 0 && static_cast<std::size_t>(point) < c->chart.points.size();
+    c->chartCursor = inside ? point : -1;
+}
+
+void Window::Resize(int width, int height) {
+    const FormSpec& layout = form.Layout();
+    if (destroyed || !(layout.flags & kSizable)) return;
+    clientWidth = std::max(width, layout.clientWidth);
+    clientHeight = std::max(height, layout.clientHeight);
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        const ControlSpec& c = layout.controls[i];
+        if (c.flags & kAnchorRight)
+            controls[i].rect.width = c.rect.width + clientWidth - layout.clientWidth;
+        if (c.flags & kAnchorBottom) {
+            controls[i].rect.height = c.rect.height + clientHeight - layout.clientHeight;
+        }
+    }
+    form.Form_Resize();
 }
 
 Platform::Platform() {
@@ -379,6 +417,25 @@ void Platform::Escape(Form& form) {
 void Platform::Menu(Form& form, int menu) {
     if (Blocked(form)) return;
     RunEvent("a menu handler", [&] { RunMenuHandler(form, menu); });
+}
+
+void Platform::Key(Form& form, std::int16_t keyCode, std::int16_t shift) {
+    if (form.Layout().flags & kKeyPreview) Deliver(form, keyCode, shift, 0);
+}
+
+void Platform::ContextMenu(Form& form, int control, int item) {
+    Window& w = PeerOf(form);
+    if (w.destroyed || Blocked(form) || !w.Enabled(control)) return;
+    RunEvent("a context menu handler", [&] { RunContextMenuHandler(form, control, item); });
+}
+
+void Platform::PointChart(Form& form, int control, int point) {
+    Window& w = PeerOf(form);
+    if (w.destroyed || Blocked(form) || !w.Enabled(control)) return;
+    const int before = w.ChartCursor(control);
+    w.SetChartCursor(control, point);
+    if (w.ChartCursor(control) == before) return;
+    RunEvent("a chart handler", [&] { RunControlHandler(form, control, &ControlSpec::click); });
 }
 
 bool Platform::Blocked(const Form& form) const {

@@ -33,6 +33,9 @@ struct ControlState {
     int listIndex = -1;
     std::string accessibleName;  // the table's, then what SetAccessibleName gave
     int nameChanges = 0;         // announcements of a changed accessible name
+    TwipsRect rect;              // the table's, moved by the anchors when the form is resized
+    ChartData chart;             // a chart's content
+    int chartCursor = -1;
 };
 
 class Window : public WindowPeer {
@@ -80,6 +83,16 @@ public:
     void ListRemove(int id, int pos) override;
     std::vector<ListLine> ListLines(int id) const override;
     void ListSetLines(int id, std::vector<ListLine> lines, int selected) override;
+
+    void SetChart(int id, ChartData data) override;
+    int ChartCursor(int id) const override;
+    void SetChartCursor(int id, int point) override;
+
+    // The user resizes a kSizable form to a client area of width x height twips (no less than
+    // the table's): the controls follow their anchors, then Form_Resize runs.
+    void Resize(int width, int height);
+    int clientWidth = 0;
+    int clientHeight = 0;
 
     Form& form;
     std::string caption;
@@ -146,7 +159,7 @@ public:
     // RegionalService
     std::string DecimalSeparator() override { return separators.first; }
     std::string ThousandsSeparator() override { return separators.second; }
-    std::string ShortDate(int year, int month, int day) override;  // by shortDatePattern
+    std::string ShortDate(int year, int month, int day) override;     // by shortDatePattern
     std::string LongTime(int hour, int minute, int second) override;  // "2:05:09 PM"
     // Reads the date by shortDatePattern, then the time LongTime writes if one follows.
     std::optional<LocalTime> ReadDateTime(std::string_view text) override;
@@ -182,6 +195,14 @@ public:
     void Enter(Form& form);
     void Escape(Form& form);
     void Menu(Form& form, int menu);
+    // A key with no character (an arrow, Home, Page Up...), as Form_KeyDown of a form that
+    // previews keys receives it.
+    void Key(Form& form, std::int16_t keyCode, std::int16_t shift = 0);
+    // Command `item` of the context menu of an enabled control, as the user chooses it.
+    void ContextMenu(Form& form, int control, int item);
+    // The mouse over point `point` of a chart: the cursor goes there and, when it moved, the
+    // chart's click handler runs.
+    void PointChart(Form& form, int control, int point);
 
     static Window& PeerOf(const Form& form);
     // Whether another form is shown modally, so that `form` takes no input.

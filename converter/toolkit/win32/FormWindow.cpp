@@ -203,10 +203,10 @@ void FormWindow::CreateToolTips() {
 }
 
 HWND FormWindow::CreateTipWindow() {
-    HWND tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                               WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
-                               manager_.Instance(), nullptr);
+    HWND tip =
+        CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                        WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, manager_.Instance(), nullptr);
     if (tip != nullptr) SendMessageW(tip, TTM_SETMAXTIPWIDTH, 0, manager_.Px(kTipWidthTwips));
     return tip;
 }
@@ -298,8 +298,8 @@ std::optional<std::wstring> FormWindow::NameOf(int id) const {
     return std::nullopt;
 }
 
-std::optional<std::wstring> FormWindow::AccessibleText(const WindowManager& manager,
-                                                       HWND control, Field field) {
+std::optional<std::wstring> FormWindow::AccessibleText(const WindowManager& manager, HWND control,
+                                                       Field field) {
     FormWindow* self = manager.FormOf(control);
     const int id = self != nullptr ? self->ControlIdOf(control) : -1;
     if (id < 0) return std::nullopt;
@@ -600,8 +600,8 @@ void FormWindow::ListSetLines(int id, std::vector<ListLine> lines, int selected)
     const LRESULT top = SendMessageW(h, LB_GETTOPINDEX, 0, 0);
     const std::optional<ListLine> topLine =
         ValidLine(id, static_cast<int>(top))
-            ? std::optional<ListLine>({ListText(id, static_cast<int>(top)),
-                                       ItemData(id, static_cast<int>(top))})
+            ? std::optional<ListLine>(
+                  {ListText(id, static_cast<int>(top)), ItemData(id, static_cast<int>(top))})
             : std::nullopt;
     SendMessageW(h, WM_SETREDRAW, FALSE, 0);
     SendMessageW(h, LB_RESETCONTENT, 0, 0);
@@ -651,5 +651,10 @@ void FormWindow::PressEnter() {
 void FormWindow::PressCancel() {
     if (cancelId_ >= 0) PressButton(cancelId_);
 }
+
+// Charts are not drawn yet.
+void FormWindow::SetChart(int /*id*/, ChartData /*data*/) {}
+int FormWindow::ChartCursor(int /*id*/) const { return -1; }
+void FormWindow::SetChartCursor(int /*id*/, int /*point*/) {}
 
 }  // namespace tk::win32

@@ -62,6 +62,10 @@ public:
     std::vector<ListLine> ListLines(int id) const override;
     void ListSetLines(int id, std::vector<ListLine> lines, int selected) override;
 
+    void SetChart(int id, ChartData data) override;
+    int ChartCursor(int id) const override;
+    void SetChartCursor(int id, int point) override;
+
     HWND Hwnd() const { return hwnd_; }
     Form& GetForm() const { return form_; }
     bool KeyPreview() const { return (form_.Layout().flags & kKeyPreview) != 0; }
@@ -74,8 +78,8 @@ public:
     // flagged kToolTip). nullopt where the standard object's answer stands, also once the
     // form window is gone.
     enum class Field { Name, Description };
-    static std::optional<std::wstring> AccessibleText(const WindowManager& manager,
-                                                      HWND control, Field field);
+    static std::optional<std::wstring> AccessibleText(const WindowManager& manager, HWND control,
+                                                      Field field);
     static bool HasAccessibleText(const WindowManager& manager, HWND control);
 
     static LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -119,8 +123,8 @@ private:
     std::vector<std::optional<std::wstring>> accessibleNames_;  // by SetAccessibleName
     HWND mouseTips_ = nullptr;
     HWND focusTip_ = nullptr;
-    int focusTipId_ = -1;    // the control the focus tip shows for, -1: none shown
-    std::wstring tipText_;   // the text the mouse's tip is showing
+    int focusTipId_ = -1;   // the control the focus tip shows for, -1: none shown
+    std::wstring tipText_;  // the text the mouse's tip is showing
     bool ready_ = false;
     bool shownOnce_ = false;
 };
