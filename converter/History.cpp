@@ -281,12 +281,13 @@ PairSeries PairOf(std::string_view base, const CurrencySeries& baseRates, std::s
     }
     series.decimals = decimals;
     for (const PairRatio& p : common) {
-        const std::optional<std::uint64_t> value =
-            RoundedDigitQuotient(std::to_string(p.ratio.numerator), p.ratio.exponent + decimals,
-                                 p.ratio.denominator, static_cast<std::uint64_t>(kMaxPairCount) - 1);
+        const std::optional<std::uint64_t> value = RoundedDigitQuotient(
+            std::to_string(p.ratio.numerator), p.ratio.exponent + decimals, p.ratio.denominator,
+            static_cast<std::uint64_t>(kMaxPairCount) - 1);
         if (!value) {
             series.days.clear();
-            series.error = "the value of " + name + " on " + publications::IsoText(p.day) + " is too large";
+            series.error =
+                "the value of " + name + " on " + publications::IsoText(p.day) + " is too large";
             return series;
         }
         series.days.push_back({p.day, static_cast<std::int64_t>(*value)});
@@ -409,8 +410,8 @@ std::string TabSeparatedText(const PairSeries& series) {
     const tk::Separators point{".", ""};
     std::string text = "Date\t" + PairName(series.base, series.quote) + kLineEnd;
     for (const PairDay& d : series.days) {
-        text += publications::IsoText(d.day) + "\t" + tk::FormatDecimal(d.value, series.decimals, point, false) +
-                kLineEnd;
+        text += publications::IsoText(d.day) + "\t" +
+                tk::FormatDecimal(d.value, series.decimals, point, false) + kLineEnd;
     }
     return text;
 }

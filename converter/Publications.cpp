@@ -139,8 +139,8 @@ std::optional<Date> TrailingIsoDate(std::string_view text) {
 tk::LocalTime FrankfurtTime(const tk::LocalTime& utc) {
     const long long days = DaysFromCivil({utc.year, utc.month, utc.day});
     const long long hours = days * 24 + utc.hour;
-    const bool summer = hours >= LastSunday(utc.year, 3) * 24 + 1 &&
-                        hours < LastSunday(utc.year, 10) * 24 + 1;
+    const bool summer =
+        hours >= LastSunday(utc.year, 3) * 24 + 1 && hours < LastSunday(utc.year, 10) * 24 + 1;
     const long long local = hours + (summer ? 2 : 1);
     const Date d = CivilFromDays(local >= 0 ? local / 24 : (local - 23) / 24);
     const int hour = static_cast<int>(local - DaysFromCivil(d) * 24);

@@ -22,7 +22,8 @@ constexpr std::string_view kLastUpdateKey = "LastUpdate";
 constexpr std::string_view kNeverUpdated = "0";
 constexpr std::string_view kBuiltListServer = PECUN_UPDATE_URL;
 constexpr std::string_view kTableBPath = "tables/B/?format=xml";
-constexpr std::string_view kTableAPath = "tables/A/";
+constexpr std::string_view kTablesPath = "tables/";
+constexpr std::string_view kTableA = "A";
 constexpr std::string_view kFormatXml = "/?format=xml";
 constexpr std::string_view kNbpWeeklyLetter = "B";
 constexpr std::string_view kBuiltInRate = "Built-in rate";
@@ -57,22 +58,16 @@ bool UpdateRecorded(const std::string& header, const std::string& lastUpdate) {
 // The fetches of one update, each given what is left of its time.
 class Fetcher {
 public:
-    Fetcher(const tk::ServiceSet& services, std::uint64_t start)
-        : services_(services), start_(start) {}
+    explicit Fetcher(std::uint64_t start) : start_(start) {}
 
     // The body the address gave in the time left; empty when none came.
-    std::string Fetch(const std::string& url) {
-        const std::uint64_t spent = services_.clock->Ticks() - start_;
-        if (spent >= static_cast<std::uint64_t>(kUpdateTimeLimitMs)) return {};
+    std::string Fetch(const std::string& url) const {
         std::string body;
-        if (!services_.http->Fetch(url, kUpdateTimeLimitMs - static_cast<int>(spent), body)) {
-            return {};
-        }
+        if (!FetchInTime(url, start_, body)) return {};
         return body;
     }
 
 private:
-    const tk::ServiceSet& services_;
     std::uint64_t start_;
 };
 
@@ -205,7 +200,6 @@ std::string HandText(const RateOrigin& origin) {
            (regional ? regional->ShortDate(day->year, day->month, day->day) : origin.date);
 }
 
-
 // RatesAgeText of the recorded header and last update.
 std::string AgeText(const std::string& header, const std::string& lastUpdate) {
     if (!UpdateRecorded(header, lastUpdate)) return "Built-in rates, never updated";
@@ -228,6 +222,28 @@ std::string AgeText(const std::string& header, const std::string& lastUpdate) {
 
 std::string_view BuiltListServer() { return kBuiltListServer; }
 
+bool FetchInTime(const std::string& url, std::uint64_t start, std::string& body) {
+    const tk::ServiceSet& services = tk::Services();
+    if (!services.http || !services.clock) return false;
+    const std::uint64_t spent = services.clock->Ticks() - start;
+    if (spent >= static_cast<std::uint64_t>(kUpdateTimeLimitMs)) return false;
+    std::string fetched;
+    if (!services.http->Fetch(url, kUpdateTimeLimitMs - static_cast<int>(spent), fetched)) {
+        return false;
+    }
+    body = std::move(fetched);
+    return true;
+}
+
+BankAddresses BankAddressesNow() {
+    BankAddresses banks{mdlData::ReadSetting(kFallbackUrlKey, ""),
+                        mdlData::ReadSetting(kNbpUrlKey, "")};
+    if (banks.ecb.empty()) banks.ecb = kCentralBankUrl;
+    if (banks.nbpBase.empty()) banks.nbpBase = kNbpBaseUrl;
+    if (!banks.nbpBase.ends_with('/')) banks.nbpBase += '/';
+    return banks;
+}
+
 Sources SourcesOf(std::string_view listServer) {
     Sources sources;
     if (std::string url = mdlData::ReadSetting(kUpdateUrlKey, ""); !url.empty()) {
@@ -236,11 +252,9 @@ Sources SourcesOf(std::string_view listServer) {
         return sources;
     }
     if (!listServer.empty()) sources.lists.emplace_back(listServer);
-    sources.ecb = mdlData::ReadSetting(kFallbackUrlKey, "");
-    if (sources.ecb.empty()) sources.ecb = kCentralBankUrl;
-    sources.nbpBase = mdlData::ReadSetting(kNbpUrlKey, "");
-    if (sources.nbpBase.empty()) sources.nbpBase = kNbpBaseUrl;
-    if (!sources.nbpBase.ends_with('/')) sources.nbpBase += '/';
+    BankAddresses banks = BankAddressesNow();
+    sources.ecb = std::move(banks.ecb);
+    sources.nbpBase = std::move(banks.nbpBase);
     return sources;
 }
 
@@ -249,16 +263,20 @@ std::string NbpTableBUrl(std::string_view base) {
 }
 
 std::string NbpTableAUrl(std::string_view base, publications::Date to) {
-    const publications::Date from = publications::DaysAfter(to, -nbp::kMaxDaysBeforeB);
-    return std::string(base) + std::string(kTableAPath) + publications::IsoText(from) + "/" +
-           publications::IsoText(to) + std::string(kFormatXml);
+    return NbpRangeUrl(base, kTableA, publications::DaysAfter(to, -nbp::kMaxDaysBeforeB), to);
+}
+
+std::string NbpRangeUrl(std::string_view base, std::string_view table, publications::Date from,
+                        publications::Date to) {
+    return std::string(base) + std::string(kTablesPath) + std::string(table) + "/" +
+           publications::IsoText(from) + "/" + publications::IsoText(to) + std::string(kFormatXml);
 }
 
 bool FetchList(const Sources& sources, std::uint64_t start, std::string& text, UpdateList& list,
                std::vector<RateOrigin>& origins) {
     const tk::ServiceSet& services = tk::Services();
     if (!services.http || !services.clock || !services.settings) return false;
-    Fetcher fetcher(services, start);
+    Fetcher fetcher(start);
     Taken taken(text, list, origins);
     for (const std::string& url : sources.lists) {
         if (TakeListBody(fetcher.Fetch(url), taken)) return true;
@@ -277,6 +295,11 @@ bool RecordUpdate(std::string_view header) {
     const bool headed = mdlData::WriteSetting(kRatesHeaderKey, header);
     return mdlData::WriteSetting(kLastUpdateKey, NowText(*services.regional, *services.clock)) &&
            headed;
+}
+
+bool UpdateEverRecorded() {
+    return UpdateRecorded(mdlData::ReadSetting(kRatesHeaderKey, ""),
+                          mdlData::ReadSetting(kLastUpdateKey, kNeverUpdated));
 }
 
 std::optional<tk::LocalTime> LastUpdateDate() {

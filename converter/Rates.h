@@ -47,6 +47,15 @@ struct Sources {
     std::string nbpBase;  // ends in "/"
 };
 
+// The banks' addresses as the settings name them now, whether or not "UpdateUrl" is set:
+// `ecb` is the settings value "FallbackUrl", else kCentralBankUrl; `nbpBase` (ending in "/")
+// is "NbpUrl", else kNbpBaseUrl.
+struct BankAddresses {
+    std::string ecb;
+    std::string nbpBase;
+};
+BankAddresses BankAddressesNow();
+
 // The sources as the settings name them now, with `listServer` as the built list server.
 // The program never writes the settings named.
 Sources SourcesOf(std::string_view listServer);
@@ -55,6 +64,15 @@ Sources SourcesOf(std::string_view listServer);
 // days up to `to`.
 std::string NbpTableBUrl(std::string_view base);
 std::string NbpTableAUrl(std::string_view base, publications::Date to);
+// Every table of letter `table` ("A" or "B") from `from` to `to`, both included (the bank
+// takes at most 93 days).
+std::string NbpRangeUrl(std::string_view base, std::string_view table, publications::Date from,
+                        publications::Date to);
+
+// The body `url` gives in what is left of the update's time limit counted from `start` (a
+// ClockService::Ticks value); false, with `body` untouched, when nothing came in time or the
+// HTTP or clock service is not installed.
+bool FetchInTime(const std::string& url, std::uint64_t start, std::string& body);
 
 // The list the sources give, each fetched within the update's time from `start` (a
 // ClockService::Ticks value). `text` holds what `list` views; `origins` is one per record of
@@ -70,6 +88,10 @@ bool FetchList(std::uint64_t start, std::string& text, UpdateList& list,
 // A successful update is recorded: the list's header in "RatesHeader", then the local time
 // in "LastUpdate" as the user's short date and long time. False when either write failed.
 bool RecordUpdate(std::string_view header);
+
+// Whether an update was ever recorded ("RatesHeader" or "LastUpdate" set): an entry whose
+// origin is not recorded then has the rate of that update.
+bool UpdateEverRecorded();
 
 // The date and time of the last update recorded in "LastUpdate", read back as the user's
 // settings wrote it; nullopt when none is recorded (no key, "0") or the text does not read.

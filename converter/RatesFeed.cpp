@@ -159,7 +159,6 @@ std::string FormatUpdateList(std::string_view header, std::span<const ListRecord
 
 std::span<const FormerCurrency> FormerCurrencies() { return kFormer; }
 
-
 EcbRecords EcbRecordsOf(const ParsedRates& parsed, const CurrencyNames& names) {
     const auto fail = [](std::string error) { return EcbRecords{false, {}, {}, std::move(error)}; };
     if (!parsed.ok) return fail(parsed.error);

@@ -189,7 +189,6 @@ struct BodyReading {
     bool isRatesDocument = false;
     FeedResult list;
 };
-BodyReading ReadRatesBody(std::string_view body, tk::XmlReader& reader,
-                          const CurrencyNames& names);
+BodyReading ReadRatesBody(std::string_view body, tk::XmlReader& reader, const CurrencyNames& names);
 
 }  // namespace feed

@@ -7,6 +7,7 @@
 #include "Rates.h"
 #include "TextHelpers.h"
 #include "frmEdit.h"
+#include "frmHistory.h"
 #include "frmOpt.h"
 #include "frmUpdate.h"
 #include "mdlData.h"
@@ -21,6 +22,13 @@ namespace {
 using tk::Kind;
 constexpr const char* kDisplayFace = "MS Sans Serif";
 constexpr int kDisplayHundredthsPt = 1350;
+
+// The currency buttons' context menu.
+constexpr tk::MenuSpec kCurrencyMenu[] = {
+    {.name = "mnuHistory",
+     .caption = "&History...",
+     .click = tk::Handler<&FrmMain::mnuHistory_Click>},
+};
 
 constexpr tk::ControlSpec kControls[] = {
     {.kind = Kind::Picture,
@@ -54,7 +62,8 @@ constexpr tk::ControlSpec kControls[] = {
      .rect = {.left = 120, .top = 720, .width = 615, .height = 375},
      .tabOrder = 3,
      .flags = tk::kToolTip,
-     .click = tk::Handler<&FrmMain::cmdCur_Click>},
+     .click = tk::Handler<&FrmMain::cmdCur_Click>,
+     .contextMenu = kCurrencyMenu},
     {.kind = Kind::Button,
      .name = "cmdCur",
      .index = 1,
@@ -62,7 +71,8 @@ constexpr tk::ControlSpec kControls[] = {
      .rect = {.left = 840, .top = 720, .width = 615, .height = 375},
      .tabOrder = 4,
      .flags = tk::kToolTip,
-     .click = tk::Handler<&FrmMain::cmdCur_Click>},
+     .click = tk::Handler<&FrmMain::cmdCur_Click>,
+     .contextMenu = kCurrencyMenu},
     {.kind = Kind::Button,
      .name = "cmdCur",
      .index = 2,
@@ -70,7 +80,8 @@ constexpr tk::ControlSpec kControls[] = {
      .rect = {.left = 1560, .top = 720, .width = 615, .height = 375},
      .tabOrder = 5,
      .flags = tk::kToolTip,
-     .click = tk::Handler<&FrmMain::cmdCur_Click>},
+     .click = tk::Handler<&FrmMain::cmdCur_Click>,
+     .contextMenu = kCurrencyMenu},
     {.kind = Kind::Button,
      .name = "cmdCur",
      .index = 3,
@@ -78,7 +89,8 @@ constexpr tk::ControlSpec kControls[] = {
      .rect = {.left = 2280, .top = 720, .width = 615, .height = 375},
      .tabOrder = 6,
      .flags = tk::kToolTip,
-     .click = tk::Handler<&FrmMain::cmdCur_Click>},
+     .click = tk::Handler<&FrmMain::cmdCur_Click>,
+     .contextMenu = kCurrencyMenu},
     {.kind = Kind::Button,
      .name = "cmdCur",
      .index = 4,
@@ -86,7 +98,8 @@ constexpr tk::ControlSpec kControls[] = {
      .rect = {.left = 120, .top = 1200, .width = 615, .height = 375},
      .tabOrder = 7,
      .flags = tk::kToolTip,
-     .click = tk::Handler<&FrmMain::cmdCur_Click>},
+     .click = tk::Handler<&FrmMain::cmdCur_Click>,
+     .contextMenu = kCurrencyMenu},
     {.kind = Kind::Button,
      .name = "cmdCur",
      .index = 5,
@@ -94,7 +107,8 @@ constexpr tk::ControlSpec kControls[] = {
      .rect = {.left = 840, .top = 1200, .width = 615, .height = 375},
      .tabOrder = 8,
      .flags = tk::kToolTip,
-     .click = tk::Handler<&FrmMain::cmdCur_Click>},
+     .click = tk::Handler<&FrmMain::cmdCur_Click>,
+     .contextMenu = kCurrencyMenu},
     {.kind = Kind::Button,
      .name = "cmdCur",
      .index = 6,
@@ -102,7 +116,8 @@ constexpr tk::ControlSpec kControls[] = {
      .rect = {.left = 1560, .top = 1200, .width = 615, .height = 375},
      .tabOrder = 9,
      .flags = tk::kToolTip,
-     .click = tk::Handler<&FrmMain::cmdCur_Click>},
+     .click = tk::Handler<&FrmMain::cmdCur_Click>,
+     .contextMenu = kCurrencyMenu},
     {.kind = Kind::Button,
      .name = "cmdCur",
      .index = 7,
@@ -110,7 +125,8 @@ constexpr tk::ControlSpec kControls[] = {
      .rect = {.left = 2280, .top = 1200, .width = 615, .height = 375},
      .tabOrder = 10,
      .flags = tk::kToolTip,
-     .click = tk::Handler<&FrmMain::cmdCur_Click>},
+     .click = tk::Handler<&FrmMain::cmdCur_Click>,
+     .contextMenu = kCurrencyMenu},
     {.kind = Kind::Label,
      .name = "lblOp",
      .caption = "",
@@ -241,12 +257,24 @@ void FrmMain::ShowSlotCaption(int slot) {
 }
 
 void FrmMain::Form_Unload() {
+    frmHistory.Unload();
     frmEdit.Unload();
     frmOpt.Unload();
     frmUpdate.Unload();
 }
 
 void FrmMain::mnuOptions_Click() { frmOpt.Show(true); }
+
+void FrmMain::mnuHistory_Click(std::int16_t index) {
+    if (index < 0 || index >= kCurrencyButtons) return;
+    const int quote = mdlData::SelectedSlots[index];
+    if (!mdlData::IsIndex(quote)) return;
+    const bool displayBase = mdlData::IsIndex(CurrentCurrency) && CurrentCurrency != quote;
+    const CurrencyEntry base =
+        displayBase ? mdlData::CurrencyTable[CurrentCurrency] : mdlData::ReferenceEntry();
+    frmHistory().ShowPair(base, mdlData::CurrencyTable[quote]);
+    frmHistory.Show(true);
+}
 
 void FrmMain::mnuExit_Click() { frmMain.Unload(); }
 

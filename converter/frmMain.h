@@ -33,6 +33,9 @@ public:
     std::string ToolTipText(int control) override;
 
     void cmdCur_Click(std::int16_t index);
+    // The history of button `index`'s currency against the display's currency, when the
+    // display has another, else against the reference currency.
+    void mnuHistory_Click(std::int16_t index);
     void mnuOptions_Click();
     void mnuExit_Click();
     void mnuHelp_Click();
@@ -43,7 +46,7 @@ public:
 
     // The entry state.
     Money CurrentAmount;
-    std::int16_t DecimalState = 0;      // 0 whole part; 1 point typed; k + 1: k decimals typed
+    std::int16_t DecimalState = 0;  // 0 whole part; 1 point typed; k + 1: k decimals typed
     static constexpr std::int16_t kPointTyped = 1, kThirdDecimalTyped = 4, kFourthDecimalTyped = 5;
     std::int16_t CurrentCurrency = -1;  // table index of the amount's currency, -1 for none
 

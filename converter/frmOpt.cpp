@@ -101,10 +101,14 @@ constexpr tk::ControlSpec kHead[] = {
 // currency at the foot. Each row is a set button and the box it fills.
 constexpr int RowTop(int k) { return k < FrmOpt::kBaseRow ? 300 + 360 * k : 3540; }
 constexpr const char* kSetNames[FrmOpt::kRows] = {
-    "Set button 1 to the selected currency", "Set button 2 to the selected currency",
-    "Set button 3 to the selected currency", "Set button 4 to the selected currency",
-    "Set button 5 to the selected currency", "Set button 6 to the selected currency",
-    "Set button 7 to the selected currency", "Set button 8 to the selected currency",
+    "Set button 1 to the selected currency",
+    "Set button 2 to the selected currency",
+    "Set button 3 to the selected currency",
+    "Set button 4 to the selected currency",
+    "Set button 5 to the selected currency",
+    "Set button 6 to the selected currency",
+    "Set button 7 to the selected currency",
+    "Set button 8 to the selected currency",
     "Set the base currency",
 };
 constexpr const char* kBoxNames[FrmOpt::kRows] = {

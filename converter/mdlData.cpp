@@ -27,6 +27,7 @@ std::int16_t storedOrigins = 0;
 
 constexpr std::string_view kBuiltInText = "Built-in";
 constexpr std::string_view kEuroText = "Euro";
+constexpr std::string_view kEuroCode = "EUR";
 constexpr std::string_view kEcbText = "ECB";
 constexpr std::string_view kNbpText = "NBP";
 constexpr std::string_view kHandText = "Hand";
@@ -122,9 +123,9 @@ void RunStartupDownload() {
 
 std::string ReadSetting(std::string_view key, std::string_view fallback) {
     tk::SettingsStore* store = tk::Services().settings;
-    return store ? store->ReadSetting(program::kSettingsApp, program::kSettingsSection, key,
-                                      fallback)
-                 : std::string(fallback);
+    return store
+               ? store->ReadSetting(program::kSettingsApp, program::kSettingsSection, key, fallback)
+               : std::string(fallback);
 }
 
 bool WriteSetting(std::string_view key, std::string_view text) {
@@ -143,6 +144,17 @@ std::string_view DefaultResource(int id) {
         if (r.id == id) return r.text;
     }
     return {};
+}
+
+CurrencyEntry ReferenceEntry() {
+    const ShortCode euro(kEuroCode);
+    for (const CurrencyEntry& e : CurrencyTable) {
+        if (!e.Name.empty() && e.Short == euro) return e;
+    }
+    return {.Name = std::string(kEuroText),
+            .Short = euro,
+            .Value = Money::Whole(1),
+            .Origin = {.kind = RateOrigin::Kind::Euro}};
 }
 
 void RestoreDefaults() {
@@ -185,7 +197,7 @@ bool ReadSettings() {
         for (int i = 0; i < CurrencyCount(); ++i) {
             CurrencyEntry& e = CurrencyTable[i];
             e.Name = ReadSetting(Key('L', i), "Euro");
-            e.Short = ReadSetting(Key('S', i), "EUR");
+            e.Short = ReadSetting(Key('S', i), kEuroCode);
             e.Value = ReadValue(Key('V', i));
             e.Origin = i < storedOrigins ? OriginFromStoreText(ReadSetting(Key('R', i), ""))
                                          : RateOrigin{};

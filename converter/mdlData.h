@@ -56,6 +56,10 @@ std::string_view DefaultResource(int id);
 // zero come back as the status.
 Checked<Money> Convert(Money amount, int from, int to);
 
+// The reference currency, the euro, every rate's unit: the table's first entry coded "EUR",
+// else an entry made for it (named "Euro", rate 1, fixed by the euro).
+CurrencyEntry ReferenceEntry();
+
 // Puts back the built-in table, slots and base currency, then saves.
 void RestoreDefaults();
 

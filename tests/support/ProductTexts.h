@@ -45,4 +45,12 @@ inline std::string SuccessText(std::string_view header) {
     return kSuccessText + std::string(header);
 }
 
+// The history window: the item of a currency button's context menu, the line shown while
+// fetching, after a failure and for a rate no bank published, and the caption's end.
+inline constexpr char kHistoryItem[] = "&History...";
+inline constexpr char kHistoryFetchingText[] = "Downloading rates...";
+inline constexpr char kHistoryFailureText[] = "The rates' history could not be downloaded.";
+inline constexpr char kNoHistoryText[] = "No history: this rate was not published by a bank.";
+inline constexpr char kHistoryCaptionEnd[] = ", last 90 days";
+
 }  // namespace product

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "BankDocuments.h"
 #include "History.h"
 #include "toolkit/NumberFormat.h"
 #include "toolkit/Xml.h"
@@ -22,64 +23,31 @@ using publications::Date;
 // ---- documents written in the tests: read by the installed XML reader where the build has
 // one, else given as the reading would give them ----
 
-struct Quote {
-    std::string code;
-    std::string rate;
-};
-
-struct EcbDay {
-    std::string date;
-    std::vector<Quote> rates;
-};
+using bank_documents::EcbDay;
+using bank_documents::NbpTable;
 
 feed::ParsedRates EcbDocument(const std::vector<EcbDay>& days) {
     if (tk::XmlReader* reader = tk::Services().xml) {
-        std::string xml =
-            "<gesmes:Envelope xmlns:gesmes=\"http://www.gesmes.org/xml/2002-08-01\" "
-            "xmlns=\"http://www.ecb.int/vocabulary/2002-08-01/eurofxref\">\n<Cube>\n";
-        for (const EcbDay& d : days) {
-            xml += "<Cube time='" + d.date + "'>\n";
-            for (const Quote& q : d.rates) {
-                xml += "<Cube currency='" + q.code + "' rate='" + q.rate + "'/>\n";
-            }
-            xml += "</Cube>\n";
-        }
-        return feed::ParseRatesXml(xml + "</Cube>\n</gesmes:Envelope>\n", *reader);
+        return feed::ParseRatesXml(bank_documents::EcbXml(days), *reader);
     }
     feed::ParsedRates parsed;
     parsed.ok = parsed.centralBankRoot = true;
     for (const EcbDay& d : days) {
         parsed.days.push_back({d.date, 0, {}});
-        for (const Quote& q : d.rates) parsed.days.back().rates.push_back({q.code, q.rate, 0});
+        for (const auto& q : d.rates) parsed.days.back().rates.push_back({q.code, q.rate, 0});
     }
     return parsed;
 }
 
-struct NbpTable {
-    std::string number;
-    std::string date;
-    std::vector<Quote> mids;
-};
-
 nbp::Reading NbpAnswer(const std::string& letter, const std::vector<NbpTable>& tables) {
     if (tk::XmlReader* reader = tk::Services().xml) {
-        std::string xml = "<ArrayOfExchangeRatesTable>\n";
-        for (const NbpTable& t : tables) {
-            xml += "<ExchangeRatesTable><Table>" + letter + "</Table><No>" + t.number +
-                   "</No><EffectiveDate>" + t.date + "</EffectiveDate><Rates>\n";
-            for (const Quote& m : t.mids) {
-                xml += "<Rate><Currency>waluta</Currency><Code>" + m.code + "</Code><Mid>" +
-                       m.rate + "</Mid></Rate>\n";
-            }
-            xml += "</Rates></ExchangeRatesTable>\n";
-        }
-        return nbp::ReadTables(xml + "</ArrayOfExchangeRatesTable>\n", *reader);
+        return nbp::ReadTables(bank_documents::NbpXml(letter, tables), *reader);
     }
     nbp::Reading reading;
     reading.ok = true;
     for (const NbpTable& t : tables) {
         reading.tables.push_back({letter, t.number, t.date, {}, 0, {}});
-        for (const Quote& m : t.mids) reading.tables.back().rates.push_back({m.code, m.rate, 0});
+        for (const auto& m : t.mids) reading.tables.back().rates.push_back({m.code, m.rate, 0});
     }
     return reading;
 }
