@@ -6,7 +6,10 @@
 // its mids to within half a ten-thousandth (worked out here in long double); the merged list
 // is made exactly when some source answered, is the ECB's list byte for byte when no table
 // did, carries one source per record in its order, and reads back in the converter with
-// every rate as written.
+// every rate as written. Both answers are also read as the history reads tables over a range:
+// each code's series has one day per table A date at most, oldest first; its pair against the
+// euro has a value on each of those days, within the ticks of its axis, and the cursor's keys
+// never leave the days.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -18,6 +21,7 @@
 #include <vector>
 
 #include "BuiltInNames.h"
+#include "History.h"
 #include "NbpTables.h"
 #include "RatesMerge.h"
 #include "Support.h"
@@ -141,6 +145,76 @@ void CheckList(const feed::MergedList& merged, const std::string& what) {
     FUZZ_CHECK(rest.empty(), what + ": text after the records");
 }
 
+// The codes of the readings' tables, at most kMaxSeriesCodes of them.
+constexpr std::size_t kMaxSeriesCodes = 8;
+std::set<std::string> CodesOf(const nbp::Reading* a, const nbp::Reading* b) {
+    std::set<std::string> codes;
+    for (const nbp::Reading* r : {a, b}) {
+        if (r == nullptr) continue;
+        for (const nbp::Table& t : r->tables) {
+            for (const nbp::Rate& rate : t.rates) {
+                if (codes.size() < kMaxSeriesCodes) codes.insert(rate.code);
+            }
+        }
+    }
+    return codes;
+}
+
+void CheckPair(const history::CurrencySeries& rates, const std::string& code,
+               const std::string& what) {
+    const history::PairSeries pair = history::PairOf("EUR", history::FixedSeries("1"), code, rates);
+    if (!pair.ok) {
+        FUZZ_CHECK(pair.days.empty() && !pair.error.empty(), what + ": a failed pair with days");
+        return;
+    }
+    FUZZ_CHECK(pair.days.size() == rates.days.size(), what + ": a day lost against the euro");
+    if (pair.days.empty()) return;
+    const history::AxisTicks ticks = history::TicksOf(pair);
+    FUZZ_CHECK(
+        ticks.values.size() >= history::kMinTicks && ticks.values.size() <= history::kMaxTicks,
+        what + ": " + std::to_string(ticks.values.size()) + " ticks");
+    const history::Extremes ends = history::ExtremesOf(pair.days);
+    std::int64_t scale = 1;
+    for (int k = ticks.decimals; k < pair.decimals; ++k) scale *= 10;
+    FUZZ_CHECK(ticks.values.front() * scale <= pair.days[ends.low].value &&
+                   ticks.values.back() * scale >= pair.days[ends.high].value,
+               what + ": the axis does not cover the values");
+    history::Cursor cursor(pair.days);
+    for (const history::CursorKey key :
+         {history::CursorKey::PageUp, history::CursorKey::Left, history::CursorKey::Home,
+          history::CursorKey::Left, history::CursorKey::PageDown, history::CursorKey::Right}) {
+        cursor.Move(key, pair.days);
+        FUZZ_CHECK(cursor.Index() < pair.days.size(), what + ": the cursor left the days");
+    }
+    FUZZ_CHECK(!history::TabSeparatedText(pair).empty(), what + ": nothing to copy");
+}
+
+void CheckSeries(const nbp::Reading& tablesA, const nbp::Reading* tablesB,
+                 const std::string& what) {
+    std::set<long long> aDays;
+    for (const nbp::Table& t : tablesA.tables) {
+        if (const auto day = publications::IsoDate(t.effectiveDate)) {
+            aDays.insert(publications::DayNumber(*day));
+        }
+    }
+    for (const std::string& code : CodesOf(&tablesA, tablesB)) {
+        const std::string where = what + ": the series of " + fuzz::Quote(code);
+        const history::CurrencySeries series = history::NbpSeries(tablesA, tablesB, code);
+        if (!series.ok) {
+            FUZZ_CHECK(series.days.empty() && !series.error.empty(), where + ": failed with days");
+            continue;
+        }
+        std::optional<long long> previous;
+        for (const history::RateDay& d : series.days) {
+            const long long day = publications::DayNumber(d.day);
+            FUZZ_CHECK(!previous || day > *previous, where + ": days out of order");
+            FUZZ_CHECK(aDays.count(day) == 1, where + ": a day without a table A");
+            previous = day;
+        }
+        CheckPair(series, code, where);
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -156,6 +230,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (parts[2]) ecb = feed::ParseRatesXml(*parts[2], reader);
     CheckReading(tableA, what + ": table A");
     CheckReading(tableB, what + ": table B");
+
+    if (tableA && tableA->ok) CheckSeries(*tableA, tableB ? &*tableB : nullptr, what);
 
     const nbp::Answer answer =
         nbp::AnswerOf(tableA ? &*tableA : nullptr, tableB ? &*tableB : nullptr);
