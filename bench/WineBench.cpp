@@ -1,7 +1,10 @@
 // Under Wine: the silent update of a large list against the raw cost of its registry writes,
 // the start of the program with a full table against the raw cost of reading it, and with a
-// table of the world's currencies its start against a bare window's and the opening of its
-// options dialog. Prints each figure and each ratio; a benchmark, not a test.
+// table of the world's currencies its start against a bare window's, the opening of its
+// options dialog, and the opening of a currency's history from its context menu to the
+// painted chart, with the rates fetched from the local server and with them in memory.
+// Prints each figure and each ratio; a benchmark, not a test. UPDATE_URL's folder also holds
+// the ECB's 90-day file.
 //   pecun-bench-wine.exe PECUN_EXE UPDATE_URL BARE_EXE
 #include <windows.h>
 
@@ -10,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "frmHistory.h"
 #include "frmMain.h"
 #include "frmOpt.h"
 #include "toolkit/win32/Win32.h"
@@ -28,6 +32,10 @@ constexpr DWORD kDeadlineMs = 60000;
 constexpr wchar_t kFormClass[] = L"PecunForm";
 constexpr wchar_t kMainTitle[] = L"Pecunor";
 constexpr wchar_t kOptionsTitle[] = L"Pecunor - Options";
+constexpr wchar_t kHistoryTitle[] = L"USD per EUR, last 90 days";
+constexpr wchar_t kMenuClass[] = L"#32768";
+// The button whose history is opened: a dollar with the ECB's rate.
+constexpr int kHistorySlot = 1;
 constexpr wchar_t kBareClass[] = L"PecunBenchBare";
 constexpr wchar_t kBareTitle[] = L"Bare window";
 
@@ -280,6 +288,69 @@ double OptionsOpenAndFilled(const std::wstring& exe, int lines) {
     return ms;
 }
 
+// The text of `window` in another process, or empty.
+std::wstring TextOf(HWND window) {
+    wchar_t text[256] = {};
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(window, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                        kDeadlineMs, &copied);
+    return text;
+}
+
+void PressKey(WORD key) {
+    INPUT inputs[2] = {};
+    for (INPUT& input : inputs) {
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+    }
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, inputs, sizeof(INPUT));
+}
+
+// Whether the history window shows a day of its chart, painted: its line reads a day (not
+// the downloading text, nor a failure) and the chart has nothing left to paint.
+bool HistoryPainted(HWND history) {
+    const HWND line = Control(history, tk::win32::kControlIdBase + FrmHistory::lblLine);
+    const HWND chart = Control(history, tk::win32::kControlIdBase + FrmHistory::chtRate);
+    if (line == nullptr || chart == nullptr) return false;
+    const std::wstring text = TextOf(line);
+    return text.find(L": 1 EUR = ") != std::wstring::npos && !GetUpdateRect(chart, nullptr, FALSE);
+}
+
+// Opens the history of button kHistorySlot of the started program from its context menu:
+// milliseconds from its item chosen to the painted chart, or -1. Closes the history again.
+double HistoryOpenAndPainted(const Started& started) {
+    const HWND button =
+        Control(started.window, tk::win32::kControlIdBase + FrmMain::cmdCur0 + kHistorySlot);
+    if (button == nullptr) return -1;
+    SetForegroundWindow(started.window);
+    PostMessageW(started.window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(button), -1);
+    DWORD deadline = GetTickCount() + kDeadlineMs;
+    while (VisibleWindow(started.pi.dwProcessId, kMenuClass, L"") == nullptr) {
+        if (static_cast<LONG>(deadline - GetTickCount()) <= 0) return -1;
+        Sleep(1);
+    }
+    const LARGE_INTEGER t0 = Now();
+    PressKey('H');
+    double ms = -1;
+    HWND history = nullptr;
+    deadline = GetTickCount() + kDeadlineMs;
+    while (static_cast<LONG>(deadline - GetTickCount()) > 0) {
+        history = VisibleWindow(started.pi.dwProcessId, kFormClass, kHistoryTitle);
+        if (history != nullptr && HistoryPainted(history)) {
+            ms = Ms(t0, Now());
+            break;
+        }
+        Sleep(1);
+    }
+    if (history != nullptr) {
+        PostMessageW(history, WM_CLOSE, 0, 0);
+        const DWORD closing = GetTickCount() + kDeadlineMs;
+        while (IsWindow(history) && static_cast<LONG>(closing - GetTickCount()) > 0) Sleep(1);
+    }
+    return ms;
+}
+
 // The median of measurements in milliseconds; -1 when any of them failed.
 double Median(std::vector<double> ms) {
     std::sort(ms.begin(), ms.end());
@@ -289,7 +360,9 @@ double Median(std::vector<double> ms) {
 
 // A store of kWorldEntries currencies with three-letter codes, the first eight on the
 // buttons.
-void StoreWorldTable() {
+// The second button's currency is the dollar, with the ECB's rate, whose 90-day file is at
+// `ecbFolder`.
+void StoreWorldTable(const std::wstring& ecbFolder) {
     DeleteApp(L"Pecun");
     HKEY key = nullptr;
     RegCreateKeyExW(HKEY_CURRENT_USER, kSettings, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
@@ -308,6 +381,11 @@ void StoreWorldTable() {
     for (int j = 0; j < 8; ++j) SetText(key, L"U" + std::to_wstring(j), std::to_wstring(j));
     SetText(key, L"MinimizeToTray", L"False");
     SetText(key, L"DownloadOnStartup", L"False");
+    const std::wstring dollar = std::to_wstring(kHistorySlot);
+    SetText(key, L"S" + dollar, L"USD");
+    SetText(key, L"R" + dollar, L"ECB 2019-04-11");
+    SetText(key, L"RN", std::to_wstring(kHistorySlot + 1));
+    SetText(key, L"FallbackUrl", ecbFolder + L"eurofxref-daily.xml");
     RegCloseKey(key);
 }
 
@@ -343,7 +421,7 @@ int main(int argc, char** argv) {
     const std::wstring count = Stored(L"CN");
     const double startMs = StartToMainWindow(exe);
 
-    StoreWorldTable();
+    StoreWorldTable(Widen(argv[2]));
     const SIZE size = MainWindowSize(exe);
     // Alternately, so that both see the same state of the machine.
     std::vector<double> bareRuns, worldRuns, optionsRuns;
@@ -352,6 +430,20 @@ int main(int argc, char** argv) {
         worldRuns.push_back(StartToMainWindow(exe));
     }
     for (int i = 0; i < kRuns; ++i) optionsRuns.push_back(OptionsOpenAndFilled(exe, kWorldEntries));
+    std::vector<double> fetchedRuns, keptRuns;
+    for (int i = 0; i < kRuns; ++i) {
+        Started started = StartToWindow(exe, L"", kFormClass, kMainTitle);
+        if (started.window != nullptr) {
+            WaitForInputIdle(started.pi.hProcess, kDeadlineMs);
+            fetchedRuns.push_back(HistoryOpenAndPainted(started));
+            keptRuns.push_back(HistoryOpenAndPainted(started));
+        } else {
+            fetchedRuns.push_back(-1);
+        }
+        CloseProgram(started, started.window);
+    }
+    const double fetchedMs = Median(fetchedRuns);
+    const double keptMs = Median(keptRuns);
     const double bareMs = Median(bareRuns);
     const double worldMs = Median(worldRuns);
     const double optionsMs = Median(optionsRuns);
@@ -377,6 +469,13 @@ int main(int argc, char** argv) {
     std::printf(
         "Options chosen to the dialog shown with %d lines: %7.1f ms  (goal: under 100 ms)\n",
         kWorldEntries, optionsMs);
-    const bool measured = bareMs > 0 && worldMs > 0 && optionsMs > 0;
+    std::printf(
+        "History chosen to the chart painted, fetched:     %7.1f ms  (%.2f x the options dialog)\n",
+        fetchedMs, fetchedMs / optionsMs);
+    std::printf(
+        "the same again, with the rates in memory:         %7.1f ms  (%.2f x the options dialog)\n",
+        keptMs, keptMs / optionsMs);
+    const bool measured =
+        bareMs > 0 && worldMs > 0 && optionsMs > 0 && fetchedMs > 0 && keptMs > 0;
     return count == L"32767" && updateMs > 0 && startMs > 0 && measured ? 0 : 1;
 }

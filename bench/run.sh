@@ -4,8 +4,9 @@
 #   - under wine64, pecun.exe /update of a 32,746-currency list from nginx on 127.0.0.1
 #     against the raw registry writes, and the start with that full table against the raw
 #     reads; with a table of 160 currencies, the start against a bare window's of the same
-#     size, and the options dialog's opening with its list filled (the 64-bit tree,
-#     build/x64, in a prefix of its own).
+#     size, the options dialog's opening with its list filled, and a history's opening to its
+#     painted chart, fetched from nginx and kept in memory (the 64-bit tree, build/x64, in a
+#     prefix of its own).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/deps.sh
@@ -62,6 +63,9 @@ if [ -z "${DISPLAY:-}" ]; then
     for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
 fi
 url=$(feed/serve.sh start "$state/nginx" "$state/list.txt")
+# The history's rates: the ECB's 90-day file beside the list.
+install -m 644 feed/testdata/eurofxref-hist-90d-2019-04-11.xml \
+    "$state/nginx/www/pecunup/eurofxref-hist-90d.xml"
 tools/wine/wine-session start
 echo "== under wine64, against nginx on 127.0.0.1"
 "$WINELOADER" build/x64/bin/pecun-bench-wine.exe build/x64/bin/pecun.exe "$url" \

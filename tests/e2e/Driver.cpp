@@ -325,6 +325,19 @@ bool TypeCtrl(HWND window, char letter) {
                  KeyInput(VK_CONTROL, true)});
 }
 
+bool PressKey(HWND window, WORD virtualKey, bool shift) {
+    if (!Foreground(window)) return false;
+    // The arrows and the keys above them, and the context-menu key, are extended keys.
+    const bool extended =
+        (virtualKey >= VK_PRIOR && virtualKey <= VK_DOWN) || virtualKey == VK_APPS;
+    std::vector<INPUT> inputs;
+    if (shift) inputs.push_back(KeyInput(VK_SHIFT, false));
+    inputs.push_back(KeyInput(virtualKey, false, extended));
+    inputs.push_back(KeyInput(virtualKey, true, extended));
+    if (shift) inputs.push_back(KeyInput(VK_SHIFT, true));
+    return Send(std::move(inputs));
+}
+
 bool MoveMouseOver(HWND window) {
     RECT r{};
     if (!GetWindowRect(window, &r)) return false;

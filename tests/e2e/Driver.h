@@ -93,6 +93,10 @@ bool TypeKeypad(HWND window, std::string_view keys);
 // Ctrl + the letter key `letter` ('C', 'V', 'X').
 bool TypeCtrl(HWND window, char letter);
 
+// A key with no character, by its virtual-key code (the navigation keys, the context-menu
+// key, F10), with Shift when `shift`.
+bool PressKey(HWND window, WORD virtualKey, bool shift = false);
+
 // Moves the mouse pointer to the middle of `window` through the mouse input queue, as the
 // user's hand would; false when the pointer did not get there.
 bool MoveMouseOver(HWND window);

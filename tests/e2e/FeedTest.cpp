@@ -8,6 +8,7 @@
 #include <list>
 #include <string>
 
+#include "FeedServer.h"
 #include "ProductTexts.h"
 #include "Scenario.h"
 // Needs the types of windows.h, which Scenario.h brings.
@@ -24,14 +25,6 @@ using product::kFailureText;
 constexpr char kSampleHeader[] = "ECB euro reference rates of 2019-04-11";
 // Nobody listens on port 1 of the loopback address: a connection there is refused at once.
 constexpr char kClosedHostPort[] = "127.0.0.1:1";
-
-// The address the fixture serves the list at, from the file it wrote.
-std::string FeedUrl() {
-    std::ifstream file("Z:" PECUN_FEED_URL_UNIX_PATH);
-    std::string url((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    while (!url.empty() && (url.back() == '\n' || url.back() == '\r')) url.pop_back();
-    return url;
-}
 
 // A file the fixture wrote into its state folder, byte for byte.
 std::string StateBytes(const std::string& name) {
@@ -78,9 +71,6 @@ private:
     bool ok_ = false;
     DWORD error_ = 0;
 };
-
-// One of the bank's files as the fixture serves it, beside the list.
-std::string BankFileUrl(const char* file) { return FeedUrl() + file; }
 
 class FeedTest : public PecunTest {
 protected:

@@ -4,7 +4,8 @@
 #       makes the list with pecun-feed, serves it with nginx and writes its URL to STATE_DIR/url;
 #       the bank's sample files beside SAMPLE_XML are served in the same folder, by name, and
 #       the second bank's sample tables under nbp/ at the addresses its API gives them (table
-#       B's latest and table A's of the seven days up to B's date), for "NbpUrl";
+#       B's latest and table A's of the seven days up to B's date, and both over the 90 days up
+#       to today for the history), for "NbpUrl"; the 90-day sample also as the ECB names it;
 #       the same folder over https (a certificate for localhost from a CA made here,
 #       STATE_DIR/tls/ca.der) at the URL in STATE_DIR/https-url, whose /to-http redirects to
 #       the list over plain http
@@ -89,6 +90,15 @@ case "${1:-}" in
         install -D -m 644 "$(dirname "$4")/nbp-table-b-2024-12-11.xml" "$nbp/B/index.txt"
         install -D -m 644 "$(dirname "$4")/nbp-tables-a-2024-12-05-2024-12-11.xml" \
             "$nbp/A/2024-12-05/2024-12-11/index.txt"
+        # The history's documents: the ECB's 90-day file beside its daily one, and the tables over
+        # the 90 days up to today (UTC) at the addresses the converter asks for today.
+        install -m 644 "$(dirname "$4")/eurofxref-hist-90d-2019-04-11.xml" \
+            "$state/nginx/www/pecunup/eurofxref-hist-90d.xml"
+        to=$(date -u +%F)
+        from=$(date -u -d "$to - 89 days" +%F)
+        install -D -m 644 "$(dirname "$4")/nbp-tables-a-2024-12-05-2024-12-11.xml" \
+            "$nbp/A/$from/$to/index.txt"
+        install -D -m 644 "$(dirname "$4")/nbp-table-b-2024-12-11.xml" "$nbp/B/$from/$to/index.txt"
         make_certificates "$state/tls"
         start_https "$state"
         echo "serving $(cat "$state/url") and $(cat "$state/https-url")"
