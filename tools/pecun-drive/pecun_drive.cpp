@@ -16,6 +16,10 @@
 //   expect:NAME=TEXT  wait until the main window's control NAME shows TEXT
 //   hover:CAPTION   move the mouse onto the main window's button with that caption and wait
 //                   for its tip; print the tip
+//   history:CAPTION open the history of the main window's button with that caption from its
+//                   context menu and wait for its line to read a day, a failure or no
+//                   history; print the line
+//   historyrect     print the history window's place as WIDTHxHEIGHT+LEFT+TOP
 //   close           close the main window
 #include <windows.h>
 
@@ -25,6 +29,7 @@
 #include <string>
 #include <thread>
 
+#include "frmHistory.h"
 #include "frmMain.h"
 #include "frmUpdate.h"
 #include "toolkit/win32/Win32.h"
@@ -71,6 +76,15 @@ HWND VisibleTip(HWND main) {
         DWORD owner = 0;
         GetWindowThreadProcessId(h, &owner);
         if (owner == pid && IsWindowVisible(h) && !TextOf(h).empty()) return h;
+    }
+    return nullptr;
+}
+
+// The history window on screen, whatever pair it shows.
+HWND HistoryWindow() {
+    for (HWND h = FindWindowExW(nullptr, nullptr, L"PecunForm", nullptr); h != nullptr;
+         h = FindWindowExW(nullptr, h, L"PecunForm", nullptr)) {
+        if (IsWindowVisible(h) && TextOf(h).ends_with(L", last 90 days")) return h;
     }
     return nullptr;
 }
@@ -221,6 +235,34 @@ bool Step(const std::string& step) {
         }
         std::printf("%ldx%ld+%ld+%ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top);
         return true;
+    }
+    if (step == "historyrect") {
+        HWND history = HistoryWindow();
+        if (history == nullptr) return false;
+        RECT r{};
+        GetWindowRect(history, &r);
+        std::printf("%ldx%ld+%ld+%ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top);
+        return true;
+    }
+    if (step.rfind("history:", 0) == 0) {
+        HWND button = nullptr;
+        if (!WaitFor([&] { return (button = Child(main, Wide(step.substr(8)))) != nullptr; }))
+            return false;
+        SetForegroundWindow(main);
+        PostMessageW(main, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(button), -1);
+        if (!WaitFor([] { return FindWindowW(L"#32768", nullptr) != nullptr; })) return false;
+        TypeChar(L'h');
+        std::wstring line;
+        const bool ok = WaitFor(
+            [&] {
+                HWND history = HistoryWindow();
+                if (history == nullptr) return false;
+                line = TextOf(FormControl(history, FrmHistory::lblLine));
+                return !line.empty() && line != L"Downloading rates...";
+            },
+            std::chrono::seconds(60));
+        if (ok) std::printf("%ls\n", line.c_str());
+        return ok;
     }
     if (step.rfind("print:", 0) == 0) {
         HWND c = FormControl(main, MainLabel(step.substr(6)));
