@@ -85,7 +85,7 @@ std::vector<tk::ChartLabel> MonthLabels(std::span<const history::PairDay> days) 
         const long long at = publications::DayNumber(month);
         if (at > last) break;
         std::string text(kMonths[static_cast<std::size_t>(month.month - 1)]);
-        if (month.month == kJanuary) text += " " + std::to_string(month.year);
+        if (month.month == kJanuary) text.append(" ").append(std::to_string(month.year));
         labels.push_back({at, std::move(text)});
     }
     return labels;
@@ -145,8 +145,8 @@ void FrmHistory::ShowPair(const CurrencyEntry& base, const CurrencyEntry& quote)
     frmHistory.Load();
     if (!HasPeer()) return;
     tk::WindowPeer& peer = Peer();
-    peer.SetCaption(history::PairName(base.Short.str(), quote.Short.str()) +
-                    std::string(kCaptionEnd));
+    std::string caption = history::PairName(base.Short.str(), quote.Short.str());
+    peer.SetCaption(caption.append(kCaptionEnd));
     cursor_.reset();
     peer.SetChart(chtRate, {});
     if (history::NeedsFetch(base, quote)) {
