@@ -5,8 +5,9 @@
 //   ProgramIdentity::classPrefix) whose window text is the form's caption; its menu bar
 //   holds the form's menu commands, in table order;
 // - every control is a real child window whose window text is its caption or content:
-//   labels are STATIC, buttons and check boxes BUTTON, text boxes EDIT, list boxes LISTBOX
-//   and picture boxes "<prefix>Box" (the controls placed in a picture box are its children);
+//   labels are STATIC, buttons and check boxes BUTTON, text boxes EDIT, list boxes LISTBOX,
+//   picture boxes "<prefix>Box" (the controls placed in a picture box are its children) and
+//   charts "<prefix>Chart";
 // - a control's id (GetDlgCtrlID) is 100 + its position in the form's control table, and a
 //   menu command's id is 1000 + its position in the form's menu table.
 //
@@ -45,8 +46,8 @@ class FormWindow;
 // Creates the form windows and runs their events. One per process.
 class WindowManager : public WindowSystem {
 public:
-    // Registers the window classes "<classPrefix>Form", "<classPrefix>Box" and
-    // "<classPrefix>Hidden" of `instance`.
+    // Registers the window classes "<classPrefix>Form", "<classPrefix>Box",
+    // "<classPrefix>Chart" and "<classPrefix>Hidden" of `instance`.
     WindowManager(HINSTANCE instance, std::wstring_view classPrefix);
     ~WindowManager() override;
     WindowManager(const WindowManager&) = delete;
@@ -74,6 +75,7 @@ public:
     HINSTANCE Instance() const { return instance_; }
     const wchar_t* FormClass() const { return formClass_.c_str(); }
     const wchar_t* BoxClass() const { return boxClass_.c_str(); }
+    const wchar_t* ChartClass() const { return chartClass_.c_str(); }
     int Dpi() const { return dpi_; }
     int Px(int twips) const { return MulDiv(twips, dpi_, 1440); }
     HFONT Font(const char* face, int hundredthsPt, bool bold);
@@ -95,10 +97,11 @@ private:
         bool released;
     };
     void RetireIfIdle();
+    void RegisterChartClass(WNDCLASSEXW wc);
     static BOOL CALLBACK DisableForm(HWND hwnd, LPARAM frame);
 
     HINSTANCE instance_;
-    std::wstring formClass_, boxClass_, hiddenClass_;
+    std::wstring formClass_, boxClass_, chartClass_, hiddenClass_;
     bool com_ = false;  // this thread joined a single-threaded apartment, for screen readers
     int dpi_ = 96;
     ATOM formAtom_ = 0;

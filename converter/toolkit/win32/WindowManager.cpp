@@ -25,6 +25,7 @@ WindowManager::WindowManager(HINSTANCE instance, std::wstring_view classPrefix)
     : instance_(instance),
       formClass_(std::wstring(classPrefix) + L"Form"),
       boxClass_(std::wstring(classPrefix) + L"Box"),
+      chartClass_(std::wstring(classPrefix) + L"Chart"),
       hiddenClass_(std::wstring(classPrefix) + L"Hidden") {
     // A screen reader's calls to the controls' accessible objects then arrive through this
     // thread's messages, between the handlers, as everything else does.
@@ -65,6 +66,7 @@ WindowManager::WindowManager(HINSTANCE instance, std::wstring_view classPrefix)
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wc.lpszClassName = boxClass_.c_str();
     RegisterClassExW(&wc);
+    RegisterChartClass(wc);
 
     wc.lpfnWndProc = DefWindowProcW;
     wc.hbrBackground = nullptr;
@@ -73,6 +75,15 @@ WindowManager::WindowManager(HINSTANCE instance, std::wstring_view classPrefix)
     // Owns the forms without a task-bar button, and what the program puts on the clipboard.
     hidden_ = CreateWindowExW(0, hiddenClass_.c_str(), L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                               instance, nullptr);
+}
+
+void WindowManager::RegisterChartClass(WNDCLASSEXW wc) {
+    // A chart scales to its size: any change of it repaints the whole.
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = FormWindow::ChartProc;
+    wc.hbrBackground = nullptr;
+    wc.lpszClassName = chartClass_.c_str();
+    RegisterClassExW(&wc);
 }
 
 WindowManager::~WindowManager() {
