@@ -18,7 +18,14 @@
 // WindowManager::onClose.
 // A key-preview form sees every key as Form_KeyDown and every character as Form_KeyPress
 // before anything else happens to it. Then Enter presses the focused push button, else the
-// default button; Esc presses the cancel button; Tab and the arrow keys move the focus.
+// default button; Esc presses the cancel button; Tab and the arrow keys move the focus (but
+// for a chart, which keeps them). The context-menu key and Shift+F10 on a control with a
+// context menu show it, as does WM_CONTEXTMENU (a right click) of such a control; the command
+// chosen runs its row's click with the control's index.
+// A chart's WM_MOUSEMOVE and WM_LBUTTONDOWN put its cursor on the point nearest the mouse
+// along the time axis and, when it moved, run the row's click.
+// A sizable form keeps its window no smaller than its table's client area; on WM_SIZE its
+// anchored controls follow (in pixels), then Form_Resize runs.
 // Controls are created, and so take the focus, in the tab order of the table.
 #pragma once
 

@@ -19,6 +19,11 @@ std::int16_t ShiftState() {
     return static_cast<std::int16_t>(s);
 }
 
+// The context-menu key and Shift+F10: not every system turns both into WM_CONTEXTMENU.
+bool IsContextMenuKey(const MSG& msg) {
+    return msg.wParam == VK_APPS || (msg.wParam == VK_F10 && ShiftState() == kShiftMask);
+}
+
 }  // namespace
 
 WindowManager::WindowManager(HINSTANCE instance, std::wstring_view classPrefix)
@@ -143,6 +148,7 @@ void WindowManager::Dispatch(MSG& msg) {
                 Call([w, key, shift] { w->GetForm().Form_KeyDown(key, shift); });
                 if (FormOf(root) != w) return;
             }
+            if (IsContextMenuKey(msg) && w->ContextMenuKey(msg.hwnd)) return;
             // Enter and Esc go on as characters, handled below.
             if (msg.message == WM_KEYDOWN && (msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE)) {
                 TranslateMessage(&msg);
