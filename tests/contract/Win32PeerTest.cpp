@@ -724,7 +724,8 @@ TEST_F(Win32Chart, AContextMenuRunsTheChosenCommandWithTheControlsIndex) {
     }
 }
 
-// The chart answers a screen reader with the name the form gives it and the chart role.
+// The chart answers a screen reader with the name the form gives it, the chart role, and as
+// a control that takes the focus.
 TEST_F(Win32Chart, AChartsNameAndRoleReachAScreenReader) {
     frmChart().Peer().SetAccessibleName(chtRates, "EUR in USD over 30 days");
     IAccessible* object = nullptr;
@@ -742,6 +743,9 @@ TEST_F(Win32Chart, AChartsNameAndRoleReachAScreenReader) {
     EXPECT_EQ(object->get_accRole(self, &role), S_OK);
     EXPECT_EQ(role.vt, VT_I4);
     EXPECT_EQ(role.lVal, ROLE_SYSTEM_CHART);
+    VARIANT state{};
+    EXPECT_EQ(object->get_accState(self, &state), S_OK);
+    EXPECT_NE(state.lVal & STATE_SYSTEM_FOCUSABLE, 0) << "state " << state.lVal;
     object->Release();
 }
 

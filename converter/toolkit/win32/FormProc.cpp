@@ -179,6 +179,7 @@ LRESULT CALLBACK FormWindow::BoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORBTN:
         case WM_CTLCOLORLISTBOX:
+        case WM_CONTEXTMENU:
             // The controls inside a box belong to the form.
             return SendMessageW(GetAncestor(hwnd, GA_ROOT), msg, wParam, lParam);
         case WM_ERASEBKGND: {
