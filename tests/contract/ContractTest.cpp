@@ -2,7 +2,9 @@
 // headless peer natively and against the Win32 peer under Wine.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <iterator>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,12 @@ namespace tk {
 void PrintTo(const LocalTime& t, std::ostream* os) {
     *os << t.year << "-" << t.month << "-" << t.day << " " << t.hour << ":" << t.minute << ":"
         << t.second;
+}
+bool operator==(const TwipsRect& a, const TwipsRect& b) {
+    return a.left == b.left && a.top == b.top && a.width == b.width && a.height == b.height;
+}
+void PrintTo(const TwipsRect& r, std::ostream* os) {
+    *os << "{" << r.left << ", " << r.top << ", " << r.width << " x " << r.height << "}";
 }
 }  // namespace tk
 
@@ -100,8 +108,53 @@ public:
     void Form_Unload() override {}
 };
 
+// A sizable form: a chart that grows both ways, a label across the top, a button along the
+// side and one that stays as it is.
+enum : int { chtLine, lblWide, cmdTall, cmdStays };
+
+class SizeForm : public tk::Form {
+public:
+    static const tk::FormSpec kSpec;
+    const tk::FormSpec& Layout() const override { return kSpec; }
+    void Form_Resize() override {
+        if (onResize) onResize();
+    }
+    std::function<void()> onResize;
+};
+
+// Edges on whole pixels at 96 dpi (15 twips each), so that places read back exactly.
+constexpr tk::ControlSpec kSizeControls[] = {
+    {.kind = Kind::Chart,
+     .name = "chtLine",
+     .caption = "",
+     .rect = {.left = 120, .top = 480, .width = 4200, .height = 2400},
+     .tabOrder = 0,
+     .flags = tk::kAnchorRight | tk::kAnchorBottom},
+    {.kind = Kind::Label,
+     .name = "lblWide",
+     .caption = "EUR in USD",
+     .rect = {.left = 120, .top = 120, .width = 4200, .height = 255},
+     .tabOrder = 1,
+     .flags = tk::kAnchorRight},
+    {.kind = Kind::Button,
+     .name = "cmdTall",
+     .caption = "Tall",
+     .rect = {.left = 4440, .top = 480, .width = 1050, .height = 1200},
+     .tabOrder = 2,
+     .flags = tk::kAnchorBottom},
+    {.kind = Kind::Button,
+     .name = "cmdStays",
+     .caption = "Stays",
+     .rect = {.left = 4440, .top = 1800, .width = 1050, .height = 375},
+     .tabOrder = 3},
+};
+
+const tk::FormSpec SizeForm::kSpec = {"frmSize",    "Size",        5610, 3000,
+                                      tk::kSizable, kSizeControls, {}};
+
 tk::FormSlot<TestForm> frmTest;
 tk::FormSlot<HostForm> frmHost;
+tk::FormSlot<SizeForm> frmSize;
 
 class Contract : public testing::Test {
 protected:
@@ -112,6 +165,7 @@ protected:
     void TearDown() override {
         frmTest.Discard();
         frmHost.Discard();
+        frmSize.Discard();
         tk::RetireUnloaded();
         peer.reset();
     }
@@ -290,6 +344,68 @@ TEST_F(Contract, ModalShowReturnsWhenTheFormIsHidden) {
     EXPECT_EQ(Events(), (Texts{"load"}));
 }
 
+// SetChart puts the cursor on the last point; a cursor outside the points is none.
+TEST_F(Contract, AChartsCursorStaysOnItsPoints) {
+    tk::ChartData three;
+    three.points = {{100, 5}, {101, 7}, {105, 6}};
+    three.yLow = 0;
+    three.yHigh = 10;
+    constexpr int kNoChange = -2;
+    const struct {
+        const char* what;
+        const tk::ChartData* data;  // given to SetChart; nullptr: none
+        int moveTo;                 // given to SetChartCursor; kNoChange: none
+        int cursor;
+    } steps[] = {
+        {"a new chart", nullptr, kNoChange, -1}, {"no points", nullptr, 0, -1},
+        {"three points", &three, kNoChange, 2},  {"to the first", nullptr, 0, 0},
+        {"past the last", nullptr, 3, -1},       {"to the middle", nullptr, 1, 1},
+        {"before the first", nullptr, -1, -1},   {"three points again", &three, kNoChange, 2},
+    };
+    frmSize.Load();
+    tk::WindowPeer& w = frmSize().Peer();
+    for (const auto& step : steps) {
+        if (step.data != nullptr) w.SetChart(chtLine, *step.data);
+        if (step.moveTo != kNoChange) w.SetChartCursor(chtLine, step.moveTo);
+        EXPECT_EQ(w.ChartCursor(chtLine), step.cursor) << step.what;
+    }
+    w.SetChart(chtLine, {});
+    EXPECT_EQ(w.ChartCursor(chtLine), -1) << "emptied";
+    w.SetChart(lblWide, three);
+    EXPECT_EQ(w.ChartCursor(lblWide), -1) << "a label is no chart";
+}
+
+// The anchored edges keep their distance from the form's edges; the others stay. The form
+// hears of it when the controls are in place already.
+TEST_F(Contract, AnchoredControlsFollowTheFormsSize) {
+    using R = tk::TwipsRect;
+    const struct {
+        int width, height;
+        R chart, label, tall;
+    } rows[] = {
+        {7110, 3900, {120, 480, 5700, 3300}, {120, 120, 5700, 255}, {4440, 480, 1050, 2100}},
+        {5610, 3000, {120, 480, 4200, 2400}, {120, 120, 4200, 255}, {4440, 480, 1050, 1200}},
+        {6000, 3000, {120, 480, 4590, 2400}, {120, 120, 4590, 255}, {4440, 480, 1050, 1200}},
+        // never below the table's size
+        {1500, 900, {120, 480, 4200, 2400}, {120, 120, 4200, 255}, {4440, 480, 1050, 1200}},
+    };
+    const R stays{4440, 1800, 1050, 375};
+    frmSize.Show();
+    std::optional<R> seen;
+    frmSize().onResize = [&] { seen = peer->Place(frmSize(), chtLine); };
+    for (const auto& row : rows) {
+        seen.reset();
+        peer->Resize(frmSize(), row.width, row.height);
+        const std::string size = std::to_string(row.width) + " x " + std::to_string(row.height);
+        EXPECT_EQ(peer->Place(frmSize(), chtLine), row.chart) << size;
+        EXPECT_EQ(peer->Place(frmSize(), lblWide), row.label) << size;
+        EXPECT_EQ(peer->Place(frmSize(), cmdTall), row.tall) << size;
+        EXPECT_EQ(peer->Place(frmSize(), cmdStays), stays) << size;
+        EXPECT_EQ(seen, row.chart) << size << ": Form_Resize ran before the controls moved";
+    }
+    frmSize().onResize = nullptr;
+}
+
 TEST_F(Contract, SettingsRoundTripEveryTextExactly) {
     tk::SettingsStore& store = peer->Settings();
     const std::string app = peer->ScratchApp();
@@ -319,8 +435,10 @@ TEST_F(Contract, SettingsRoundTripEveryTextExactly) {
 // same date and time through the system's own conversion; the date alone to that day.
 TEST_F(Contract, DatesAndTimesReadBackAsWritten) {
     tk::RegionalService& regional = *tk::Services().regional;
-    const tk::LocalTime times[] = {{2026, 12, 8, 14, 5, 9}, {2024, 2, 29, 0, 0, 1},
-                                   {1999, 1, 31, 23, 59, 59}, {2029, 10, 5, 12, 30, 0}};
+    const tk::LocalTime times[] = {{2026, 12, 8, 14, 5, 9},
+                                   {2024, 2, 29, 0, 0, 1},
+                                   {1999, 1, 31, 23, 59, 59},
+                                   {2029, 10, 5, 12, 30, 0}};
     for (const tk::LocalTime& t : times) {
         const std::string date = regional.ShortDate(t.year, t.month, t.day);
         const std::string time = regional.LongTime(t.hour, t.minute, t.second);

@@ -17,8 +17,12 @@ public:
             run();
         };
     }
-    bool TakesInput(const tk::Form& form) const override {
-        return !platform_.Blocked(form);
+    bool TakesInput(const tk::Form& form) const override { return !platform_.Blocked(form); }
+    void Resize(tk::Form& form, int width, int height) override {
+        tk::headless::Platform::PeerOf(form).Resize(width, height);
+    }
+    tk::TwipsRect Place(const tk::Form& form, int id) const override {
+        return tk::headless::Platform::PeerOf(form).controls.at(static_cast<std::size_t>(id)).rect;
     }
 
 private:

@@ -22,6 +22,10 @@ public:
     virtual void WhileModal(std::function<void()> action) = 0;
     // Whether `form` takes input from the user now.
     virtual bool TakesInput(const tk::Form& form) const = 0;
+    // The user resizes `form`, flagged kSizable, to a client area of width x height twips.
+    virtual void Resize(tk::Form& form, int width, int height) = 0;
+    // Where control `id` of `form` lies now, in twips of its parent's client area.
+    virtual tk::TwipsRect Place(const tk::Form& form, int id) const = 0;
 };
 
 // Installs the peer's services until the fixture goes.

@@ -38,7 +38,49 @@ public:
         return IsWindow(hwnd) && IsWindowEnabled(hwnd);
     }
 
+    void Resize(tk::Form& form, int width, int height) override {
+        HWND hwnd = WindowOf(form);
+        RECT outer{}, client{};
+        GetWindowRect(hwnd, &outer);
+        GetClientRect(hwnd, &client);
+        const int w = outer.right - outer.left + Px(width) - client.right;
+        const int h = outer.bottom - outer.top + Px(height) - client.bottom;
+        SetWindowPos(hwnd, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+
+    tk::TwipsRect Place(const tk::Form& form, int id) const override {
+        HWND control = ControlOf(WindowOf(form), id);
+        if (control == nullptr) return {};
+        RECT r{};
+        GetWindowRect(control, &r);
+        MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+        return {Twips(r.left), Twips(r.top), Twips(r.right - r.left), Twips(r.bottom - r.top)};
+    }
+
 private:
+    static HWND WindowOf(const tk::Form& form) {
+        return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(form.Peer().Handle()));
+    }
+    // The control with id `id` anywhere inside `form`, containers included.
+    static HWND ControlOf(HWND form, int id) {
+        struct Search {
+            int wanted;
+            HWND found;
+        } search{tk::win32::kControlIdBase + id, nullptr};
+        EnumChildWindows(
+            form,
+            [](HWND child, LPARAM param) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(param);
+                if (GetDlgCtrlID(child) != s->wanted) return TRUE;
+                s->found = child;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        return search.found;
+    }
+    int Px(int twips) const { return MulDiv(twips, platform_.windows.Dpi(), 1440); }
+    int Twips(int px) const { return MulDiv(px, 1440, platform_.windows.Dpi()); }
+
     static void CALLBACK OnTimer(HWND, UINT, UINT_PTR id, DWORD) {
         KillTimer(nullptr, id);
         auto action = std::move(PendingAction());

@@ -3,7 +3,8 @@
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 #include <windows.h>
-// Needs the types of windows.h.
+// Need the types of windows.h.
+#include <oleacc.h>
 #include <sddl.h>
 
 #include <stdexcept>
@@ -194,8 +195,8 @@ TEST_F(Win32Peer, WindowsCarryTheClassesIdsAndTextsDriversRelyOn) {
         const wchar_t* cls;
         const wchar_t* text;
     } expected[] = {{boxPic, L"PeerTestBox", L""}, {lblIn, L"Static", L"0"},
-                    {cmdA, L"Button", L"A"},        {txtIn, L"Edit", L""},
-                    {chkIn, L"Button", L"C"},       {lstIn, L"ListBox", L""}};
+                    {cmdA, L"Button", L"A"},       {txtIn, L"Edit", L""},
+                    {chkIn, L"Button", L"C"},      {lstIn, L"ListBox", L""}};
     for (const auto& e : expected) {
         HWND h = Ctl(e.id);
         ASSERT_NE(h, nullptr) << "no window with id " << kControlIdBase + e.id;
@@ -479,7 +480,13 @@ TEST_F(Win32Peer, TheUsersLocaleCapitalisesAndOrders) {
     tk::win32::SystemServices& system = platform.system;
     EXPECT_EQ(system.UpperCase("\xc3\xa9ur"), "\xc3\x89UR") << "expected \"éur\" as \"ÉUR\"";
     EXPECT_EQ(system.SortKey("EURO"), system.SortKey("euro")) << "case counts in the order";
-    const char* ordered[] = {"Dollar", "\xc3\x89" "cu", "euro", "\xc5\xbd" "aba", "Zloty"};
+    const char* ordered[] = {"Dollar",
+                             "\xc3\x89"
+                             "cu",
+                             "euro",
+                             "\xc5\xbd"
+                             "aba",
+                             "Zloty"};
     for (std::size_t i = 0; i + 1 < std::size(ordered); ++i) {
         EXPECT_LT(system.SortKey(ordered[i]), system.SortKey(ordered[i + 1]))
             << "expected \"" << ordered[i] << "\" before \"" << ordered[i + 1] << "\"";
@@ -516,6 +523,232 @@ TEST_F(Win32Peer, BorderlessPictureHasNoEdge) {
     frmFrame.Unload();
 }
 
+// A sizable form that previews keys: a chart, a group of two buttons and a plain button; the
+// chart and the group have context menus.
+enum : int { chtRates, cmdPair0, cmdPair1, cmdPlain };
+
+class ChartForm : public tk::Form {
+public:
+    static const tk::FormSpec kSpec;
+    const tk::FormSpec& Layout() const override { return kSpec; }
+    void Form_KeyDown(std::int16_t key, std::int16_t shift) override {
+        events.push_back("down " + std::to_string(key) + " " + std::to_string(shift));
+    }
+    void chtRates_Click() { events.push_back("cursor " + std::to_string(Peer().ChartCursor(0))); }
+    void mnuCopy_Click() { events.push_back("copy"); }
+    void mnuSave_Click() { events.push_back("save"); }
+    void mnuSwap_Click(int index) { events.push_back("swap " + std::to_string(index)); }
+};
+
+constexpr tk::MenuSpec kChartMenu[] = {
+    {"mnuCopy", "&Copy", tk::Handler<&ChartForm::mnuCopy_Click>},
+    {"mnuSave", "&Save", tk::Handler<&ChartForm::mnuSave_Click>}};
+constexpr tk::MenuSpec kPairMenu[] = {{"mnuSwap", "S&wap", tk::Handler<&ChartForm::mnuSwap_Click>}};
+
+constexpr tk::ControlSpec kChartControls[] = {
+    {.kind = Kind::Chart,
+     .name = "chtRates",
+     .caption = "",
+     .rect = {.left = 120, .top = 120, .width = 4200, .height = 2400},
+     .tabOrder = 0,
+     .flags = tk::kAnchorRight | tk::kAnchorBottom,
+     .click = tk::Handler<&ChartForm::chtRates_Click>,
+     .contextMenu = kChartMenu},
+    {.kind = Kind::Button,
+     .name = "cmdPair",
+     .index = 0,
+     .caption = "0",
+     .rect = {.left = 4440, .top = 120, .width = 615, .height = 375},
+     .tabOrder = 1,
+     .contextMenu = kPairMenu},
+    {.kind = Kind::Button,
+     .name = "cmdPair",
+     .index = 1,
+     .caption = "1",
+     .rect = {.left = 4440, .top = 600, .width = 615, .height = 375},
+     .tabOrder = 2,
+     .contextMenu = kPairMenu},
+    {.kind = Kind::Button,
+     .name = "cmdPlain",
+     .caption = "P",
+     .rect = {.left = 4440, .top = 1080, .width = 615, .height = 375},
+     .tabOrder = 3},
+};
+const tk::FormSpec ChartForm::kSpec = {
+    "frmChart", "Chart", 5175, 2640, tk::kKeyPreview | tk::kSizable, kChartControls, {}};
+tk::FormSlot<ChartForm> frmChart;
+
+class Win32Chart : public Win32Peer {
+protected:
+    void SetUp() override {
+        Win32Peer::SetUp();
+        // Away from every window, so that the real pointer moves no cursor.
+        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+        frmChart.Show();
+        Pump();
+        events.clear();
+    }
+    void TearDown() override {
+        frmChart.Discard();
+        Win32Peer::TearDown();
+    }
+    HWND Form() {
+        return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(frmChart().Peer().Handle()));
+    }
+    HWND Item(int id) { return GetDlgItem(Form(), kControlIdBase + id); }
+    static void SetShift(bool down) {
+        BYTE keys[256] = {};
+        GetKeyboardState(keys);
+        keys[VK_SHIFT] = down ? 0x80 : 0;
+        SetKeyboardState(keys);
+    }
+};
+
+TEST_F(Win32Chart, TheNavigationKeysReachTheFormAndLeaveTheFocusOnTheChart) {
+    HWND chart = Item(chtRates);
+    EXPECT_EQ(_wcsicmp(ClassOf(chart).c_str(), L"PeerTestChart"), 0);
+    EXPECT_NE(SendMessageW(chart, WM_GETDLGCODE, 0, 0) & DLGC_WANTARROWS, 0);
+    EXPECT_NE(GetWindowLongW(chart, GWL_STYLE) & WS_TABSTOP, 0);
+    for (UINT vk : {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_HOME, VK_END, VK_PRIOR, VK_NEXT}) {
+        SetFocus(chart);
+        events.clear();
+        Key(chart, vk);
+        EXPECT_EQ(events, (Events{"down " + std::to_string(vk) + " 0"})) << "key " << vk;
+        EXPECT_EQ(GetFocus(), chart) << "key " << vk << " moved the focus";
+    }
+    Key(chart, VK_TAB);
+    EXPECT_EQ(GetFocus(), Item(cmdPair0)) << "Tab still leaves the chart";
+}
+
+TEST_F(Win32Chart, TheMouseMovesTheCursorToTheNearestPointAndRunsClick) {
+    tk::ChartData data;
+    data.points = {{0, 1}, {10, 3}, {20, 2}};
+    data.yLow = 0;
+    data.yHigh = 4;
+    frmChart().Peer().SetChart(chtRates, data);
+    HWND chart = Item(chtRates);
+    RECT r{};
+    GetClientRect(chart, &r);
+    const struct {
+        UINT message;
+        int x;
+        int cursor;
+        Events events;
+    } rows[] = {
+        {WM_MOUSEMOVE, 0, 0, {"cursor 0"}},
+        {WM_MOUSEMOVE, 1, 0, {}},  // the same point: no click
+        {WM_MOUSEMOVE, r.right / 2, 1, {"cursor 1"}},
+        {WM_LBUTTONDOWN, r.right - 1, 2, {"cursor 2"}},
+    };
+    for (const auto& row : rows) {
+        events.clear();
+        PostMessageW(chart, row.message, 0, MAKELPARAM(row.x, r.bottom / 2));
+        Pump();
+        EXPECT_EQ(frmChart().Peer().ChartCursor(chtRates), row.cursor) << "at x " << row.x;
+        EXPECT_EQ(events, row.events) << "at x " << row.x;
+    }
+    EXPECT_EQ(GetFocus(), chart) << "a click gives the chart the focus";
+    // Painting the chart with marks on every side, focused, and empty: nothing fails.
+    data.marks = {{0, tk::ChartPlace::Above, "1"},
+                  {1, tk::ChartPlace::Below, "3"},
+                  {2, tk::ChartPlace::Right, "2"},
+                  {7, tk::ChartPlace::Right, "none"}};
+    data.yLabels = {{0, "0.00"}, {4, "4.00"}};
+    data.xLabels = {{0, "Jan"}, {10, "Feb"}};
+    frmChart().Peer().SetChart(chtRates, data);
+    UpdateWindow(chart);
+    frmChart().Peer().SetChart(chtRates, {});
+    UpdateWindow(chart);
+    EXPECT_EQ(frmChart().Peer().ChartCursor(chtRates), -1);
+}
+
+TEST_F(Win32Chart, ASizableFormNeverGoesBelowItsTableSize) {
+    const LONG style = GetWindowLongW(Form(), GWL_STYLE);
+    EXPECT_EQ(style & (WS_THICKFRAME | WS_MAXIMIZEBOX | WS_CLIPCHILDREN),
+              WS_THICKFRAME | WS_MAXIMIZEBOX | WS_CLIPCHILDREN);
+    SetWindowPos(Form(), nullptr, 0, 0, 50, 50, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT client{};
+    GetClientRect(Form(), &client);
+    EXPECT_EQ(client.right, platform.windows.Px(5175));
+    EXPECT_EQ(client.bottom, platform.windows.Px(2640));
+}
+
+TEST_F(Win32Chart, AContextMenuRunsTheChosenCommandWithTheControlsIndex) {
+    enum class Ask { RightClick, AppsKey, ShiftF10 };
+    const struct {
+        const char* what;
+        int control;
+        Ask ask;
+        UINT choose;  // the key pressed in the menu
+        Events events;
+    } rows[] = {
+        {"right click, S&wap", cmdPair1, Ask::RightClick, 'W', {"swap 1"}},
+        {"right click on the chart, &Save", chtRates, Ask::RightClick, 'S', {"save"}},
+        {"menu key, S&wap", cmdPair0, Ask::AppsKey, 'W', {"down 93 0", "swap 0"}},
+        {"Shift+F10, &Copy", chtRates, Ask::ShiftF10, 'C', {"down 121 1", "copy"}},
+        {"menu key, Esc", cmdPair0, Ask::AppsKey, VK_ESCAPE, {"down 93 0"}},
+        {"no menu", cmdPlain, Ask::RightClick, 0, {}},
+    };
+    for (const auto& row : rows) {
+        HWND control = Item(row.control);
+        SetFocus(control);
+        events.clear();
+        // A menu left open would wait for ever: this closes it.
+        const UINT_PTR guard = SetTimer(nullptr, 0, 3000, [](HWND, UINT, UINT_PTR, DWORD) {
+            events.push_back("menu left open");
+            EndMenu();
+        });
+        switch (row.ask) {
+            case Ask::RightClick:
+                PostMessageW(control, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(3, 3));
+                PostMessageW(control, WM_RBUTTONUP, 0, MAKELPARAM(3, 3));
+                break;
+            case Ask::AppsKey:
+                PostMessageW(control, WM_KEYDOWN, VK_APPS, 1);
+                PostMessageW(control, WM_KEYUP, VK_APPS, 1 | (3u << 30));
+                break;
+            case Ask::ShiftF10:
+                SetShift(true);
+                PostMessageW(control, WM_SYSKEYDOWN, VK_F10, 1);
+                PostMessageW(control, WM_SYSKEYUP, VK_F10, 1 | (3u << 30));
+                break;
+        }
+        if (row.choose != 0) {
+            PostMessageW(control, WM_KEYDOWN, row.choose, 1);
+            PostMessageW(control, WM_KEYUP, row.choose, 1 | (3u << 30));
+        }
+        Pump();
+        SetShift(false);
+        KillTimer(nullptr, guard);
+        EXPECT_EQ(events, row.events) << row.what;
+    }
+}
+
+// The chart answers a screen reader with the name the form gives it, the chart role, and as
+// a control that takes the focus.
+TEST_F(Win32Chart, AChartsNameAndRoleReachAScreenReader) {
+    frmChart().Peer().SetAccessibleName(chtRates, "EUR in USD over 30 days");
+    IAccessible* object = nullptr;
+    ASSERT_EQ(AccessibleObjectFromWindow(Item(chtRates), static_cast<DWORD>(OBJID_CLIENT),
+                                         __uuidof(IAccessible), reinterpret_cast<void**>(&object)),
+              S_OK);
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    EXPECT_EQ(object->get_accName(self, &name), S_OK);
+    EXPECT_EQ(std::wstring(name != nullptr ? name : L""), L"EUR in USD over 30 days");
+    SysFreeString(name);
+    VARIANT role{};
+    EXPECT_EQ(object->get_accRole(self, &role), S_OK);
+    EXPECT_EQ(role.vt, VT_I4);
+    EXPECT_EQ(role.lVal, ROLE_SYSTEM_CHART);
+    VARIANT state{};
+    EXPECT_EQ(object->get_accState(self, &state), S_OK);
+    EXPECT_NE(state.lVal & STATE_SYSTEM_FOCUSABLE, 0) << "state " << state.lVal;
+    object->Release();
+}
+
 TEST(Win32CommandLine, ArgumentTextFollowsTheProgramNameAndItsBlanks) {
     const struct {
         const wchar_t* line;
@@ -547,8 +780,8 @@ TEST(Win32Settings, AKeyTheUserMayOnlyReadIsReadInABatch) {
     PSECURITY_DESCRIPTOR readOnly = nullptr;
     ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
         L"D:P(A;;KR;;;WD)", SDDL_REVISION_1, &readOnly, nullptr));
-    ASSERT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-                                readOnly),
+    ASSERT_EQ(RegSetKeySecurity(
+                  key, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, readOnly),
               ERROR_SUCCESS);
     LocalFree(readOnly);
     HKEY probe = nullptr;
@@ -569,8 +802,8 @@ TEST(Win32Settings, AKeyTheUserMayOnlyReadIsReadInABatch) {
     EXPECT_FALSE(store.WriteSetting("PecunReadOnlyTest", "Settings", "CN", "22"));
 
     PSECURITY_DESCRIPTOR open = nullptr;
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;KA;;;WD)",
-                                                                     SDDL_REVISION_1, &open, nullptr));
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+        L"D:(A;;KA;;;WD)", SDDL_REVISION_1, &open, nullptr));
     RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, open);
     LocalFree(open);
     RegCloseKey(key);

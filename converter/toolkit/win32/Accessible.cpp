@@ -51,7 +51,7 @@ const Oleacc& Library() {
 
 bool IsSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
 
-// The standard object of one control, with the name and description of its form window.
+// The standard object of one control, with the name, description and role of its form window.
 // It keeps only the control's handle (and the manager, which lives as long as the program's
 // windows), so that it outlives the window harmlessly.
 class AccessibleProxy final : public IAccessible {
@@ -119,7 +119,11 @@ public:
         return inner_->get_accValue(child, out);
     }
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* out) override {
-        return inner_->get_accRole(child, out);
+        const long role = FormWindow::AccessibleRole(manager_, control_);
+        if (out == nullptr || !IsSelf(child) || role == 0) return inner_->get_accRole(child, out);
+        out->vt = VT_I4;
+        out->lVal = role;
+        return S_OK;
     }
     HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* out) override {
         return inner_->get_accState(child, out);
@@ -172,7 +176,8 @@ private:
         if (out == nullptr) return E_POINTER;
         *out = nullptr;
         if (IsSelf(child)) {
-            const std::optional<std::wstring> text = FormWindow::AccessibleText(manager_, control_, field);
+            const std::optional<std::wstring> text =
+                FormWindow::AccessibleText(manager_, control_, field);
             if (text) {
                 *out = SysAllocStringLen(text->data(), static_cast<UINT>(text->size()));
                 return *out != nullptr ? S_OK : E_OUTOFMEMORY;
@@ -225,8 +230,8 @@ LRESULT CALLBACK AccessibilityProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
 
 void AnswerAccessibility(HWND control, const WindowManager& manager) {
     if (Subclasses().contains(control)) return;
-    const auto original = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
-        control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AccessibilityProc)));
+    const auto original = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AccessibilityProc)));
     if (original != nullptr) Subclasses()[control] = {original, &manager};
 }
 

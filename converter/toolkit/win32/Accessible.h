@@ -1,8 +1,9 @@
 // What a screen reader gets of a control beyond the system's standard object: the name and
-// the description that the control's form window gives (FormWindow::AccessibleText). A
-// control answers WM_GETOBJECT with a small proxy over the standard object that replaces
-// those two; oleacc.dll is loaded at the first request, and where it is missing the
-// controls answer as they always do.
+// the description that the control's form window gives (FormWindow::AccessibleText), and
+// the role of a control the system does not know (FormWindow::AccessibleRole). A control
+// answers WM_GETOBJECT with a small proxy over the standard object that replaces those;
+// oleacc.dll is loaded at the first request, and where it is missing the controls answer as
+// they always do.
 #pragma once
 
 #include <windows.h>

@@ -69,8 +69,20 @@ LRESULT FormWindow::Proc(UINT msg, WPARAM wParam, LPARAM lParam) {
             OnActivate(true);
             return 0;
         case WM_SIZE:
-            if (ready_) manager_.Call([this] { form_.Form_Resize(); });
+            if (!ready_) return 0;
+            if ((form_.Layout().flags & kSizable) && wParam != SIZE_MINIMIZED)
+                FollowAnchors(LOWORD(lParam), HIWORD(lParam));
+            manager_.Call([this] { form_.Form_Resize(); });
             return 0;
+        case WM_GETMINMAXINFO:
+            if (minSize_.cx > 0) {
+                auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+                info->ptMinTrackSize = {minSize_.cx, minSize_.cy};
+            }
+            return 0;
+        case WM_CONTEXTMENU:
+            if (ShowContextMenu(reinterpret_cast<HWND>(wParam), lParam)) return 0;
+            return DefWindowProcW(hwnd, msg, wParam, lParam);
         case WM_MOUSEMOVE:
             if (ready_) {
                 const int tpp = TwipsPerPixelX();
@@ -167,6 +179,7 @@ LRESULT CALLBACK FormWindow::BoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORBTN:
         case WM_CTLCOLORLISTBOX:
+        case WM_CONTEXTMENU:
             // The controls inside a box belong to the form.
             return SendMessageW(GetAncestor(hwnd, GA_ROOT), msg, wParam, lParam);
         case WM_ERASEBKGND: {

@@ -1,6 +1,8 @@
 #include "FormWindow.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <numeric>
@@ -23,6 +25,8 @@ std::wstring WindowText(HWND hwnd) {
 // The widest a tip grows before it wraps a line, in twips: lines break at their CR LF.
 constexpr int kTipWidthTwips = 7200;
 constexpr int kFocusTipGapPx = 2;  // between a control and the tip shown below it
+// A context menu asked for from the keyboard opens this far inside the control's corner.
+constexpr int kMenuInsetTwips = 120;
 
 bool FocusFromKeyboard() {
     if (GetKeyState(VK_LBUTTON) < 0 || GetKeyState(VK_RBUTTON) < 0) return false;
@@ -51,6 +55,7 @@ FormWindow::FormWindow(WindowManager& manager, Form& form) : manager_(manager), 
     const FormSpec& layout = form.Layout();
     DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     if (layout.flags & kMinimizeBox) style |= WS_MINIMIZEBOX;
+    if (layout.flags & kSizable) style |= WS_THICKFRAME | WS_MAXIMIZEBOX;
     DWORD exStyle = WS_EX_CONTROLPARENT;
     if (layout.flags & kDialogFrame) exStyle |= WS_EX_DLGMODALFRAME;
 
@@ -86,17 +91,49 @@ void FormWindow::FitClientArea() {
     GetClientRect(hwnd_, &client);
     const int dw = manager_.Px(layout.clientWidth) - client.right;
     const int dh = manager_.Px(layout.clientHeight) - client.bottom;
-    if (dw == 0 && dh == 0) return;
     RECT outer{};
     GetWindowRect(hwnd_, &outer);
-    SetWindowPos(hwnd_, nullptr, 0, 0, outer.right - outer.left + dw, outer.bottom - outer.top + dh,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const SIZE fit{outer.right - outer.left + dw, outer.bottom - outer.top + dh};
+    if (dw != 0 || dh != 0) {
+        SetWindowPos(hwnd_, nullptr, 0, 0, fit.cx, fit.cy,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    if (layout.flags & kSizable) minSize_ = fit;
+}
+
+void FormWindow::FollowAnchors(int width, int height) {
+    const FormSpec& layout = form_.Layout();
+    const int dw = width - manager_.Px(layout.clientWidth);
+    const int dh = height - manager_.Px(layout.clientHeight);
+    std::vector<std::pair<HWND, SIZE>> moves;
+    for (std::size_t id = 0; id < layout.controls.size(); ++id) {
+        const ControlSpec& c = layout.controls[id];
+        HWND h = Control(static_cast<int>(id));
+        if (h == nullptr || !(c.flags & (kAnchorRight | kAnchorBottom))) continue;
+        const TwipsRect& r = c.rect;
+        SIZE size{manager_.Px(r.left + r.width) - manager_.Px(r.left),
+                  manager_.Px(r.top + r.height) - manager_.Px(r.top)};
+        if (c.flags & kAnchorRight) size.cx = std::max(0, static_cast<int>(size.cx) + dw);
+        if (c.flags & kAnchorBottom) size.cy = std::max(0, static_cast<int>(size.cy) + dh);
+        moves.emplace_back(h, size);
+    }
+    if (moves.empty()) return;
+    // All at once, so that no control paints at a size between the old and the new.
+    HDWP batch = BeginDeferWindowPos(static_cast<int>(moves.size()));
+    for (const auto& [h, size] : moves) {
+        const UINT flags = SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE;
+        if (batch != nullptr)
+            batch = DeferWindowPos(batch, h, nullptr, 0, 0, size.cx, size.cy, flags);
+        if (batch == nullptr) SetWindowPos(h, nullptr, 0, 0, size.cx, size.cy, flags);
+    }
+    if (batch != nullptr) EndDeferWindowPos(batch);
 }
 
 void FormWindow::CreateControls() {
     const auto& layouts = form_.Layout().controls;
     controls_.assign(layouts.size(), nullptr);
     listOrder_.assign(layouts.size(), {});
+    charts_.assign(layouts.size(), {});
     accessibleNames_.assign(layouts.size(), std::nullopt);
     // Creation order is the tab order.
     std::vector<int> order(layouts.size());
@@ -155,6 +192,10 @@ void FormWindow::CreateControl(int id, std::size_t depth) {
             style |= tabStop | WS_CLIPCHILDREN;
             exStyle |= WS_EX_CONTROLPARENT | ((c.flags & kBorderless) ? 0 : WS_EX_CLIENTEDGE);
             break;
+        case Kind::Chart:
+            cls = manager_.ChartClass();
+            style |= tabStop;
+            break;
     }
     const TwipsRect& r = c.rect;
     const int left = manager_.Px(r.left);
@@ -176,13 +217,18 @@ void FormWindow::CreateControl(int id, std::size_t depth) {
         const int color = (c.flags & kWindowColors) ? COLOR_WINDOW : COLOR_BTNFACE;
         SetWindowLongPtrW(h, GWLP_USERDATA, color + 1);
     }
-    const int size = c.fontHundredthsPt > 0 ? c.fontHundredthsPt : kDialogFontHundredthsPt;
-    SendMessageW(h, WM_SETFONT,
-                 reinterpret_cast<WPARAM>(manager_.Font(c.fontFace, size, (c.flags & kBold) != 0)),
-                 FALSE);
+    // ChartProc finds its form window here.
+    if (c.kind == Kind::Chart)
+        SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(c)), FALSE);
     if (c.kind == Kind::TextBox) {
         SendMessageW(h, EM_LIMITTEXT, static_cast<WPARAM>(std::max(c.maxLength, 0)), 0);
     }
+}
+
+HFONT FormWindow::FontOf(const ControlSpec& c) {
+    const int size = c.fontHundredthsPt > 0 ? c.fontHundredthsPt : kDialogFontHundredthsPt;
+    return manager_.Font(c.fontFace, size, (c.flags & kBold) != 0);
 }
 
 void FormWindow::CreateToolTips() {
@@ -311,7 +357,14 @@ std::optional<std::wstring> FormWindow::AccessibleText(const WindowManager& mana
 bool FormWindow::HasAccessibleText(const WindowManager& manager, HWND control) {
     FormWindow* self = manager.FormOf(control);
     const int id = self != nullptr ? self->ControlIdOf(control) : -1;
-    return id >= 0 && (self->HasTip(id) || self->NameOf(id).has_value());
+    return id >= 0 &&
+           (self->HasTip(id) || self->NameOf(id).has_value() || self->ChartControl(id) != nullptr);
+}
+
+long FormWindow::AccessibleRole(const WindowManager& manager, HWND control) {
+    FormWindow* self = manager.FormOf(control);
+    const int id = self != nullptr ? self->ControlIdOf(control) : -1;
+    return id >= 0 && self->ChartControl(id) != nullptr ? ROLE_SYSTEM_CHART : 0;
 }
 
 void FormWindow::Destroy() {
@@ -325,6 +378,7 @@ void FormWindow::Destroy() {
     focusTip_ = nullptr;
     controls_.clear();
     listOrder_.clear();
+    charts_.clear();
     accessibleNames_.clear();
     // Wakes a modal loop that waits for this form to go.
     PostMessageW(nullptr, WM_NULL, 0, 0);
@@ -652,9 +706,35 @@ void FormWindow::PressCancel() {
     if (cancelId_ >= 0) PressButton(cancelId_);
 }
 
-// Charts are not drawn yet.
-void FormWindow::SetChart(int /*id*/, ChartData /*data*/) {}
-int FormWindow::ChartCursor(int /*id*/) const { return -1; }
-void FormWindow::SetChartCursor(int /*id*/, int /*point*/) {}
+bool FormWindow::ShowContextMenu(HWND control, LPARAM at) {
+    const int id = ControlIdOf(control);
+    if (id < 0) return false;
+    const std::span<const MenuSpec> items = form_.Layout().controls[id].contextMenu;
+    if (items.empty()) return false;
+    POINT p{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+    if (p.x == -1 && p.y == -1) {
+        RECT r{};
+        GetWindowRect(control, &r);
+        const int inset = manager_.Px(kMenuInsetTwips);
+        p = {r.left + std::min(inset, static_cast<int>(r.right - r.left) / 2),
+             r.top + std::min(inset, static_cast<int>(r.bottom - r.top) / 2)};
+    }
+    HMENU menu = CreatePopupMenu();
+    if (menu == nullptr) return true;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        AppendMenuW(menu, MF_STRING, i + 1,
+                    Widen(items[i].caption ? items[i].caption : "").c_str());
+    }
+    const BOOL chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, p.x,
+                                       p.y, 0, hwnd_, nullptr);
+    DestroyMenu(menu);
+    if (chosen > 0) {
+        const int item = chosen - 1;
+        manager_.Call([this, id, item] { RunContextMenuHandler(form_, id, item); });
+    }
+    return true;
+}
+
+bool FormWindow::ContextMenuKey(HWND focus) { return ShowContextMenu(focus, MAKELPARAM(-1, -1)); }
 
 }  // namespace tk::win32

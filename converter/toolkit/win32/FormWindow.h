@@ -77,6 +77,8 @@ public:
     // name (SetAccessibleName's, else the table's) and its description (the tip of a control
     // flagged kToolTip). nullopt where the standard object's answer stands, also once the
     // form window is gone.
+    // HasAccessibleText: whether the proxy answers for the control at all (a chart always,
+    // for its role).
     enum class Field { Name, Description };
     static std::optional<std::wstring> AccessibleText(const WindowManager& manager, HWND control,
                                                       Field field);
@@ -84,6 +86,13 @@ public:
 
     static LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK BoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK ChartProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    // The role a screen reader gets for `control` in place of the standard object's; 0 for
+    // the standard object's.
+    static long AccessibleRole(const WindowManager& manager, HWND control);
+    // Shows the context menu of the control `focus` when it has one, as the context-menu key
+    // or Shift+F10 asks; whether it had one.
+    bool ContextMenuKey(HWND focus);
 
 private:
     LRESULT Proc(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -94,6 +103,22 @@ private:
     void CreateControls();
     void CreateControl(int id, std::size_t depth);
     void FitClientArea();
+    // Sizable forms: the anchored controls follow the client area's size (in pixels).
+    void FollowAnchors(int width, int height);
+    // The menu of control `control` when it has one, at `at` (screen pixels; both -1: from
+    // the keyboard, at the control); whether it had one.
+    bool ShowContextMenu(HWND control, LPARAM at);
+    HFONT FontOf(const ControlSpec& c);
+    // Charts (Chart.cpp).
+    struct ChartState {
+        ChartData data;
+        int cursor = -1;
+    };
+    HWND ChartControl(int id) const;
+    LRESULT ChartMessage(int id, HWND chart, UINT msg, WPARAM wParam, LPARAM lParam);
+    void PaintChart(int id, HWND chart);
+    // The mouse at x (pixels of the chart's client area): the cursor goes to the nearest point.
+    void PointChart(int id, HWND chart, int x);
     void CenterOnActive();
     void PressButton(int id);
     HWND Control(int id) const;
@@ -117,6 +142,8 @@ private:
     std::vector<HWND> controls_;
     // The sort keys of each list box's lines, in line order.
     std::vector<ListOrder> listOrder_;
+    std::vector<ChartState> charts_;  // by control id; used by the charts only
+    SIZE minSize_{};                  // a sizable form's outer size at its table's client size
     int defaultId_ = -1;
     int cancelId_ = -1;
     HWND lastFocus_ = nullptr;

@@ -5,8 +5,9 @@
 //   ProgramIdentity::classPrefix) whose window text is the form's caption; its menu bar
 //   holds the form's menu commands, in table order;
 // - every control is a real child window whose window text is its caption or content:
-//   labels are STATIC, buttons and check boxes BUTTON, text boxes EDIT, list boxes LISTBOX
-//   and picture boxes "<prefix>Box" (the controls placed in a picture box are its children);
+//   labels are STATIC, buttons and check boxes BUTTON, text boxes EDIT, list boxes LISTBOX,
+//   picture boxes "<prefix>Box" (the controls placed in a picture box are its children) and
+//   charts "<prefix>Chart";
 // - a control's id (GetDlgCtrlID) is 100 + its position in the form's control table, and a
 //   menu command's id is 1000 + its position in the form's menu table.
 //
@@ -17,7 +18,14 @@
 // WindowManager::onClose.
 // A key-preview form sees every key as Form_KeyDown and every character as Form_KeyPress
 // before anything else happens to it. Then Enter presses the focused push button, else the
-// default button; Esc presses the cancel button; Tab and the arrow keys move the focus.
+// default button; Esc presses the cancel button; Tab and the arrow keys move the focus (but
+// for a chart, which keeps them). The context-menu key and Shift+F10 on a control with a
+// context menu show it, as does WM_CONTEXTMENU (a right click) of such a control; the command
+// chosen runs its row's click with the control's index.
+// A chart's WM_MOUSEMOVE and WM_LBUTTONDOWN put its cursor on the point nearest the mouse
+// along the time axis and, when it moved, run the row's click.
+// A sizable form keeps its window no smaller than its table's client area; on WM_SIZE its
+// anchored controls follow (in pixels), then Form_Resize runs.
 // Controls are created, and so take the focus, in the tab order of the table.
 #pragma once
 
@@ -45,8 +53,8 @@ class FormWindow;
 // Creates the form windows and runs their events. One per process.
 class WindowManager : public WindowSystem {
 public:
-    // Registers the window classes "<classPrefix>Form", "<classPrefix>Box" and
-    // "<classPrefix>Hidden" of `instance`.
+    // Registers the window classes "<classPrefix>Form", "<classPrefix>Box",
+    // "<classPrefix>Chart" and "<classPrefix>Hidden" of `instance`.
     WindowManager(HINSTANCE instance, std::wstring_view classPrefix);
     ~WindowManager() override;
     WindowManager(const WindowManager&) = delete;
@@ -74,6 +82,7 @@ public:
     HINSTANCE Instance() const { return instance_; }
     const wchar_t* FormClass() const { return formClass_.c_str(); }
     const wchar_t* BoxClass() const { return boxClass_.c_str(); }
+    const wchar_t* ChartClass() const { return chartClass_.c_str(); }
     int Dpi() const { return dpi_; }
     int Px(int twips) const { return MulDiv(twips, dpi_, 1440); }
     HFONT Font(const char* face, int hundredthsPt, bool bold);
@@ -95,10 +104,11 @@ private:
         bool released;
     };
     void RetireIfIdle();
+    void RegisterChartClass(WNDCLASSEXW wc);
     static BOOL CALLBACK DisableForm(HWND hwnd, LPARAM frame);
 
     HINSTANCE instance_;
-    std::wstring formClass_, boxClass_, hiddenClass_;
+    std::wstring formClass_, boxClass_, chartClass_, hiddenClass_;
     bool com_ = false;  // this thread joined a single-threaded apartment, for screen readers
     int dpi_ = 96;
     ATOM formAtom_ = 0;

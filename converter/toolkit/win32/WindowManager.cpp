@@ -19,12 +19,18 @@ std::int16_t ShiftState() {
     return static_cast<std::int16_t>(s);
 }
 
+// The context-menu key and Shift+F10: not every system turns both into WM_CONTEXTMENU.
+bool IsContextMenuKey(const MSG& msg) {
+    return msg.wParam == VK_APPS || (msg.wParam == VK_F10 && ShiftState() == kShiftMask);
+}
+
 }  // namespace
 
 WindowManager::WindowManager(HINSTANCE instance, std::wstring_view classPrefix)
     : instance_(instance),
       formClass_(std::wstring(classPrefix) + L"Form"),
       boxClass_(std::wstring(classPrefix) + L"Box"),
+      chartClass_(std::wstring(classPrefix) + L"Chart"),
       hiddenClass_(std::wstring(classPrefix) + L"Hidden") {
     // A screen reader's calls to the controls' accessible objects then arrive through this
     // thread's messages, between the handlers, as everything else does.
@@ -65,6 +71,7 @@ WindowManager::WindowManager(HINSTANCE instance, std::wstring_view classPrefix)
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wc.lpszClassName = boxClass_.c_str();
     RegisterClassExW(&wc);
+    RegisterChartClass(wc);
 
     wc.lpfnWndProc = DefWindowProcW;
     wc.hbrBackground = nullptr;
@@ -73,6 +80,15 @@ WindowManager::WindowManager(HINSTANCE instance, std::wstring_view classPrefix)
     // Owns the forms without a task-bar button, and what the program puts on the clipboard.
     hidden_ = CreateWindowExW(0, hiddenClass_.c_str(), L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                               instance, nullptr);
+}
+
+void WindowManager::RegisterChartClass(WNDCLASSEXW wc) {
+    // A chart scales to its size: any change of it repaints the whole.
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = FormWindow::ChartProc;
+    wc.hbrBackground = nullptr;
+    wc.lpszClassName = chartClass_.c_str();
+    RegisterClassExW(&wc);
 }
 
 WindowManager::~WindowManager() {
@@ -132,6 +148,7 @@ void WindowManager::Dispatch(MSG& msg) {
                 Call([w, key, shift] { w->GetForm().Form_KeyDown(key, shift); });
                 if (FormOf(root) != w) return;
             }
+            if (IsContextMenuKey(msg) && w->ContextMenuKey(msg.hwnd)) return;
             // Enter and Esc go on as characters, handled below.
             if (msg.message == WM_KEYDOWN && (msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE)) {
                 TranslateMessage(&msg);
