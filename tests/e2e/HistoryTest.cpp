@@ -19,19 +19,24 @@ constexpr int kUsdSlot = 1;
 constexpr int kNgnEntry = 21;
 constexpr int kNgnSlot = FrmMain::kCurrencyButtons - 1;
 
+// The store's value `letter` + `entry` ("R12").
+std::string Key(char letter, int entry) {
+    std::string key(1, letter);
+    key += std::to_string(entry);
+    return key;
+}
+
 Store HistoryStore() {
     Store store = DefaultStore();
-    const std::string usd = std::to_string(kUsdEntry);
-    const std::string ngn = std::to_string(kNgnEntry);
     store["FallbackUrl"] = BankFileUrl("eurofxref-daily-2019-04-11.xml");
     store["NbpUrl"] = NbpFeedUrl();
-    store["R" + usd] = "ECB 2019-04-11";
-    store["L" + ngn] = "Naira";
-    store["S" + ngn] = "NGN";
-    store["V" + ngn] = "1635.6049";
-    store["R" + ngn] = "NBP 050/B/NBP/2024 2024-12-11";
+    store[Key('R', kUsdEntry)] = "ECB 2019-04-11";
+    store[Key('L', kNgnEntry)] = "Naira";
+    store[Key('S', kNgnEntry)] = "NGN";
+    store[Key('V', kNgnEntry)] = "1635.6049";
+    store[Key('R', kNgnEntry)] = "NBP 050/B/NBP/2024 2024-12-11";
     store["CN"] = store["RN"] = std::to_string(kNgnEntry + 1);
-    store["U" + std::to_string(kNgnSlot)] = ngn;
+    store[Key('U', kNgnSlot)] = std::to_string(kNgnEntry);
     return store;
 }
 
@@ -59,10 +64,11 @@ protected:
     HWND OpenHistory(const MainWindow& main, int slot, WORD menuKey, bool shift,
                      const wchar_t* caption) {
         const HWND button = main.buttons[static_cast<std::size_t>(slot)];
-        for (int tabs = 0; FocusOf(main.form) != button && tabs < FrmMain::kCurrencyButtons;
-             ++tabs) {
+        for (int tabs = 0; tabs < FrmMain::kCurrencyButtons; ++tabs) {
+            const HWND before = FocusOf(main.form);
+            if (before == button) break;
             if (!Type(main.form, "\t") ||
-                !WaitUntil([&] { return FocusOf(main.form) != nullptr; })) {
+                !WaitUntil([&] { return FocusOf(main.form) != before; })) {
                 return nullptr;
             }
         }
