@@ -54,11 +54,13 @@ public:
                 std::max(widestValue, static_cast<int>(TextSize(dc, Widen(label.text)).cx));
         int rightText = 0;
         bool above = false;
+        bool below = false;
         for (const ChartMark& mark : data.marks) {
             if (mark.place == ChartPlace::Right)
                 rightText =
                     std::max(rightText, static_cast<int>(TextSize(dc, Widen(mark.text)).cx));
             above = above || mark.place == ChartPlace::Above;
+            below = below || mark.place == ChartPlace::Below;
         }
         plot_.left = client.left + s.margin + s.dot + (widestValue > 0 ? widestValue + s.gap : 0);
         plot_.right = client.right - s.margin - s.dot - (rightText > 0 ? rightText + s.gap : 0);
@@ -66,6 +68,9 @@ public:
                     (above ? s.gap + textHeight : 0);
         plot_.bottom = client.bottom - s.margin -
                        (data.xLabels.empty() ? s.dot : std::max(s.tick, s.gap + textHeight));
+        // The values keep clear of the plot's bottom by a line of text for the marks below
+        // their points, so that they stay off the time axis and its labels.
+        lowest_ = plot_.bottom - (below ? s.dot + s.gap + textHeight : 0);
     }
 
     const RECT& Plot() const { return plot_; }
@@ -80,7 +85,7 @@ public:
     }
     int Y(std::int64_t y) const {
         const std::int64_t range = std::max<std::int64_t>(data_.yHigh - data_.yLow, 1);
-        return Along(y - data_.yLow, range, plot_.bottom, plot_.top);
+        return Along(y - data_.yLow, range, lowest_, plot_.top);
     }
     POINT At(std::size_t point) const {
         return {X(data_.points[point].x), Y(data_.points[point].y)};
@@ -97,6 +102,7 @@ private:
 
     const ChartData& data_;
     RECT plot_{};
+    int lowest_ = 0;  // where yLow lies
 };
 
 // A pen or brush selected into a DC while this lives, then deleted when it was made for it.
