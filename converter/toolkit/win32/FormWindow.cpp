@@ -155,6 +155,9 @@ void FormWindow::CreateControl(int id, std::size_t depth) {
             style |= tabStop | WS_CLIPCHILDREN;
             exStyle |= WS_EX_CONTROLPARENT | ((c.flags & kBorderless) ? 0 : WS_EX_CLIENTEDGE);
             break;
+        case Kind::Chart:
+            // A plain static until the peer draws charts.
+            break;
     }
     const TwipsRect& r = c.rect;
     const int left = manager_.Px(r.left);
