@@ -45,6 +45,8 @@ void AddTrayIcon(std::uint32_t hWnd, std::string_view tip, std::uint32_t hIcon) 
     Notify(tk::NotifyIconMessage::Add);
 }
 
-void RemoveTrayIcon() { Notify(tk::NotifyIconMessage::Delete); }
+void RemoveTrayIcon() {
+    if (TrayIcon.hWnd != 0) Notify(tk::NotifyIconMessage::Delete);
+}
 
 }  // namespace mdlTrayIcon

@@ -49,7 +49,8 @@ extern TrayIconRecord TrayIcon;
 // and blanks, cut to 127 bytes) and asks the shell to add the icon.
 void AddTrayIcon(std::uint32_t hWnd, std::string_view tip, std::uint32_t hIcon);
 // Asks the shell to delete the icon of the record as it stands. The shell is told the record's
-// window, uID, flags, callback message, icon and tip (up to its NUL).
+// window, uID, flags, callback message, icon and tip (up to its NUL). Before the first
+// AddTrayIcon there is no icon, and the shell is not asked.
 void RemoveTrayIcon();
 
 }  // namespace mdlTrayIcon

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "LoopbackServer.h"
 #include "ProductTexts.h"
 #include "Scenario.h"
 
@@ -12,11 +13,11 @@ namespace {
 // One user action and the display it must lead to.
 struct Step {
     enum Kind { Keys, Keypad, Button, Copy, Cut, Paste } kind;
-    std::string input;  // Keys, Keypad: the keys; Paste: the clipboard text; Copy, Cut: the
-                        // copied text
-    int slot = -1;      // Button: the button pressed
-    std::string value;  // lblVal afterwards
-    std::string code;   // lblCur afterwards
+    std::string input;      // Keys, Keypad: the keys; Paste: the clipboard text; Copy, Cut: the
+                            // copied text
+    int slot = -1;          // Button: the button pressed
+    std::string value;      // lblVal afterwards
+    std::string code;       // lblCur afterwards
     std::string sign = {};  // the pending operation's sign afterwards
 };
 
@@ -274,7 +275,12 @@ void PrintTo(const CommandLine& line, std::ostream* out) { *out << '"' << line.a
 class CommandLineTest : public PecunTest, public ::testing::WithParamInterface<CommandLine> {};
 
 TEST_P(CommandLineTest, OpensTheMainWindowUnlessSilent) {
-    ASSERT_TRUE(SeedStore(DefaultStore()));
+    // The silent update reaches no bank outside this machine.
+    Store seeded = DefaultStore();
+    const std::string closed = "http://127.0.0.1:" + std::to_string(ClosedLoopbackPort()) + "/";
+    seeded["FallbackUrl"] = closed;
+    seeded["NbpUrl"] = closed;
+    ASSERT_TRUE(SeedStore(seeded));
     if (!GetParam().silent) {
         ASSERT_TRUE(Open(GetParam().arguments));
         return;

@@ -9,6 +9,7 @@
 #include <unordered_map>
 
 #include "FormWindow.h"
+#include "LateBound.h"
 
 namespace tk::win32 {
 namespace {
@@ -33,6 +34,7 @@ using LresultFn = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
 struct Oleacc {
     CreateStdFn createStd = nullptr;
     LresultFn lresultFromObject = nullptr;
+    decltype(&SysAllocStringLen) allocString = nullptr;  // of OLE Automation
 };
 
 const Oleacc& Library() {
@@ -44,6 +46,8 @@ const Oleacc& Library() {
             l.lresultFromObject = reinterpret_cast<LresultFn>(
                 reinterpret_cast<void*>(GetProcAddress(dll, "LresultFromObject")));
         }
+        l.allocString =
+            LateFunction<decltype(&SysAllocStringLen)>(L"oleaut32.dll", "SysAllocStringLen");
         return l;
     }();
     return lib;
@@ -179,7 +183,7 @@ private:
             const std::optional<std::wstring> text =
                 FormWindow::AccessibleText(manager_, control_, field);
             if (text) {
-                *out = SysAllocStringLen(text->data(), static_cast<UINT>(text->size()));
+                *out = Library().allocString(text->data(), static_cast<UINT>(text->size()));
                 return *out != nullptr ? S_OK : E_OUTOFMEMORY;
             }
         }
@@ -194,7 +198,13 @@ private:
 
 LRESULT ProxyAnswer(HWND control, const WindowManager& manager, WPARAM wParam) {
     const Oleacc& lib = Library();
-    if (lib.createStd == nullptr || lib.lresultFromObject == nullptr) return 0;
+    if (lib.createStd == nullptr || lib.lresultFromObject == nullptr ||
+        lib.allocString == nullptr) {
+        return 0;
+    }
+    // A screen reader's calls to the proxy then arrive through this thread's messages, between
+    // the handlers, as everything else does.
+    JoinComApartment();
     IAccessible* inner = nullptr;
     if (FAILED(lib.createStd(control, OBJID_CLIENT, __uuidof(IAccessible),
                              reinterpret_cast<void**>(&inner))) ||

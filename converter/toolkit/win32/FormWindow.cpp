@@ -8,6 +8,7 @@
 #include <numeric>
 
 #include "Accessible.h"
+#include "LateBound.h"
 #include "Text.h"
 
 namespace tk::win32 {
@@ -79,7 +80,6 @@ FormWindow::FormWindow(WindowManager& manager, Form& form) : manager_(manager), 
     }
     FitClientArea();
     CreateControls();
-    CreateToolTips();
     ready_ = true;
 }
 
@@ -232,6 +232,8 @@ HFONT FormWindow::FontOf(const ControlSpec& c) {
 }
 
 void FormWindow::CreateToolTips() {
+    if (tipsCreated_ || hwnd_ == nullptr) return;
+    tipsCreated_ = true;
     const auto& layouts = form_.Layout().controls;
     for (std::size_t id = 0; id < layouts.size(); ++id) {
         if (!(layouts[id].flags & kToolTip) || controls_[id] == nullptr) continue;
@@ -249,6 +251,11 @@ void FormWindow::CreateToolTips() {
 }
 
 HWND FormWindow::CreateTipWindow() {
+    // The tip class comes with the common controls' DLL, loaded only now.
+    static const auto initCommonControls =
+        LateFunction<decltype(&InitCommonControls)>(L"comctl32.dll", "InitCommonControls");
+    if (initCommonControls == nullptr) return nullptr;
+    initCommonControls();
     HWND tip =
         CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                         WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -282,7 +289,9 @@ LRESULT FormWindow::OnNotify(NMHDR* header) {
 }
 
 void FormWindow::ShowFocusTip(int id) {
-    if (focusTip_ == nullptr || !HasTip(id) || !FocusFromKeyboard()) return;
+    if (!HasTip(id) || !FocusFromKeyboard()) return;
+    CreateToolTips();
+    if (focusTip_ == nullptr) return;
     focusTipId_ = id;
     UpdateFocusTip();
 }

@@ -72,6 +72,11 @@ public:
     // Enter: the focused push button, else the default button. Esc: the cancel button.
     void PressEnter();
     void PressCancel();
+    // The tips: one window for the mouse over every control flagged kToolTip, and one that
+    // follows the focus when it comes from the keyboard (Tab or an arrow key). Created at the
+    // first mouse move over the form or the first focus tip, not with the form: the start
+    // does not wait for them. Later calls do nothing.
+    void CreateToolTips();
 
     // What a screen reader gets of the control `control` beyond the standard object: its
     // name (SetAccessibleName's, else the table's) and its description (the tip of a control
@@ -128,9 +133,6 @@ private:
     std::optional<std::wstring> NameOf(int id) const;
     bool HasTip(int id) const;
     std::wstring TipOf(int id);
-    // The tips: one window for the mouse over every control flagged kToolTip, and one that
-    // follows the focus when it comes from the keyboard (Tab or an arrow key).
-    void CreateToolTips();
     HWND CreateTipWindow();
     void ShowFocusTip(int id);
     void UpdateFocusTip();
@@ -150,6 +152,7 @@ private:
     std::vector<std::optional<std::wstring>> accessibleNames_;  // by SetAccessibleName
     HWND mouseTips_ = nullptr;
     HWND focusTip_ = nullptr;
+    bool tipsCreated_ = false;
     int focusTipId_ = -1;   // the control the focus tip shows for, -1: none shown
     std::wstring tipText_;  // the text the mouse's tip is showing
     bool ready_ = false;

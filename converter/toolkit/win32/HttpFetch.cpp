@@ -6,16 +6,65 @@
 #include <mutex>
 #include <vector>
 
+#include "LateBound.h"
 #include "Text.h"
 #include "Win32.h"
 
 namespace tk::win32 {
 namespace {
 
+// WinHTTP, loaded at the first fetch.
+struct WinHttpApi {
+    decltype(&WinHttpOpen) Open = nullptr;
+    decltype(&WinHttpCrackUrl) CrackUrl = nullptr;
+    decltype(&WinHttpConnect) Connect = nullptr;
+    decltype(&WinHttpOpenRequest) OpenRequest = nullptr;
+    decltype(&WinHttpSetOption) SetOption = nullptr;
+    decltype(&WinHttpSendRequest) SendRequest = nullptr;
+    decltype(&WinHttpReceiveResponse) ReceiveResponse = nullptr;
+    decltype(&WinHttpQueryHeaders) QueryHeaders = nullptr;
+    decltype(&WinHttpQueryDataAvailable) QueryDataAvailable = nullptr;
+    decltype(&WinHttpReadData) ReadData = nullptr;
+    decltype(&WinHttpSetTimeouts) SetTimeouts = nullptr;
+    decltype(&WinHttpCloseHandle) CloseHandle = nullptr;
+
+    bool Complete() const {
+        return Open != nullptr && CrackUrl != nullptr && Connect != nullptr &&
+               OpenRequest != nullptr && SetOption != nullptr && SendRequest != nullptr &&
+               ReceiveResponse != nullptr && QueryHeaders != nullptr &&
+               QueryDataAvailable != nullptr && ReadData != nullptr && SetTimeouts != nullptr &&
+               CloseHandle != nullptr;
+    }
+};
+
+const WinHttpApi& WinHttp() {
+    static const WinHttpApi api = [] {
+        constexpr wchar_t kDll[] = L"winhttp.dll";
+        WinHttpApi a;
+        a.Open = LateFunction<decltype(&WinHttpOpen)>(kDll, "WinHttpOpen");
+        a.CrackUrl = LateFunction<decltype(&WinHttpCrackUrl)>(kDll, "WinHttpCrackUrl");
+        a.Connect = LateFunction<decltype(&WinHttpConnect)>(kDll, "WinHttpConnect");
+        a.OpenRequest = LateFunction<decltype(&WinHttpOpenRequest)>(kDll, "WinHttpOpenRequest");
+        a.SetOption = LateFunction<decltype(&WinHttpSetOption)>(kDll, "WinHttpSetOption");
+        a.SendRequest = LateFunction<decltype(&WinHttpSendRequest)>(kDll, "WinHttpSendRequest");
+        a.ReceiveResponse =
+            LateFunction<decltype(&WinHttpReceiveResponse)>(kDll, "WinHttpReceiveResponse");
+        a.QueryHeaders = LateFunction<decltype(&WinHttpQueryHeaders)>(kDll, "WinHttpQueryHeaders");
+        a.QueryDataAvailable =
+            LateFunction<decltype(&WinHttpQueryDataAvailable)>(kDll, "WinHttpQueryDataAvailable");
+        a.ReadData = LateFunction<decltype(&WinHttpReadData)>(kDll, "WinHttpReadData");
+        a.SetTimeouts = LateFunction<decltype(&WinHttpSetTimeouts)>(kDll, "WinHttpSetTimeouts");
+        a.CloseHandle = LateFunction<decltype(&WinHttpCloseHandle)>(kDll, "WinHttpCloseHandle");
+        return a;
+    }();
+    return api;
+}
+
 // Milliseconds left of a time limit started at construction; 0 once it has passed.
 class Deadline {
 public:
-    explicit Deadline(int limitMs) : start_(GetTickCount()), limitMs_(static_cast<DWORD>(limitMs)) {}
+    explicit Deadline(int limitMs)
+        : start_(GetTickCount()), limitMs_(static_cast<DWORD>(limitMs)) {}
     int Left() const {
         const DWORD elapsed = GetTickCount() - start_;  // right across the counter's wrap
         return elapsed >= limitMs_ ? 0 : static_cast<int>(limitMs_ - elapsed);
@@ -86,12 +135,12 @@ private:
 
     HINTERNET OpenSession() const {
         if (proxy_.server.empty()) {
-            return WinHttpOpen(agent_.c_str(), WINHTTP_ACCESS_TYPE_NO_PROXY,
-                               WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0);
+            return WinHttp().Open(agent_.c_str(), WINHTTP_ACCESS_TYPE_NO_PROXY,
+                                  WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0);
         }
-        return WinHttpOpen(agent_.c_str(), WINHTTP_ACCESS_TYPE_NAMED_PROXY, proxy_.server.c_str(),
-                           proxy_.bypass.empty() ? WINHTTP_NO_PROXY_BYPASS : proxy_.bypass.c_str(),
-                           0);
+        return WinHttp().Open(
+            agent_.c_str(), WINHTTP_ACCESS_TYPE_NAMED_PROXY, proxy_.server.c_str(),
+            proxy_.bypass.empty() ? WINHTTP_NO_PROXY_BYPASS : proxy_.bypass.c_str(), 0);
     }
 
     enum { kFailed, kAnswered, kRedirected };
@@ -103,7 +152,7 @@ private:
         parts.dwHostNameLength = static_cast<DWORD>(-1);
         parts.dwUrlPathLength = static_cast<DWORD>(-1);
         parts.dwExtraInfoLength = static_cast<DWORD>(-1);
-        if (!WinHttpCrackUrl(url.c_str(), 0, 0, &parts)) return kFailed;
+        if (!WinHttp().CrackUrl(url.c_str(), 0, 0, &parts)) return kFailed;
         if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS)
             return kFailed;
         const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
@@ -112,30 +161,30 @@ private:
         if (object.empty()) object = L"/";
 
         CloseRequest();
-        if (!Open(connection_, WinHttpConnect(Handle(session_), host.c_str(), parts.nPort, 0)))
+        if (!Open(connection_, WinHttp().Connect(Handle(session_), host.c_str(), parts.nPort, 0)))
             return kFailed;
         DWORD flags = WINHTTP_FLAG_REFRESH;
         if (parts.nScheme == INTERNET_SCHEME_HTTPS) flags |= WINHTTP_FLAG_SECURE;
-        if (!Open(request_, WinHttpOpenRequest(Handle(connection_), L"GET", object.c_str(), nullptr,
-                                               WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
-                                               flags))) {
+        if (!Open(request_,
+                  WinHttp().OpenRequest(Handle(connection_), L"GET", object.c_str(), nullptr,
+                                        WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, flags))) {
             return kFailed;
         }
         const HINTERNET request = Handle(request_);
         DWORD noRedirects = WINHTTP_DISABLE_REDIRECTS;
-        WinHttpSetOption(request, WINHTTP_OPTION_DISABLE_FEATURE, &noRedirects,
-                         sizeof noRedirects);
+        WinHttp().SetOption(request, WINHTTP_OPTION_DISABLE_FEATURE, &noRedirects,
+                            sizeof noRedirects);
         if (!Arm(request) ||
-            !WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA,
-                                0, 0, 0) ||
-            !Arm(request) || !WinHttpReceiveResponse(request, nullptr)) {
+            !WinHttp().SendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0,
+                                   WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
+            !Arm(request) || !WinHttp().ReceiveResponse(request, nullptr)) {
             return kFailed;
         }
         DWORD status = 0;
         DWORD size = sizeof status;
-        if (!WinHttpQueryHeaders(request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
-                                 WINHTTP_HEADER_NAME_BY_INDEX, &status, &size,
-                                 WINHTTP_NO_HEADER_INDEX)) {
+        if (!WinHttp().QueryHeaders(request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                                    WINHTTP_HEADER_NAME_BY_INDEX, &status, &size,
+                                    WINHTTP_NO_HEADER_INDEX)) {
             return kFailed;
         }
         if (IsRedirect(status)) return Redirect(request, url, parts.nScheme, next);
@@ -147,12 +196,12 @@ private:
     int Redirect(HINTERNET request, const std::wstring& url, INTERNET_SCHEME scheme,
                  std::wstring& next) const {
         DWORD bytes = 0;
-        WinHttpQueryHeaders(request, WINHTTP_QUERY_LOCATION, WINHTTP_HEADER_NAME_BY_INDEX,
-                            WINHTTP_NO_OUTPUT_BUFFER, &bytes, WINHTTP_NO_HEADER_INDEX);
+        WinHttp().QueryHeaders(request, WINHTTP_QUERY_LOCATION, WINHTTP_HEADER_NAME_BY_INDEX,
+                               WINHTTP_NO_OUTPUT_BUFFER, &bytes, WINHTTP_NO_HEADER_INDEX);
         if (bytes == 0) return kFailed;
         std::wstring location(bytes / sizeof(wchar_t) + 1, L'\0');
-        if (!WinHttpQueryHeaders(request, WINHTTP_QUERY_LOCATION, WINHTTP_HEADER_NAME_BY_INDEX,
-                                 location.data(), &bytes, WINHTTP_NO_HEADER_INDEX)) {
+        if (!WinHttp().QueryHeaders(request, WINHTTP_QUERY_LOCATION, WINHTTP_HEADER_NAME_BY_INDEX,
+                                    location.data(), &bytes, WINHTTP_NO_HEADER_INDEX)) {
             return kFailed;
         }
         location.resize(bytes / sizeof(wchar_t));
@@ -169,12 +218,12 @@ private:
         for (;;) {
             // Only what has arrived is read, so that a trickle cannot hold a read past the limit.
             DWORD available = 0;
-            if (!Arm(request) || !WinHttpQueryDataAvailable(request, &available)) return false;
+            if (!Arm(request) || !WinHttp().QueryDataAvailable(request, &available)) return false;
             if (available == 0) return true;
             DWORD got = 0;
             const DWORD want =
                 available < buffer.size() ? available : static_cast<DWORD>(buffer.size());
-            if (!WinHttpReadData(request, buffer.data(), want, &got)) return false;
+            if (!WinHttp().ReadData(request, buffer.data(), want, &got)) return false;
             if (got == 0) return true;
             if (received_.size() + got > maxBody_) return false;
             received_.append(buffer.data(), got);
@@ -186,16 +235,16 @@ private:
         const int ms = deadline_.Left();
         if (ms == 0) return false;
         DWORD response = static_cast<DWORD>(ms);
-        WinHttpSetOption(request, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &response,
-                         sizeof response);
-        return WinHttpSetTimeouts(request, ms, ms, ms, ms) != FALSE;
+        WinHttp().SetOption(request, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &response,
+                            sizeof response);
+        return WinHttp().SetTimeouts(request, ms, ms, ms, ms) != FALSE;
     }
 
     // Keeps a new handle unless the job was aborted meanwhile; false when there is none.
     bool Open(HINTERNET& slot, HINTERNET h) {
         const std::lock_guard<std::mutex> lock(mutex_);
         if (h != nullptr && aborted_) {
-            WinHttpCloseHandle(h);
+            WinHttp().CloseHandle(h);
             return false;
         }
         slot = h;
@@ -226,7 +275,7 @@ private:
 
     static void Close(HINTERNET& h) {
         // Closing drops the connection at once: an answer read only in part is not drained.
-        if (h != nullptr) WinHttpCloseHandle(h);
+        if (h != nullptr) WinHttp().CloseHandle(h);
         h = nullptr;
     }
 
@@ -246,7 +295,8 @@ private:
 };
 
 DWORD WINAPI RunJob(void* parameter) {
-    std::unique_ptr<std::shared_ptr<FetchJob>> held(static_cast<std::shared_ptr<FetchJob>*>(parameter));
+    std::unique_ptr<std::shared_ptr<FetchJob>> held(
+        static_cast<std::shared_ptr<FetchJob>*>(parameter));
     const std::shared_ptr<FetchJob> job = std::move(*held);
     job->Run();
     return 0;
@@ -255,9 +305,9 @@ DWORD WINAPI RunJob(void* parameter) {
 }  // namespace
 
 bool HttpFetch::Fetch(std::string_view url, int timeLimitMs, std::string& body) {
-    if (timeLimitMs <= 0) return false;
-    auto job = std::make_shared<FetchJob>(Widen(url), userAgent_, UserProxy(), timeLimitMs,
-                                          maxBody);
+    if (timeLimitMs <= 0 || !WinHttp().Complete()) return false;
+    auto job =
+        std::make_shared<FetchJob>(Widen(url), userAgent_, UserProxy(), timeLimitMs, maxBody);
     if (!job->Done()) return false;
     auto* handover = new std::shared_ptr<FetchJob>(job);
     HANDLE worker = CreateThread(nullptr, 0, RunJob, handover, 0, nullptr);

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "../CommandLine.h"
+#include "LateBound.h"
 #include "Text.h"
 #include "Win32.h"
 
@@ -35,6 +36,9 @@ static_assert(static_cast<UINT>(MouseMessage::LeftDoubleClick) == WM_LBUTTONDBLC
 static_assert(static_cast<UINT>(MouseMessage::RightButtonUp) == WM_RBUTTONUP);
 
 namespace {
+
+constexpr wchar_t kShell[] = L"shell32.dll";
+constexpr wchar_t kAutomation[] = L"oleaut32.dll";
 
 std::string LocaleText(LCTYPE type, const char* fallback) {
     wchar_t buffer[80] = {};
@@ -73,7 +77,6 @@ std::string SystemServices::ShortDate(int year, int month, int day) {
     return Narrow(std::wstring_view(buffer, static_cast<std::size_t>(n - 1)));
 }
 
-
 std::string SystemServices::LongTime(int hour, int minute, int second) {
     SYSTEMTIME st{};
     st.wYear = 2000;
@@ -98,11 +101,16 @@ std::optional<LocalTime> SystemServices::ReadDateTime(std::string_view text) {
     const std::string calendar = LocaleText(LOCALE_ICALENDARTYPE, "1");
     if (calendar == "7") flags = VAR_CALENDAR_THAI;
     if (calendar == "6") flags = VAR_CALENDAR_HIJRI;
+    static const auto fromText =
+        LateFunction<decltype(&VarDateFromStr)>(kAutomation, "VarDateFromStr");
+    static const auto toSystemTime =
+        LateFunction<decltype(&VariantTimeToSystemTime)>(kAutomation, "VariantTimeToSystemTime");
+    if (fromText == nullptr || toSystemTime == nullptr) return std::nullopt;
     std::wstring wide = Widen(text);
     DATE date = 0;
-    if (FAILED(VarDateFromStr(wide.data(), LOCALE_USER_DEFAULT, flags, &date))) return std::nullopt;
+    if (FAILED(fromText(wide.data(), LOCALE_USER_DEFAULT, flags, &date))) return std::nullopt;
     SYSTEMTIME st{};
-    if (!VariantTimeToSystemTime(date, &st)) return std::nullopt;
+    if (!toSystemTime(date, &st)) return std::nullopt;
     return LocalTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
 }
 
@@ -154,9 +162,13 @@ LocalTime SystemServices::UtcNow() {
 void SystemServices::ShellExecute(std::string_view verb, std::string_view file,
                                   std::string_view parameters, std::string_view directory,
                                   ShowCommand show) {
+    static const auto execute = LateFunction<decltype(&ShellExecuteW)>(kShell, "ShellExecuteW");
+    if (execute == nullptr) return;
+    // The shell may hand the file to a handler that needs COM.
+    JoinComApartment();
     const std::wstring v = Widen(verb), f = Widen(file), p = Widen(parameters),
                        d = Widen(directory);
-    ShellExecuteW(nullptr, v.c_str(), f.c_str(), p.c_str(), d.c_str(), static_cast<int>(show));
+    execute(nullptr, v.c_str(), f.c_str(), p.c_str(), d.c_str(), static_cast<int>(show));
 }
 
 namespace {
@@ -178,7 +190,9 @@ bool SystemServices::NotifyIcon(NotifyIconMessage message, const NotifyIconData&
     data.uCallbackMessage = static_cast<UINT>(icon.callbackMessage);
     data.hIcon = WidenHandle<HICON>(icon.icon);
     std::memcpy(data.szTip, icon.tip.data(), std::min(icon.tip.size(), sizeof data.szTip - 1));
-    return Shell_NotifyIconA(static_cast<DWORD>(message), &data) != FALSE;
+    static const auto notify =
+        LateFunction<decltype(&Shell_NotifyIconA)>(kShell, "Shell_NotifyIconA");
+    return notify != nullptr && notify(static_cast<DWORD>(message), &data) != FALSE;
 }
 
 std::string SystemServices::Path() {

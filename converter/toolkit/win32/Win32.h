@@ -109,7 +109,6 @@ private:
 
     HINSTANCE instance_;
     std::wstring formClass_, boxClass_, chartClass_, hiddenClass_;
-    bool com_ = false;  // this thread joined a single-threaded apartment, for screen readers
     int dpi_ = 96;
     ATOM formAtom_ = 0;
     HICON bigIcon_ = nullptr;

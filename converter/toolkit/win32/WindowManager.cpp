@@ -1,11 +1,10 @@
 #include <windows.h>
-// Needs the types of windows.h.
-#include <objbase.h>
 
 #include <algorithm>
 
 #include "../FormSlot.h"
 #include "FormWindow.h"
+#include "LateBound.h"
 #include "Text.h"
 
 namespace tk::win32 {
@@ -32,9 +31,6 @@ WindowManager::WindowManager(HINSTANCE instance, std::wstring_view classPrefix)
       boxClass_(std::wstring(classPrefix) + L"Box"),
       chartClass_(std::wstring(classPrefix) + L"Chart"),
       hiddenClass_(std::wstring(classPrefix) + L"Hidden") {
-    // A screen reader's calls to the controls' accessible objects then arrive through this
-    // thread's messages, between the handlers, as everything else does.
-    com_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
     HDC screen = GetDC(nullptr);
     dpi_ = std::max(1, GetDeviceCaps(screen, LOGPIXELSX));
     ReleaseDC(nullptr, screen);
@@ -94,7 +90,7 @@ void WindowManager::RegisterChartClass(WNDCLASSEXW wc) {
 WindowManager::~WindowManager() {
     if (hidden_) DestroyWindow(hidden_);
     for (auto& [key, font] : fonts_) DeleteObject(font);
-    if (com_) CoUninitialize();
+    LeaveComApartment();
 }
 
 HFONT WindowManager::Font(const char* face, int hundredthsPt, bool bold) {
@@ -139,6 +135,8 @@ void WindowManager::RetireIfIdle() {
 void WindowManager::Dispatch(MSG& msg) {
     FormWindow* w = FormOf(msg.hwnd);
     if (w != nullptr) {
+        // Before the control sees the move, so that its tip hears it too.
+        if (msg.message == WM_MOUSEMOVE) w->CreateToolTips();
         HWND root = w->Hwnd();
         const bool preview = w->KeyPreview();
         if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) {

@@ -1,8 +1,6 @@
 // The converter's entry point on Windows: the services, the start-up routine, the main
 // message loop while the main window is loaded, and the end of the program.
 #include <windows.h>
-// Needs the types of windows.h.
-#include <commctrl.h>
 
 #include "../FormSlot.h"
 #include "../Program.h"
@@ -38,7 +36,6 @@ void ReportToDebugger(std::string_view what) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     DeclareDpiAware();
-    InitCommonControls();
     tk::win32::Platform platform(instance, tk::program::Identity());
     platform.windows.onClose = UnloadByClose;
     // A log-off ends the program as its close box does, so the unload saves what it saves.
