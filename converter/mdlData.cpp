@@ -183,27 +183,38 @@ std::optional<std::int16_t> NewEntryIndex(std::vector<CurrencyEntry>& table, std
 
 std::optional<std::int16_t> TakeNewEntryIndex() { return NewEntryIndex(CurrencyTable); }
 
-bool ReadSettings() {
+namespace {
+
+void ReadEntry(int i) {
+    CurrencyEntry& e = CurrencyTable[i];
+    e.Name = ReadSetting(Key('L', i), "Euro");
+    e.Short = ReadSetting(Key('S', i), kEuroCode);
+    e.Value = ReadValue(Key('V', i));
+    e.Origin = i < storedOrigins ? OriginFromStoreText(ReadSetting(Key('R', i), "")) : RateOrigin{};
+}
+
+bool IsSlotEntry(int i) {
+    return std::find(SelectedSlots.begin(), SelectedSlots.end(), i) != SelectedSlots.end();
+}
+
+// The settings with the slots' entries alone of the table (the others empty); every entry on a
+// first run, which restores the defaults. True on a first run.
+bool ReadSlotSettings() {
     const tk::SettingsBatch batch(program::kSettingsApp, program::kSettingsSection);
     // A count that is not a number, negative or too large is no table: a first run.
     auto count = WholeNumber(ReadSetting("CN", "0"), 0, kMaxCurrencies);
-    CurrencyTable.resize(count ? static_cast<std::size_t>(*count) : 0);
+    CurrencyTable.assign(count ? static_cast<std::size_t>(*count) : 0, CurrencyEntry{});
     BaseCurrency = ReadIndex("BC", 0);
     const auto kept = WholeNumber(ReadSetting(kOriginCountKey, "0"), 0, kMaxCurrencies);
     storedOrigins = static_cast<std::int16_t>(kept.value_or(0));
 
     const bool firstRun = CurrencyCount() == 0;
     if (!firstRun) {
-        for (int i = 0; i < CurrencyCount(); ++i) {
-            CurrencyEntry& e = CurrencyTable[i];
-            e.Name = ReadSetting(Key('L', i), "Euro");
-            e.Short = ReadSetting(Key('S', i), kEuroCode);
-            e.Value = ReadValue(Key('V', i));
-            e.Origin = i < storedOrigins ? OriginFromStoreText(ReadSetting(Key('R', i), ""))
-                                         : RateOrigin{};
-        }
         for (int j = 0; j < kSlotCount; ++j)
             SelectedSlots[j] = ReadIndex(Key('U', j), DefaultSlot(j));
+        for (int i = 0; i < CurrencyCount(); ++i) {
+            if (IsSlotEntry(i)) ReadEntry(i);
+        }
     } else {
         RestoreDefaults();
     }
@@ -212,8 +223,29 @@ bool ReadSettings() {
     return firstRun;
 }
 
-void LoadSettings() {
-    if (ReadSettings()) AskFirstRunDownload();
+// The entries ReadSlotSettings left out.
+void ReadOtherEntries() {
+    const tk::SettingsBatch batch(program::kSettingsApp, program::kSettingsSection);
+    for (int i = 0; i < CurrencyCount(); ++i) {
+        if (!IsSlotEntry(i)) ReadEntry(i);
+    }
+}
+
+}  // namespace
+
+bool ReadSettings() {
+    const bool firstRun = ReadSlotSettings();
+    if (!firstRun) ReadOtherEntries();
+    return firstRun;
+}
+
+void LoadSettings(const std::function<void()>& slotsRead) {
+    const bool firstRun = ReadSlotSettings();
+    if (!firstRun) {
+        if (slotsRead && !DownloadOnStartup) slotsRead();
+        ReadOtherEntries();
+    }
+    if (firstRun) AskFirstRunDownload();
     if (DownloadOnStartup) RunStartupDownload();
 }
 

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -76,7 +77,12 @@ bool ReadSettings();
 // ReadSettings, then what start-up does with the result: on a first run it asks whether to
 // download the latest rates, and Yes shows the update dialog and runs the update; with
 // DownloadOnStartup it runs the update in the dialog and closes it unless it failed.
-void LoadSettings();
+//
+// When the start asks and updates nothing (no first run, no DownloadOnStartup), `slotsRead`
+// runs as soon as the slots' entries are read, before the table's others, so that the main
+// window shows without waiting for the whole table. It must not use, change or save any
+// other entry: they read as empty until it has returned. Otherwise it does not run.
+void LoadSettings(const std::function<void()>& slotsRead = {});
 // Writes every key, also after a failed write; true when every write succeeded.
 bool SaveSettings();
 

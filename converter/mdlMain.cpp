@@ -11,15 +11,24 @@
 namespace mdlMain {
 
 bool Main() {
-    mdlData::LoadSettings();
-    if (tk::Services().app->CommandLine() == "/update") {
+    const bool silentUpdate = tk::Services().app->CommandLine() == "/update";
+    // The main window needs only the slots' entries: it shows, painted, before the others are
+    // read (no input is handled before the start has returned).
+    bool shown = false;
+    mdlData::LoadSettings([&] {
+        if (silentUpdate) return;
+        frmMain.Show(false);
+        frmMain().Peer().Refresh();
+        shown = true;
+    });
+    if (silentUpdate) {
         frmUpdate.Load();
         frmUpdate().cmdOK_Click();
         frmUpdate.Unload();
         tk::DiscardAll();
         return false;
     }
-    frmMain.Show(false);
+    if (!shown) frmMain.Show(false);
     return true;
 }
 

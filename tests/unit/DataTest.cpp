@@ -206,9 +206,16 @@ TEST_F(DataTest, MissingEntryKeysReadAsEuro) {
 
 TEST_F(DataTest, ValueTextsReadBackExactly) {
     const std::pair<const char*, std::int64_t> cases[] = {
-        {" 1.9558", 19558},  {" 0.7876", 7876}, {" .7876", 7876}, {"0.7876", 7876},
-        {"abc", 0},          {"", 0},           {"1e300", 10000}, {"-2.5", -25000},
-        {" 1.95583", 19558}, {"-1e300", 10000},
+        {" 1.9558", 19558},
+        {" 0.7876", 7876},
+        {" .7876", 7876},
+        {"0.7876", 7876},
+        {"abc", 0},
+        {"", 0},
+        {"1e300", 10000},
+        {"-2.5", -25000},
+        {" 1.95583", 19558},
+        {"-1e300", 10000},
         // Beyond what a double carries: the store's own form reads back to the count.
         {" 431701059030.4885", 4317010590304885},
         {"431701059030.4885", 4317010590304885},
@@ -362,6 +369,52 @@ TEST_F(DataTest, FlagTexts) {
     for (const auto& [text, tray, download] : cases) {
         EXPECT_EQ(mdlData::ParseBool(text, true), tray) << "\"" << text << "\"";
         EXPECT_EQ(mdlData::ParseBool(text, false), download) << "\"" << text << "\"";
+    }
+}
+
+// The start shows the main window once the slots' entries are read, and reads the others
+// after; a start that asks or updates first reads everything before it shows anything.
+TEST_F(DataTest, TheSlotsEntriesAreReadBeforeTheOthers) {
+    struct Row {
+        const char* name;
+        std::map<std::string, std::string> store;
+        bool early;  // whether the main window may show before the other entries are read
+    };
+    const Row rows[] = {
+        {"a stored table", {}, true},
+        {"an update at the start", {{"DownloadOnStartup", "True"}}, false},
+        {"a first run", {{"CN", "0"}}, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ui.settings.values.clear();
+        values_.clear();
+        SeedTable(12);
+        Seed({{"U0", "11"}, {"U1", "3"}, {"U2", "3"}});
+        Seed(row.store);
+        for (const auto& [key, text] : values_) {
+            ui.settings.values[tk::MemorySettings::Path("Pecun", "Settings", key)] = text;
+        }
+        ui.defaultAnswer = tk::MsgBoxResult::No;
+        ui.httpBodies.clear();
+        int calls = 0;
+        std::vector<std::string> seen;
+        mdlData::LoadSettings([&] {
+            ++calls;
+            for (const CurrencyEntry& e : CurrencyTable) seen.push_back(e.Name);
+        });
+        tk::DiscardAll();
+        EXPECT_EQ(calls, row.early ? 1 : 0);
+        if (row.early) {
+            const std::vector<std::string> slotsOnly = {"N0", "", "", "N3", "", "",
+                                                        "",   "", "", "",   "", "N11"};
+            EXPECT_EQ(seen, slotsOnly)
+                << "the buttons' entries 11, 3 and 0 (a missing U reads as 0)";
+            ASSERT_EQ(mdlData::CurrencyCount(), 12);
+            for (int i = 0; i < 12; ++i) {
+                EXPECT_EQ(CurrencyTable[i].Name, "N" + std::to_string(i)) << "entry " << i;
+            }
+        }
     }
 }
 
