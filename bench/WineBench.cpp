@@ -167,6 +167,7 @@ struct Started {
     PROCESS_INFORMATION pi{};
     HWND window = nullptr;
     double ms = -1;
+    double readyMs = -1;  // from the start until the window answers a message: it takes input
 };
 
 // Starts the program and waits, up to the deadline, for its window to be visible.
@@ -181,6 +182,11 @@ Started StartToWindow(const std::wstring& exe, const std::wstring& arguments, co
         started.window = VisibleWindow(started.pi.dwProcessId, cls, title);
         if (started.window != nullptr) {
             started.ms = Ms(t0, Now());
+            DWORD_PTR answer = 0;
+            if (SendMessageTimeoutW(started.window, WM_NULL, 0, 0, SMTO_NORMAL, kDeadlineMs,
+                                    &answer)) {
+                started.readyMs = Ms(t0, Now());
+            }
             break;
         }
         Sleep(1);
@@ -200,10 +206,16 @@ void CloseProgram(Started& started, HWND window) {
 }
 
 // Starts the program and waits for its main window; milliseconds, or -1. Closes it again.
-double StartToMainWindow(const std::wstring& exe) {
+// Starts the program and waits for its main window, then for it to take input; milliseconds
+// of both, or -1. Closes it again.
+struct StartTimes {
+    double visible = -1;
+    double ready = -1;
+};
+StartTimes StartToMainWindow(const std::wstring& exe) {
     Started started = StartToWindow(exe, L"", kFormClass, kMainTitle);
     CloseProgram(started, started.window);
-    return started.ms;
+    return {started.ms, started.readyMs};
 }
 
 // The outer size of the program's main window, in pixels; {0, 0} when it does not show.
@@ -215,12 +227,13 @@ SIZE MainWindowSize(const std::wstring& exe) {
     return {r.right - r.left, r.bottom - r.top};
 }
 
-// Starts the bare window program at `size` and waits for its window; milliseconds, or -1.
-double StartToBareWindow(const std::wstring& bare, SIZE size) {
+// Starts the bare window program at `size` and waits for its window, then for it to take
+// input; milliseconds, or -1.
+StartTimes StartToBareWindow(const std::wstring& bare, SIZE size) {
     Started started = StartToWindow(
         bare, std::to_wstring(size.cx) + L" " + std::to_wstring(size.cy), kBareClass, kBareTitle);
     CloseProgram(started, started.window);
-    return started.ms;
+    return {started.ms, started.readyMs};
 }
 
 struct ChildSearch {
@@ -419,15 +432,20 @@ int main(int argc, char** argv) {
 
     const double updateMs = RunToEnd(exe, L"/update");
     const std::wstring count = Stored(L"CN");
-    const double startMs = StartToMainWindow(exe);
+    const StartTimes fullStart = StartToMainWindow(exe);
+    const double startMs = fullStart.visible;
 
     StoreWorldTable(Widen(argv[2]));
     const SIZE size = MainWindowSize(exe);
     // Alternately, so that both see the same state of the machine.
-    std::vector<double> bareRuns, worldRuns, optionsRuns;
+    std::vector<double> bareRuns, worldRuns, bareReadyRuns, worldReadyRuns, optionsRuns;
     for (int i = 0; i < kRuns; ++i) {
-        bareRuns.push_back(StartToBareWindow(bare, size));
-        worldRuns.push_back(StartToMainWindow(exe));
+        const StartTimes bareStart = StartToBareWindow(bare, size);
+        const StartTimes worldStart = StartToMainWindow(exe);
+        bareRuns.push_back(bareStart.visible);
+        bareReadyRuns.push_back(bareStart.ready);
+        worldRuns.push_back(worldStart.visible);
+        worldReadyRuns.push_back(worldStart.ready);
     }
     for (int i = 0; i < kRuns; ++i) optionsRuns.push_back(OptionsOpenAndFilled(exe, kWorldEntries));
     std::vector<double> fetchedRuns, keptRuns;
@@ -446,6 +464,8 @@ int main(int argc, char** argv) {
     const double keptMs = Median(keptRuns);
     const double bareMs = Median(bareRuns);
     const double worldMs = Median(worldRuns);
+    const double bareReadyMs = Median(bareReadyRuns);
+    const double worldReadyMs = Median(worldReadyRuns);
     const double optionsMs = Median(optionsRuns);
 
     std::printf("raw writes of %zu values into one open key:   %9.1f ms\n", values.size(), writeMs);
@@ -454,10 +474,11 @@ int main(int argc, char** argv) {
         "pecun.exe /update of the 32,746 list:          %9.1f ms  (%.2f x the raw writes; goal: at "
         "most 2)\n",
         updateMs, updateMs / writeMs);
+    std::printf("start with the full table to its main window:  %9.1f ms\n", startMs);
     std::printf(
-        "start with the full table to its main window:  %9.1f ms  (%.2f x the raw reads; goal: at "
+        "  and until it takes input (the table read):   %9.1f ms  (%.2f x the raw reads; goal: at "
         "most 2)\n",
-        startMs, startMs / readMs);
+        fullStart.ready, fullStart.ready / readMs);
     std::printf("table size stored after the update: %ls\n", count.c_str());
     std::printf("with %d currencies (the median of %d runs):\n", kWorldEntries, kRuns);
     std::printf("bare window of the main window's size (%ldx%ld) to visible: %7.1f ms\n", size.cx,
@@ -466,6 +487,8 @@ int main(int argc, char** argv) {
         "start to its main window:                         %7.1f ms  (%.2f x the bare window; "
         "goal: at most 1.2)\n",
         worldMs, worldMs / bareMs);
+    std::printf("  until each takes input: the bare window %.1f ms, the program %.1f ms (%.2f x)\n",
+                bareReadyMs, worldReadyMs, worldReadyMs / bareReadyMs);
     std::printf(
         "Options chosen to the dialog shown with %d lines: %7.1f ms  (goal: under 100 ms)\n",
         kWorldEntries, optionsMs);
@@ -475,7 +498,7 @@ int main(int argc, char** argv) {
     std::printf(
         "the same again, with the rates in memory:         %7.1f ms  (%.2f x the options dialog)\n",
         keptMs, keptMs / optionsMs);
-    const bool measured =
-        bareMs > 0 && worldMs > 0 && optionsMs > 0 && fetchedMs > 0 && keptMs > 0;
-    return count == L"32767" && updateMs > 0 && startMs > 0 && measured ? 0 : 1;
+    const bool measured = bareMs > 0 && worldMs > 0 && optionsMs > 0 && fetchedMs > 0 && keptMs > 0;
+    return count == L"32767" && updateMs > 0 && startMs > 0 && fullStart.ready > 0 && measured ? 0
+                                                                                               : 1;
 }
