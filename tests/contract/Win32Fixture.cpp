@@ -61,21 +61,20 @@ private:
     static HWND WindowOf(const tk::Form& form) {
         return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(form.Peer().Handle()));
     }
+    struct Search {
+        int wanted;
+        HWND found;
+    };
+    static BOOL CALLBACK MatchId(HWND child, LPARAM param) {
+        auto* s = reinterpret_cast<Search*>(param);
+        if (GetDlgCtrlID(child) != s->wanted) return TRUE;
+        s->found = child;
+        return FALSE;
+    }
     // The control with id `id` anywhere inside `form`, containers included.
     static HWND ControlOf(HWND form, int id) {
-        struct Search {
-            int wanted;
-            HWND found;
-        } search{tk::win32::kControlIdBase + id, nullptr};
-        EnumChildWindows(
-            form,
-            [](HWND child, LPARAM param) -> BOOL {
-                auto* s = reinterpret_cast<Search*>(param);
-                if (GetDlgCtrlID(child) != s->wanted) return TRUE;
-                s->found = child;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&search));
+        Search search{tk::win32::kControlIdBase + id, nullptr};
+        EnumChildWindows(form, MatchId, reinterpret_cast<LPARAM>(&search));
         return search.found;
     }
     int Px(int twips) const { return MulDiv(twips, platform_.windows.Dpi(), 1440); }

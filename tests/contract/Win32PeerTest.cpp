@@ -25,6 +25,13 @@ enum : int { boxPic, lblIn, cmdA, cmdB, txtIn, chkIn, lstIn, cmdThrow, lblOver }
 
 std::vector<std::string> events;
 
+// How long a test leaves a context menu open before CloseLeftMenu closes it.
+constexpr UINT kMenuGuardMs = 3000;
+void CALLBACK CloseLeftMenu(HWND, UINT, UINT_PTR, DWORD) {
+    events.push_back("menu left open");
+    EndMenu();
+}
+
 class PeerForm : public tk::Form {
 public:
     static const tk::FormSpec kSpec;
@@ -694,10 +701,7 @@ TEST_F(Win32Chart, AContextMenuRunsTheChosenCommandWithTheControlsIndex) {
         SetFocus(control);
         events.clear();
         // A menu left open would wait for ever: this closes it.
-        const UINT_PTR guard = SetTimer(nullptr, 0, 3000, [](HWND, UINT, UINT_PTR, DWORD) {
-            events.push_back("menu left open");
-            EndMenu();
-        });
+        const UINT_PTR guard = SetTimer(nullptr, 0, kMenuGuardMs, CloseLeftMenu);
         switch (row.ask) {
             case Ask::RightClick:
                 PostMessageW(control, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(3, 3));
