@@ -283,13 +283,16 @@ void FormWindow::PaintChart(int id, HWND chart) {
         {
             const Selected canvas(memory, bitmap, false);
             const Selected font(memory, FontOf(form_.Layout().controls[id]), false);
-            DrawChart(memory, client, state.data, state.cursor, focused, sizes);
+            // Drawing allocates: a failure leaves the chart blank rather than leave this
+            // procedure as an exception.
+            manager_.Call(
+                [&] { DrawChart(memory, client, state.data, state.cursor, focused, sizes); });
             BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
         }
         DeleteObject(bitmap);
     } else {  // out of memory for the bitmap: straight to the screen
         const Selected font(dc, FontOf(form_.Layout().controls[id]), false);
-        DrawChart(dc, client, state.data, state.cursor, focused, sizes);
+        manager_.Call([&] { DrawChart(dc, client, state.data, state.cursor, focused, sizes); });
     }
     if (memory != nullptr) DeleteDC(memory);
     EndPaint(chart, &ps);
@@ -303,7 +306,8 @@ void FormWindow::PointChart(int id, HWND chart, int x) {
     HDC dc = GetDC(chart);
     if (dc == nullptr) return;
     int nearest = -1;
-    {
+    // The scale measures texts, which allocates: a failure moves nothing.
+    manager_.Call([&] {
         const Selected font(dc, FontOf(form_.Layout().controls[id]), false);
         const Scale scale(dc, client, state.data, SizesAt(manager_));
         int best = std::numeric_limits<int>::max();
@@ -314,9 +318,9 @@ void FormWindow::PointChart(int id, HWND chart, int x) {
                 nearest = static_cast<int>(i);
             }
         }
-    }
+    });
     ReleaseDC(chart, dc);
-    if (nearest == state.cursor) return;
+    if (nearest < 0 || nearest == state.cursor) return;
     state.cursor = nearest;
     InvalidateRect(chart, nullptr, FALSE);
     manager_.Call([this, id] { RunControlHandler(form_, id, &ControlSpec::click); });
