@@ -79,18 +79,7 @@ std::string Tip(const std::string& conversion, const std::string& rate) {
     return (conversion.empty() ? "" : conversion + "\r\n") + rate + "\r\n" + kBuiltInRate;
 }
 
-class AccessibilityTest : public PecunTest {
-protected:
-    void SetUp() override {
-        PecunTest::SetUp();
-        com_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
-    }
-    void TearDown() override {
-        PecunTest::TearDown();
-        if (com_) CoUninitialize();
-    }
-    bool com_ = false;
-};
+using AccessibilityTest = ScreenReaderTest;
 
 TEST_F(AccessibilityTest, ButtonsDescribeTheirConversionAndTheDisplayIsAnnounced) {
     ASSERT_TRUE(SeedStore(DefaultStore()));

@@ -1,10 +1,11 @@
-// A window's accessible object, read from outside as a screen reader reads it.
+// A window's accessible object, read from outside as a screen reader reads it, and the
+// fixture of the tests that read it.
 #pragma once
 
 #include <string>
 
-#include "Driver.h"
-// Needs the types of windows.h, which Driver.h brings.
+#include "Scenario.h"
+// Needs the types of windows.h, which Scenario.h brings.
 #include <oleacc.h>
 
 namespace e2e {
@@ -39,6 +40,20 @@ private:
     }
 
     IAccessible* object_ = nullptr;
+};
+
+// A test that reads accessible objects: this thread is in a COM apartment meanwhile.
+class ScreenReaderTest : public PecunTest {
+protected:
+    void SetUp() override {
+        PecunTest::SetUp();
+        com_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    }
+    void TearDown() override {
+        PecunTest::TearDown();
+        if (com_) CoUninitialize();
+    }
+    bool com_ = false;
 };
 
 }  // namespace e2e

@@ -48,17 +48,8 @@ HWND FocusOf(HWND window) {
                                                                               : nullptr;
 }
 
-class HistoryWindowTest : public PecunTest {
+class HistoryWindowTest : public ScreenReaderTest {
 protected:
-    void SetUp() override {
-        PecunTest::SetUp();
-        com_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
-    }
-    void TearDown() override {
-        PecunTest::TearDown();
-        if (com_) CoUninitialize();
-    }
-
     // Tabs to button `slot` and opens its history from its context menu by the keyboard (the
     // context-menu key, or Shift+F10) and the item's mnemonic; the window, or nullptr.
     HWND OpenHistory(const MainWindow& main, int slot, WORD menuKey, bool shift,
@@ -81,8 +72,6 @@ protected:
         if (!Type(main.form, "h")) return nullptr;
         return WaitWindow(program->Pid(), kFormClass, caption);
     }
-
-    bool com_ = false;
 };
 
 TEST_F(HistoryWindowTest, KeyboardScreenReaderAndClipboard) {

@@ -259,9 +259,17 @@ LRESULT FormWindow::ChartMessage(int id, HWND chart, UINT msg, WPARAM wParam, LP
             ::SetFocus(chart);
             if (Control(id) == chart) PointChart(id, chart, GET_X_LPARAM(lParam));
             return 0;
-        case WM_MOUSEMOVE:
-            PointChart(id, chart, GET_X_LPARAM(lParam));
+        case WM_MOUSEMOVE: {
+            // In screen pixels, so that a window moved or resized under a still pointer is no
+            // move of the mouse either.
+            POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            ClientToScreen(chart, &at);
+            std::optional<POINT>& last = charts_[id].lastMouse;
+            const bool moved = last && (last->x != at.x || last->y != at.y);
+            last = at;
+            if (moved) PointChart(id, chart, GET_X_LPARAM(lParam));
             return 0;
+        }
         default:
             return DefWindowProcW(chart, msg, wParam, lParam);
     }

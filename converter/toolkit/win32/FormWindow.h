@@ -118,6 +118,10 @@ private:
     struct ChartState {
         ChartData data;
         int cursor = -1;
+        // Where the last mouse move over the chart was, in screen pixels; none before the
+        // first. A move to the same place (the system repeats one after other input, and a
+        // window that opens under the pointer gets one) leaves the cursor where the keys put it.
+        std::optional<POINT> lastMouse;
     };
     HWND ChartControl(int id) const;
     LRESULT ChartMessage(int id, HWND chart, UINT msg, WPARAM wParam, LPARAM lParam);
