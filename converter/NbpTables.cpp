@@ -358,4 +358,11 @@ Answer AnswerOf(const Reading* tableA, const Reading* tableB) {
     return answer;
 }
 
+bool IsTableBNumber(std::string_view number) {
+    const std::size_t first = number.find('/');
+    if (first == std::string_view::npos) return false;
+    const std::size_t second = number.find('/', first + 1);
+    return second != std::string_view::npos && number.substr(first + 1, second - first - 1) == "B";
+}
+
 }  // namespace nbp

@@ -36,6 +36,9 @@ inline constexpr long long kMaxDaysBeforeB = 6;
 // characters, blanks excluded, such as "050/B/NBP/2024".
 bool IsTableNumber(std::string_view text);
 
+// Whether the table number ("050/B/NBP/2024") is a table B's: its second part is "B".
+bool IsTableBNumber(std::string_view number);
+
 struct Rate {
     std::string code;  // <Code>, as written
     std::string mid;   // <Mid>, as written

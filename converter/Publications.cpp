@@ -74,7 +74,7 @@ bool IsTargetDay(long long days) {
 template <class IsPublicationDay>
 int PublishedSince(Date ratesDay, const tk::LocalTime& now, TimeOfDay at,
                    IsPublicationDay isPublicationDay) {
-    const long long today = DaysFromCivil({now.year, now.month, now.day});
+    const long long today = DaysFromCivil(DayOf(now));
     const long long first = DaysFromCivil(ratesDay) + 1;
     int count = 0;
     for (long long day = first; day < today; ++day) {
@@ -137,7 +137,7 @@ std::optional<Date> TrailingIsoDate(std::string_view text) {
 }
 
 tk::LocalTime FrankfurtTime(const tk::LocalTime& utc) {
-    const long long days = DaysFromCivil({utc.year, utc.month, utc.day});
+    const long long days = DaysFromCivil(DayOf(utc));
     const long long hours = days * 24 + utc.hour;
     const bool summer =
         hours >= LastSunday(utc.year, 3) * 24 + 1 && hours < LastSunday(utc.year, 10) * 24 + 1;
@@ -153,6 +153,8 @@ int PublicationsSince(Date ratesDay, const tk::LocalTime& utcNow) {
 }
 
 Date DaysAfter(Date day, long long days) { return CivilFromDays(DaysFromCivil(day) + days); }
+
+Date DayOf(const tk::LocalTime& time) { return {time.year, time.month, time.day}; }
 
 std::string IsoText(Date day) {
     char text[kIsoDateLength + 1] = {};

@@ -49,6 +49,9 @@ int PublicationsSince(Date ratesDay, const tk::LocalTime& utcNow);
 // The day `days` days after `day` (before it for a negative count).
 Date DaysAfter(Date day, long long days);
 
+// The calendar day of `time`.
+Date DayOf(const tk::LocalTime& time);
+
 // `day` as YYYY-MM-DD (a year of four digits).
 std::string IsoText(Date day);
 

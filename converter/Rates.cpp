@@ -25,7 +25,6 @@ constexpr std::string_view kTableBPath = "tables/B/?format=xml";
 constexpr std::string_view kTablesPath = "tables/";
 constexpr std::string_view kTableA = "A";
 constexpr std::string_view kFormatXml = "/?format=xml";
-constexpr std::string_view kNbpWeeklyLetter = "B";
 constexpr std::string_view kBuiltInRate = "Built-in rate";
 
 // The date and time a "LastUpdate" text stands for; nullopt for none or one that does not
@@ -141,12 +140,6 @@ std::optional<nbp::Reading> NbpReading(const std::string& body) {
     return nbp::ReadTables(body, *xml);
 }
 
-// Today's date in UTC.
-publications::Date UtcToday(tk::ClockService& clock) {
-    const tk::LocalTime now = clock.UtcNow();
-    return {now.year, now.month, now.day};
-}
-
 // Both banks, merged; or the list the ECB's address gave instead of its file.
 bool TakeBanks(const Sources& sources, Fetcher& fetcher, Taken& taken) {
     std::string ecbBody = fetcher.Fetch(sources.ecb);
@@ -157,8 +150,8 @@ bool TakeBanks(const Sources& sources, Fetcher& fetcher, Taken& taken) {
     const std::optional<nbp::Reading> tableB =
         NbpReading(fetcher.Fetch(NbpTableBUrl(sources.nbpBase)));
     const std::optional<std::string> bDate = nbp::TableBDate(tableB ? &*tableB : nullptr);
-    const publications::Date to =
-        bDate ? *publications::IsoDate(*bDate) : UtcToday(*tk::Services().clock);
+    const publications::Date to = bDate ? *publications::IsoDate(*bDate)
+                                        : publications::DayOf(tk::Services().clock->UtcNow());
     const std::optional<nbp::Reading> tableA =
         NbpReading(fetcher.Fetch(NbpTableAUrl(sources.nbpBase, to)));
     return taken.Take(feed::MergeRates(
@@ -169,12 +162,9 @@ bool TakeBanks(const Sources& sources, Fetcher& fetcher, Taken& taken) {
 // The age of an NBP table's rates by its calendar.
 std::string NbpAgeText(const RateOrigin& origin, const publications::Date& day,
                        const tk::LocalTime& utcNow) {
-    const std::size_t first = origin.table.find('/');
-    const std::size_t second = origin.table.find('/', first + 1);
-    const bool weekly = first != std::string::npos && second != std::string::npos &&
-                        origin.table.substr(first + 1, second - first - 1) == kNbpWeeklyLetter;
-    return weekly ? BehindText(publications::NbpTableBWeeksSince(day, utcNow), "week")
-                  : BehindText(publications::NbpWorkingDaysSince(day, utcNow), "working day");
+    return nbp::IsTableBNumber(origin.table)
+               ? BehindText(publications::NbpTableBWeeksSince(day, utcNow), "week")
+               : BehindText(publications::NbpWorkingDaysSince(day, utcNow), "working day");
 }
 
 // "Source: <what> of <date>", then ": <age>" when the clock is there.

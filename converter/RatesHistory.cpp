@@ -27,20 +27,6 @@ std::optional<std::string_view> FormerRate(std::string_view code) {
     return std::nullopt;
 }
 
-// Whether the table number's second part ("050/B/NBP/2024") is `letter`.
-bool TableLetterIs(std::string_view number, std::string_view letter) {
-    const std::size_t first = number.find('/');
-    if (first == std::string_view::npos) return false;
-    const std::size_t second = number.find('/', first + 1);
-    return second != std::string_view::npos &&
-           number.substr(first + 1, second - first - 1) == letter;
-}
-
-publications::Date UtcToday() {
-    const tk::LocalTime now = tk::Services().clock->UtcNow();
-    return {now.year, now.month, now.day};
-}
-
 struct NbpAddresses {
     std::string tablesA;
     std::string tablesB;
@@ -48,7 +34,7 @@ struct NbpAddresses {
 
 NbpAddresses NbpAddressesNow() {
     const std::string base = rates::BankAddressesNow().nbpBase;
-    const publications::Date to = UtcToday();
+    const publications::Date to = publications::DayOf(tk::Services().clock->UtcNow());
     const publications::Date from = publications::DaysAfter(to, 1 - kHistoryDays);
     return {rates::NbpRangeUrl(base, kTableA, from, to),
             rates::NbpRangeUrl(base, kTableB, from, to)};
@@ -144,7 +130,7 @@ DailySource SourceOf(const CurrencyEntry& entry) {
             return {.kind = DailySource::Kind::Ecb};
         case Kind::Nbp:
             return {.kind = DailySource::Kind::Nbp,
-                    .tableB = TableLetterIs(entry.Origin.table, kTableB)};
+                    .tableB = nbp::IsTableBNumber(entry.Origin.table)};
         case Kind::Unknown:
             if (rates::UpdateEverRecorded()) return {.kind = DailySource::Kind::Ecb};
             return {};

@@ -96,7 +96,7 @@ RateOrigin HandOrigin() {
     RateOrigin origin{.kind = RateOrigin::Kind::Hand};
     if (tk::ClockService* clock = tk::Services().clock) {
         const tk::LocalTime now = clock->Now();
-        origin.date = publications::IsoText({now.year, now.month, now.day});
+        origin.date = publications::IsoText(publications::DayOf(now));
     }
     return origin;
 }
